@@ -1,0 +1,24 @@
+// Rabuscal: the program entry. Creates the four windows, shows the main one
+// and runs the message loop until the player ends the program.
+#include <QApplication>
+#include <QMessageBox>
+
+#include "app/game_windows.h"
+#include "ui/error_report.h"
+
+int main(int argc, char** argv) {
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Rabuscal"));
+    // Hiding the last visible window (e.g. minimising) must not end the game;
+    // only the end button and closing the main window do.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    int exitCode = 0;
+    {
+        GameWindows windows;
+        windows.showMainWindow();
+        exitCode = QApplication::exec();
+    }
+    delete openErrorReport();
+    return exitCode;
+}

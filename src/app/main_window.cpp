@@ -1,0 +1,247 @@
+#include "app/main_window.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+
+#include "client/board_view.h"
+#include "client/chat_window.h"
+#include "client/lobby_page.h"
+#include "client/phrase_page.h"
+#include "client/player_panel.h"
+#include "server/server_window.h"
+#include "ui/button_faces.h"
+#include "ui/forms.h"
+#include "ui/look.h"
+#include "ui/skin_pictures.h"
+#include "web/browser_window.h"
+
+namespace {
+
+QLabel* hoverCaptionLabel(QWidget* window) {
+    auto* label = new QLabel(window);
+    label->setObjectName(QStringLiteral("Explic"));
+    label->setGeometry(425, 29, 131, 14);
+    label->setFont(look::arial(11, true, true));
+    label->setAlignment(Qt::AlignCenter);
+    label->setTextFormat(Qt::PlainText);
+    QPalette colours = label->palette();
+    colours.setColor(QPalette::WindowText, QColor(0, 108, 0));
+    colours.setColor(QPalette::Window, QColor(101, 172, 144));
+    label->setPalette(colours);
+    label->setAutoFillBackground(true);
+    return label;
+}
+
+// Brings a window in front of the program's other windows.
+void bringToFront(QWidget* window) {
+    window->raise();
+    window->activateWindow();
+}
+
+void invertVisibility(QWidget* window) {
+    window->setVisible(!window->isVisible());
+    if (window->isVisible()) bringToFront(window);
+}
+
+}  // namespace
+
+TForm1::TForm1()
+    : SkinnedWindow(loadSkinPicture(QStringLiteral(":/assets/skin_form1.bmp"), skin::kForm1),
+                    QStringLiteral("Form1"), QString()),
+      btServ(new ImageButton(faceSet1(), QStringLiteral("btServ"), this, 290, 26)),
+      btConec(new ImageButton(faceSet1(), QStringLiteral("btConec"), this, 335, 26)),
+      Explic(hoverCaptionLabel(this)),
+      btMin(new ImageButton(faceSet1(), QStringLiteral("btMin"), this, 560, 26)),
+      btFim(new ImageButton(faceSet1(), QStringLiteral("btFim"), this, 605, 26)),
+      Abook(new QStackedWidget(this)),
+      Stk(new StatusLine(QStringLiteral("Stk"), this, {235, 340, 336, 15}, look::arial(12, true),
+                         look::kMaroon, look::kWindowColour, QStringLiteral("Status"))),
+      btJog(new ImageButton(faceSet2(), QStringLiteral("btJog"), this, 577, 338)),
+      btPan(new ImageButton(faceSet2(), QStringLiteral("btPan"), this, 627, 338)),
+      Panel(new PlayerPanel(*this, this)) {
+    Abook->setObjectName(QStringLiteral("Abook"));
+    Abook->setGeometry(229, 67, 450, 264);
+    Board = new BoardView(*this, Abook);
+    Extra = createExtraPage();
+    Lobby = new LobbyPage(*this, Abook);
+    Phrase = new PhrasePage(*this, Abook);
+    for (QWidget* page : {static_cast<QWidget*>(Board), Extra, static_cast<QWidget*>(Lobby),
+                          static_cast<QWidget*>(Phrase)})
+        addPage(page);
+
+    makeDragSurface(Stk);
+    makeDragSurface(Explic);
+    makeDragSurface(Abook);
+    connectButtons();
+    FormCreate();
+}
+
+TForm1::~TForm1() {
+    FormDestroy();
+}
+
+void TForm1::FormCreate() {
+    selectPage(Page::Default);
+    ApplySkinRegion();
+    raise();
+}
+
+void TForm1::FormDestroy() {}
+
+QWidget* TForm1::createExtraPage() {
+    auto* page = new QWidget(Abook);
+    page->setObjectName(QStringLiteral("Extra"));
+    const struct {
+        const char* name;
+        const QPixmap& face;
+    } faces[] = {{"btup1", faceSet1().released},
+                 {"btdw1", faceSet1().pressed},
+                 {"btup2", faceSet2().released},
+                 {"btdw2", faceSet2().pressed}};
+    int left = 10;
+    for (const auto& [name, face] : faces) {
+        auto* picture = new QLabel(page);
+        picture->setObjectName(QString::fromLatin1(name));
+        picture->setPixmap(face);
+        picture->setGeometry(left, 10, face.width(), face.height());
+        left += face.width() + 10;
+    }
+    return page;
+}
+
+// Pages pass the mouse on to the page area where their own controls do not
+// take it, so that empty parts of a page drag the window like the background.
+void TForm1::addPage(QWidget* page) {
+    page->setMouseTracking(true);
+    Abook->addWidget(page);
+}
+
+void TForm1::selectPage(Page page) {
+    Abook->setCurrentIndex(static_cast<int>(page));
+}
+
+MainFrame::Page TForm1::currentPage() const {
+    return static_cast<Page>(Abook->currentIndex());
+}
+
+void TForm1::setStatus(const QString& text) {
+    Stk->setText(text);
+}
+
+QString TForm1::status() const {
+    return Stk->text();
+}
+
+void TForm1::setHoverCaption(const QString& caption) {
+    Explic->setText(caption);
+}
+
+void TForm1::makeDragSurface(QWidget* control) {
+    addDragSurface(control);
+}
+
+// Any move over a drag surface clears the hover caption, dragging or not.
+void TForm1::ImpMouseMove(QWidget* sender, Qt::KeyboardModifiers shift, int x, int y) {
+    Explic->clear();
+    SkinnedWindow::ImpMouseMove(sender, shift, x, y);
+}
+
+void TForm1::connectButtons() {
+    const auto wire = [this](ImageButton* button, void (TForm1::*down)(), void (TForm1::*moved)(),
+                             void (TForm1::*up)()) {
+        connect(button, &ImageButton::MouseDown, this, down);
+        connect(button, &ImageButton::MouseMove, this, moved);
+        connect(button, &ImageButton::MouseUp, this, up);
+    };
+    wire(btFim, &TForm1::btFimMouseDown, &TForm1::btFimMouseMove, &TForm1::btFimMouseUp);
+    wire(btMin, &TForm1::btMinMouseDown, &TForm1::btMinMouseMove, &TForm1::btMinMouseUp);
+    wire(btConec, &TForm1::btConecMouseDown, &TForm1::btConecMouseMove, &TForm1::btConecMouseUp);
+    wire(btServ, &TForm1::btServMouseDown, &TForm1::btServMouseMove, &TForm1::btServMouseUp);
+    wire(btPan, &TForm1::btPanMouseDown, &TForm1::btPanMouseMove, &TForm1::btPanMouseUp);
+    wire(btJog, &TForm1::btJogMouseDown, &TForm1::btJogMouseMove, &TForm1::btJogMouseUp);
+}
+
+void TForm1::btFimMouseDown() {}
+void TForm1::btFimMouseMove() {
+    setHoverCaption(QStringLiteral("Encerra o jogo"));
+}
+// The loop ends after this event; the windows are destroyed after the loop.
+void TForm1::btFimMouseUp() {
+    QCoreApplication::exit(0);
+}
+
+void TForm1::btMinMouseDown() {}
+void TForm1::btMinMouseMove() {
+    setHoverCaption(QStringLiteral("Minimiza"));
+}
+void TForm1::btMinMouseUp() {
+    minimiseProgram();
+}
+
+void TForm1::btConecMouseDown() {
+    selectPage(Page::Servidor);
+}
+void TForm1::btConecMouseMove() {
+    setHoverCaption(QStringLiteral("Conexões do jogo"));
+}
+void TForm1::btConecMouseUp() {}
+
+void TForm1::btServMouseDown() {
+    if (Form3) invertVisibility(Form3);
+}
+void TForm1::btServMouseMove() {
+    setHoverCaption(QStringLiteral("Modo servidor"));
+}
+void TForm1::btServMouseUp() {
+    if (Form3 && Form3->isVisible()) bringToFront(Form3);
+}
+
+void TForm1::btPanMouseDown() {
+    if (Form2) invertVisibility(Form2);
+}
+void TForm1::btPanMouseMove() {
+    setHoverCaption(QStringLiteral("Painel do chat"));
+}
+void TForm1::btPanMouseUp() {
+    if (!Form2 || !Form2->isVisible()) return;
+    bringToFront(Form2);
+    if (Form2->Frase) Form2->Frase->setFocus();
+}
+
+void TForm1::btJogMouseDown() {
+    selectPage(Page::Default);
+}
+void TForm1::btJogMouseMove() {
+    setHoverCaption(QStringLiteral("Voltar ao desenho"));
+}
+void TForm1::btJogMouseUp() {}
+
+// The program leaves the screen as one: the other windows are hidden while
+// the main window is minimised, and the ones that were visible come back
+// when it is restored.
+void TForm1::minimiseProgram() {
+    hiddenWhileMinimised_.clear();
+    for (QWidget* window : {static_cast<QWidget*>(Form2), static_cast<QWidget*>(Form3),
+                            static_cast<QWidget*>(FWeb)}) {
+        if (window == nullptr || !window->isVisible()) continue;
+        hiddenWhileMinimised_.emplace_back(window);
+        window->hide();
+    }
+    showMinimized();
+}
+
+void TForm1::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::WindowStateChange && !isMinimized()) {
+        for (const QPointer<QWidget>& window : hiddenWhileMinimised_)
+            if (window) window->show();
+        hiddenWhileMinimised_.clear();
+    }
+    SkinnedWindow::changeEvent(event);
+}
+
+// The window system's close command on the main window ends the program, like
+// the end button; on the other windows it only hides them.
+void TForm1::closeEvent(QCloseEvent* event) {
+    event->accept();
+    QCoreApplication::exit(0);
+}

@@ -1,0 +1,41 @@
+#include "client/phrase_page.h"
+
+#include "ui/look.h"
+
+namespace {
+
+QLabel* caption(QWidget* page, const QString& name, const QString& text, QRect place) {
+    auto* label = new QLabel(text, page);
+    label->setObjectName(name);
+    label->setGeometry(place);
+    label->setFont(look::arial(11, true));
+    QPalette colours = label->palette();
+    colours.setColor(QPalette::WindowText, look::kCaptionBrown);
+    label->setPalette(colours);
+    return label;
+}
+
+}  // namespace
+
+// The gallery takes the page down to y = 231 (file lists at 45,5 161 x 226,
+// preview at 215,20); the phrase row sits under it.
+PhrasePage::PhrasePage(MainFrame& frame, QWidget* parent) : QWidget(parent), frame_(frame) {
+    setObjectName(QStringLiteral("Desenho"));
+    SecretCaption =
+        caption(this, QStringLiteral("SecretCaption"), QStringLiteral("frase:"), {8, 241, 36, 14});
+    SecretCaption->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+
+    Secret = new QLineEdit(this);
+    Secret->setObjectName(QStringLiteral("Secret"));
+    Secret->setGeometry(48, 239, 290, 18);
+    Secret->setFrame(false);
+    Secret->setFont(look::courierNew(12));
+    QPalette colours = Secret->palette();
+    colours.setColor(QPalette::Base, look::kLightField);
+    colours.setColor(QPalette::Text, look::kNavy);
+    Secret->setPalette(colours);
+
+    btOkp = new ImageButton(faceSet2(), QStringLiteral("btOkp"), this, 345, 238);
+    OkpCaption =
+        caption(this, QStringLiteral("OkpCaption"), QStringLiteral("Ok"), {390, 241, 30, 14});
+}

@@ -1,0 +1,11 @@
+# The game client's widgets: the main window's board, player panel, lobby and
+# phrase pages, and the chat window.
+rabuscal_library(rabuscal_client_ui
+  SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/board_view.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/chat_window.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/lobby_page.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/phrase_page.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/player_panel.cpp
+  PUBLIC_DEPS rabuscal_ui
+)

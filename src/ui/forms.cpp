@@ -1,0 +1,6 @@
+#include "ui/forms.h"
+
+TForm1* Form1 = nullptr;
+TForm2* Form2 = nullptr;
+TForm3* Form3 = nullptr;
+TFWeb* FWeb = nullptr;

@@ -1,0 +1,14 @@
+#pragma once
+
+// The four windows of the game, one instance each for the whole run, created
+// at start-up in this order and destroyed newest first. Null before start-up
+// and after shut-down. Include the window's own header to use one.
+class TForm1;  // app/main_window.h
+class TForm2;  // client/chat_window.h
+class TForm3;  // server/server_window.h
+class TFWeb;   // web/browser_window.h
+
+extern TForm1* Form1;
+extern TForm2* Form2;
+extern TForm3* Form3;
+extern TFWeb* FWeb;

@@ -1,0 +1,37 @@
+#include "ui/image_button.h"
+
+#include <QMouseEvent>
+
+ImageButton::ImageButton(const FaceSet& faces, const QString& name, QWidget* parent, int left,
+                         int top)
+    : QLabel(parent), faces_(faces) {
+    setObjectName(name);
+    setGeometry(left, top, faces.released.width(), faces.released.height());
+    setCursor(Qt::DragMoveCursor);
+    // Moves without a pressed button are needed for the hover captions.
+    setMouseTracking(true);
+    showFace(false);
+}
+
+void ImageButton::showFace(bool pressed) {
+    pressed_ = pressed;
+    setPixmap(pressed ? faces_.pressed : faces_.released);
+    // Draw the new face now: some press actions block the window for a while.
+    repaint();
+}
+
+// A double click arrives as press, release, double click, release; QWidget
+// turns the double click into a second press, so it counts as two presses.
+void ImageButton::mousePressEvent(QMouseEvent* event) {
+    showFace(true);
+    emit MouseDown(event->button(), event->modifiers(), event->position().toPoint());
+}
+
+void ImageButton::mouseMoveEvent(QMouseEvent* event) {
+    emit MouseMove(event->modifiers(), event->position().toPoint());
+}
+
+void ImageButton::mouseReleaseEvent(QMouseEvent* event) {
+    showFace(false);
+    emit MouseUp(event->button(), event->modifiers(), event->position().toPoint());
+}

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QColor>
+#include <QFont>
+
+// Fonts and colours shared by the windows. The windows were laid out for
+// Arial and Courier New; Liberation Sans and Liberation Mono have the same
+// metrics, so texts fit the places drawn for them on the skins.
+namespace look {
+
+inline const QColor kWindowColour{176, 168, 155};  // the skins' grey-beige
+inline const QColor kLightField{239, 228, 213};    // edit fields and lists
+inline const QColor kMaroon{128, 0, 0};
+inline const QColor kRed{255, 0, 0};
+inline const QColor kLime{0, 255, 0};
+inline const QColor kNavy{0, 0, 128};
+inline const QColor kCaptionBrown{108, 100, 85};
+
+QFont arial(int pixelSize, bool bold = false, bool underline = false);
+QFont courierNew(int pixelSize, bool bold = false);
+
+}  // namespace look

@@ -1,0 +1,91 @@
+#include "ui/skinned_window.h"
+
+#include <QGuiApplication>
+#include <QMouseEvent>
+#include <QScreen>
+
+#include "ui/skin_region.h"
+
+SkinnedWindow::SkinnedWindow(const QImage& skin, const QString& name, const QString& caption)
+    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
+      Imp(new QLabel(this)) {
+    setObjectName(name);
+    setWindowTitle(caption);
+    Imp->setObjectName(QStringLiteral("Imp"));
+    Imp->setPixmap(QPixmap::fromImage(skin));
+    Imp->setGeometry(0, 0, skin.width(), skin.height());
+    Imp->setCursor(Qt::DragCopyCursor);
+    addDragSurface(Imp);
+}
+
+void SkinnedWindow::ApplySkinRegion() {
+    const QImage picture = Imp->pixmap().toImage();
+    resize(picture.width(), picture.height());
+    setMask(skinRegion(picture));
+}
+
+void SkinnedWindow::addDragSurface(QWidget* surface) {
+    surface->installEventFilter(this);
+    // Moves without a pressed button matter too: they clear hover captions.
+    surface->setMouseTracking(true);
+}
+
+bool SkinnedWindow::eventFilter(QObject* watched, QEvent* event) {
+    auto* sender = qobject_cast<QWidget*>(watched);
+    if (sender == nullptr) return false;
+    switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonDblClick: {
+            auto* mouse = static_cast<QMouseEvent*>(event);
+            const QPoint at = mouse->position().toPoint();
+            ImpMouseDown(sender, mouse->button(), mouse->modifiers(), at.x(), at.y());
+            return true;
+        }
+        case QEvent::MouseMove: {
+            auto* mouse = static_cast<QMouseEvent*>(event);
+            const QPoint at = mouse->position().toPoint();
+            ImpMouseMove(sender, mouse->modifiers(), at.x(), at.y());
+            return true;
+        }
+        case QEvent::MouseButtonRelease: {
+            auto* mouse = static_cast<QMouseEvent*>(event);
+            const QPoint at = mouse->position().toPoint();
+            ImpMouseUp(sender, mouse->button(), mouse->modifiers(), at.x(), at.y());
+            return true;
+        }
+        default:
+            return false;
+    }
+}
+
+void SkinnedWindow::ImpMouseDown(QWidget*, Qt::MouseButton, Qt::KeyboardModifiers, int x, int y) {
+    DragX = x;
+    DragY = y;
+    Dragging = true;
+}
+
+// The window follows the pointer, so the pointer returns to the same place on
+// the pressed control and DragX, DragY stay valid for the whole drag.
+void SkinnedWindow::ImpMouseMove(QWidget*, Qt::KeyboardModifiers, int x, int y) {
+    if (!Dragging) return;
+    QPoint position = pos();
+    if (x != DragX) position.rx() += x - DragX;
+    if (y != DragY) position.ry() += y - DragY;
+    move(position);
+}
+
+void SkinnedWindow::ImpMouseUp(QWidget*, Qt::MouseButton, Qt::KeyboardModifiers, int, int) {
+    Dragging = false;
+}
+
+void SkinnedWindow::showEvent(QShowEvent* event) {
+    if (!shownBefore_) {
+        shownBefore_ = true;
+        if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+            QRect centred(QPoint(), size());
+            centred.moveCenter(screen->availableGeometry().center());
+            move(centred.topLeft());
+        }
+    }
+    QWidget::showEvent(event);
+}

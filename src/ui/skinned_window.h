@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QLabel>
+#include <QWidget>
+
+class QMouseEvent;
+
+// A borderless top-level window whose look and outline come from its
+// background picture `Imp`: magenta pixels are cut out of the window, and the
+// window is moved by dragging its background or any other control registered
+// as a drag surface. Each window keeps its own drag state.
+class SkinnedWindow : public QWidget {
+    Q_OBJECT
+  public:
+    // The window stays above other applications' windows and opens centred
+    // the first time it is shown.
+    SkinnedWindow(const QImage& skin, const QString& name, const QString& caption);
+
+    // Takes the size of `Imp` and the outline of its opaque pixels. Runs once,
+    // from each window's FormCreate; the outline is not recomputed later.
+    void ApplySkinRegion();
+
+    // Presses, moves and releases on the control go to ImpMouseDown,
+    // ImpMouseMove and ImpMouseUp. Events that children of the control leave
+    // unhandled reach it too.
+    void addDragSurface(QWidget* surface);
+
+    QLabel* Imp;
+
+    // Drag state: the pointer position, relative to the pressed control, at
+    // the press that started the drag.
+    int DragX = 0;
+    int DragY = 0;
+    bool Dragging = false;
+
+  protected:
+    virtual void ImpMouseDown(QWidget* sender, Qt::MouseButton button, Qt::KeyboardModifiers shift,
+                              int x, int y);
+    virtual void ImpMouseMove(QWidget* sender, Qt::KeyboardModifiers shift, int x, int y);
+    virtual void ImpMouseUp(QWidget* sender, Qt::MouseButton button, Qt::KeyboardModifiers shift,
+                            int x, int y);
+
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+  private:
+    bool shownBefore_ = false;
+};
