@@ -1,0 +1,22 @@
+#pragma once
+// What makes a group name or a game id acceptable. Both travel inside "lsg"
+// records ("name|address^"), so neither may hold a field or record mark.
+
+#include <string_view>
+
+namespace rabuscal::directory {
+
+enum class NameProblem {
+    None,
+    Empty,
+    TooLong,
+    ForbiddenText,  // "|", "^", "j#g" or a control character
+};
+
+NameProblem checkGroupName(std::string_view name);
+
+// A game id is the first field of every request; a bad one makes the request
+// garbage (no reply), not a refusal.
+bool isValidGameId(std::string_view gameId);
+
+}  // namespace rabuscal::directory

@@ -1,0 +1,24 @@
+#pragma once
+// The texts of the directory's "sys" replies, in Portuguese, as Windows-1252
+// bytes. None may hold "j#g": the reader on the other side would cut it there.
+
+#include <string>
+#include <string_view>
+
+namespace rabuscal::directory::notices {
+
+// Only names that passed checkGroupName() are echoed back.
+std::string activated(std::string_view name);    // "Grupo sala ativado."
+std::string deactivated(std::string_view name);  // "Grupo sala desativado."
+std::string nameTaken(std::string_view name);
+std::string ownedByOther(std::string_view name);
+std::string notListed(std::string_view name);
+
+inline constexpr std::string_view kEmptyName = "Informe o nome do grupo.";
+inline constexpr std::string_view kNameTooLong =
+    "Nome do grupo muito longo (m\xe1ximo de 64 caracteres).";
+inline constexpr std::string_view kForbiddenText = "Nome do grupo inv\xe1lido (sem | nem ^).";
+inline constexpr std::string_view kTooManyGroups = "Limite de 8 grupos por conex\xe3o atingido.";
+inline constexpr std::string_view kGameFull = "Lista de grupos cheia. Tente mais tarde.";
+
+}  // namespace rabuscal::directory::notices
