@@ -1,0 +1,58 @@
+#pragma once
+// What the client logic shows. The main window and the chat window implement
+// this; tests implement it with a recorder. Every text is Windows-1252 bytes
+// (see texts.h); widgets convert it for display.
+
+#include <QRect>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "client/chat_entry.h"
+
+namespace rabuscal::client {
+
+// Colours of the game-connection lamp `Shp3`.
+enum class Lamp {
+    Maroon,  // (128, 0, 0): at start, after a disconnect, after a failed attempt
+    Red,     // (255, 0, 0): from the connect press until the first chunk arrives
+    Lime,    // (0, 255, 0): on every chunk received
+};
+
+// Pages of the notebook `Abook` the client logic switches to.
+enum class Page {
+    Default,  // the board
+    Desenho,  // the phrase page with `Secret`, `btOkp` and the gallery
+};
+
+enum class BoardCursor { Arrow, Drag };
+
+class ClientView {
+  public:
+    virtual ~ClientView() = default;
+
+    // Status line `Stk`: every write replaces the last.
+    virtual void showStatus(std::string_view text) = 0;
+    // Joined flag: `Nick` is disabled while joined.
+    virtual void showJoined(bool joined) = 0;
+    // Caption of `Lb4`.
+    virtual void showJoinCaption(std::string_view caption) = 0;
+    // `Pontos`, as received.
+    virtual void showPoints(std::string_view points) = 0;
+    // `Lista`: replaces every line; no line is selected afterwards.
+    virtual void showPlayerList(const std::vector<std::string>& lines) = 0;
+    // `btDes`/`lbDes`, `btFnd`/`lbFnd`, `btCls`/`lbCls`.
+    virtual void showDrawerControls(bool visible) = 0;
+    virtual void showLamp(Lamp lamp) = 0;
+    virtual void showPage(Page page) = 0;
+    // Caption of `lbFnd`.
+    virtual void showBackgroundCaption(std::string_view caption) = 0;
+    virtual void setBoardCursor(BoardCursor cursor) = 0;
+    // The board's pixels changed inside `area` (board coordinates); repaint it
+    // from Board::tela().image(). Called once per received chunk or action.
+    virtual void boardChanged(const QRect& area) = 0;
+    // One entry appended at the end of `Chat`.
+    virtual void addChatEntry(const ChatEntry& entry) = 0;
+};
+
+}  // namespace rabuscal::client

@@ -1,0 +1,75 @@
+#pragma once
+// The player's side of the link to a game server: the connection events, the
+// reader `CliRead` that cuts received text into game messages, and the
+// dispatcher that applies each server message to the client's state, the
+// board and the chat. It also owns the board, the round controls and the chat
+// input, which send through the same link.
+//
+// The socket adapter (GameConnection) calls the Cli* handlers; the widgets
+// call the board's, the round controls' and the chat input's handlers and
+// show what arrives on their ClientView.
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "client/board.h"
+#include "client/chat_input.h"
+#include "client/chat_log.h"
+#include "client/client_session.h"
+#include "client/round_controls.h"
+#include "protocol/framing.h"
+
+namespace rabuscal::client {
+
+class GameClient {
+  public:
+    // `drawerNick` is the program-wide DrawerNick, shared with the game server
+    // of the same process.
+    GameClient(std::string& drawerNick, ClientView& view, GameLink& link);
+    GameClient(const GameClient&) = delete;
+    GameClient& operator=(const GameClient&) = delete;
+
+    // Shows a conversion failure and the like (the ui's reportError).
+    void setErrorReporter(std::function<void(std::string_view text)> report) {
+        session_.reportError = std::move(report);
+    }
+
+    // Connection events of `Cli`.
+    void CliConnecting();
+    void CliConnect();
+    void CliDisconnect();
+    void CliError();
+    // Everything pending on the socket, as one chunk.
+    void CliRead(std::string_view chunk);
+
+    // One server message. Throws protocol::BadNumber when a board message's
+    // numbers do not read; CliRead then drops the rest of the chunk.
+    void dispatch(std::string_view command, std::string_view payload);
+
+    // Widget side: the text of `Nick` whenever it changes.
+    void setNick(std::string_view nick) { session_.nick.assign(nick); }
+    // Lobby: the joined flag cleared by its own disconnect; the lamp turned
+    // red by its connect press.
+    void setJoined(bool joined) { session_.setJoined(joined); }
+    void setLamp(Lamp lamp) { session_.setLamp(lamp); }
+    void setJoinCaption(std::string_view caption) { session_.view.showJoinCaption(caption); }
+
+    const ClientSession& session() const { return session_; }
+    Board& board() { return board_; }
+    const Board& board() const { return board_; }
+    RoundControls& roundControls() { return roundControls_; }
+    ChatInput& chatInput() { return chatInput_; }
+
+  private:
+    void announceDrawer(std::string_view nick);
+
+    ClientSession session_;
+    Board board_{session_};
+    RoundControls roundControls_{session_, board_};
+    ChatInput chatInput_{session_};
+    ChatLog chatLog_;
+    protocol::ChunkReader reader_{protocol::kGameSeparator};
+};
+
+}  // namespace rabuscal::client
