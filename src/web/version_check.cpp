@@ -1,0 +1,17 @@
+#include "web/version_check.h"
+
+#include "rabuscal_config.h"
+#include "web/web_dwn.h"
+
+VersionOutcome checkVersion(WebDwn& client, const VersionCheckHooks& hooks,
+                            const QByteArray& base) {
+    const Fetched answer = client.get(web::webAddress(base, web::kVersionFile));
+    if (!answer.ok) return VersionOutcome::Unknown;
+    if (answer.body == QByteArray(rabuscal::config::kVersion)) {
+        if (hooks.setStatus) hooks.setStatus(kLatestVersionText);
+        return VersionOutcome::Latest;
+    }
+    if (hooks.setStatus) hooks.setStatus(kNewerVersionText);
+    if (hooks.openPage) hooks.openPage(web::kDownloadPage);
+    return VersionOutcome::Newer;
+}

@@ -1,0 +1,17 @@
+#include "web/web_address.h"
+
+#include "rabuscal_config.h"
+
+namespace web {
+
+QByteArray webBase() {
+    return QByteArray(rabuscal::config::kWebBase);
+}
+
+QUrl webAddress(const QByteArray& base, std::string_view relativePath) {
+    const QByteArray address =
+        base + QByteArray(relativePath.data(), qsizetype(relativePath.size()));
+    return QUrl::fromEncoded(address, QUrl::StrictMode);
+}
+
+}  // namespace web
