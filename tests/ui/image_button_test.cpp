@@ -1,0 +1,109 @@
+#include "ui/image_button.h"
+
+#include <gtest/gtest.h>
+
+#include <QListWidget>
+#include <QSignalSpy>
+#include <QTest>
+
+#include "ui/gui_application.h"
+#include "ui/skinned_window.h"
+
+namespace {
+
+FaceSet distinctFaces() {
+    QPixmap released(42, 20), pressed(42, 20);
+    released.fill(Qt::green);
+    pressed.fill(Qt::darkGreen);
+    return {released, pressed};
+}
+
+bool shows(const ImageButton* button, const QPixmap& face) {
+    return button->pixmap().toImage() == face.toImage();
+}
+
+QImage plainSkin() {
+    QImage skin(200, 100, QImage::Format_RGB32);
+    skin.fill(Qt::gray);
+    return skin;
+}
+
+struct WindowWithButton {
+    WindowWithButton() : window(plainSkin(), "W", "W") {
+        button = new ImageButton(faces, "btTest", &window, 10, 10);
+        list = new QListWidget(&window);
+        list->setGeometry(100, 10, 80, 80);
+        window.ApplySkinRegion();
+        window.show();
+    }
+    QWindow* handle() { return window.windowHandle(); }
+
+    FaceSet faces = distinctFaces();
+    SkinnedWindow window;
+    ImageButton* button;
+    QListWidget* list;
+};
+
+}  // namespace
+
+class ImageButtonTest : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() { guiApplication(); }
+};
+
+TEST_F(ImageButtonTest, ShowsPressedFaceWhileHeldWithEitherMouseButton) {
+    WindowWithButton w;
+    EXPECT_EQ(w.button->size(), QSize(42, 20));
+    EXPECT_TRUE(shows(w.button, w.faces.released));
+    for (const Qt::MouseButton mouseButton : {Qt::LeftButton, Qt::RightButton}) {
+        QSignalSpy downs(w.button, &ImageButton::MouseDown);
+        QSignalSpy ups(w.button, &ImageButton::MouseUp);
+        QTest::mousePress(w.handle(), mouseButton, {}, {20, 20});
+        EXPECT_TRUE(shows(w.button, w.faces.pressed));
+        EXPECT_TRUE(w.button->isPressedFace());
+        QTest::mouseRelease(w.handle(), mouseButton, {}, {20, 20});
+        EXPECT_TRUE(shows(w.button, w.faces.released));
+        EXPECT_EQ(downs.count(), 1);
+        EXPECT_EQ(ups.count(), 1);
+        EXPECT_EQ(downs.first().at(0).value<Qt::MouseButton>(), mouseButton);
+    }
+}
+
+TEST_F(ImageButtonTest, FaceShowsBeforeTheActionRuns) {
+    WindowWithButton w;
+    bool pressedFaceDuringAction = false;
+    QObject::connect(w.button, &ImageButton::MouseDown,
+                     [&] { pressedFaceDuringAction = shows(w.button, w.faces.pressed); });
+    QTest::mousePress(w.handle(), Qt::LeftButton, {}, {20, 20});
+    EXPECT_TRUE(pressedFaceDuringAction);
+    QTest::mouseRelease(w.handle(), Qt::LeftButton, {}, {20, 20});
+}
+
+TEST_F(ImageButtonTest, ReleaseReachesPressedButtonAfterPointerLeftIt) {
+    WindowWithButton w;
+    QSignalSpy ups(w.button, &ImageButton::MouseUp);
+    QTest::mousePress(w.handle(), Qt::LeftButton, {}, {20, 20});
+    QTest::mouseMove(w.handle(), {150, 50});
+    QTest::mouseRelease(w.handle(), Qt::LeftButton, {}, {150, 50});
+    EXPECT_EQ(ups.count(), 1);
+    EXPECT_TRUE(shows(w.button, w.faces.released));
+    EXPECT_FALSE(w.window.Dragging);
+}
+
+TEST_F(ImageButtonTest, DoubleClickCountsAsTwoPressesAndTwoReleases) {
+    WindowWithButton w;
+    QSignalSpy downs(w.button, &ImageButton::MouseDown);
+    QSignalSpy ups(w.button, &ImageButton::MouseUp);
+    QTest::mouseDClick(w.handle(), Qt::LeftButton, {}, {20, 20});
+    EXPECT_EQ(downs.count(), 2);
+    EXPECT_EQ(ups.count(), 2);
+    EXPECT_TRUE(shows(w.button, w.faces.released));
+}
+
+TEST_F(ImageButtonTest, ReportsMovesWithoutAPressedMouseButton) {
+    WindowWithButton w;
+    QSignalSpy moves(w.button, &ImageButton::MouseMove);
+    QTest::mouseMove(w.handle(), {25, 15});
+    QTest::mouseMove(w.handle(), {26, 16});
+    EXPECT_EQ(moves.count(), 2);
+}
