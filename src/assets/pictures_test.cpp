@@ -1,0 +1,101 @@
+// Checks the pictures as the program gets them: compiled in through the
+// rabuscal_assets library and read back from :/assets/.
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <QString>
+
+#include "assets/asset_names.h"
+#include "assets/window_layout.h"
+
+using namespace rabuscal::assets;
+
+namespace {
+
+const QRgb kMagenta = qRgb(255, 0, 255);
+
+QImage load(const QString& path) {
+    QImage image(path);
+    EXPECT_FALSE(image.isNull()) << qPrintable(path) << " is not among the compiled-in pictures";
+    return image;
+}
+
+int distanceToMagenta(QRgb c) {
+    const int dr = qRed(c) - 255, dg = qGreen(c), db = qBlue(c) - 255;
+    return dr * dr + dg * dg + db * db;
+}
+
+// The rectangle's pixels that the window would cut out.
+int transparentPixelsIn(const QImage& skin, const QRect& r) {
+    int count = 0;
+    for (int y = r.top(); y <= r.bottom(); ++y)
+        for (int x = r.left(); x <= r.right(); ++x)
+            if (!skin.valid(x, y) || skin.pixel(x, y) == kMagenta) ++count;
+    return count;
+}
+
+}  // namespace
+
+TEST(Pictures, EveryPictureIsCompiledInAsA256ColourBitmap) {
+    for (const char* path : allPictures()) {
+        const QImage image = load(path);
+        EXPECT_EQ(image.format(), QImage::Format_Indexed8) << path;
+        EXPECT_LE(image.colorCount(), 256) << path;
+    }
+}
+
+TEST(Pictures, EachSkinHasItsWindowSizeAndAnOutlineCutInMagenta) {
+    for (const SkinLayout* layout : kAllSkins) {
+        const QImage skin = load(QString(":/assets/") + layout->file);
+        EXPECT_EQ(skin.size(), layout->size) << layout->file;
+        EXPECT_EQ(skin.pixel(0, 0), kMagenta) << layout->file << ": corner is not cut out";
+        EXPECT_LT(transparentPixelsIn(skin, skin.rect()), skin.width() * skin.height() / 4)
+            << layout->file << ": the outline leaves too little of the window";
+    }
+}
+
+TEST(Pictures, NoControlOfAnyWindowFallsOutsideTheOutline) {
+    for (const SkinLayout* layout : kAllSkins) {
+        const QImage skin = load(QString(":/assets/") + layout->file);
+        for (const QRect& field : layout->fields)
+            EXPECT_EQ(transparentPixelsIn(skin, field), 0)
+                << layout->file << " cuts into the control at " << field.x() << "," << field.y();
+        for (const QPoint& button : layout->buttons)
+            EXPECT_EQ(transparentPixelsIn(skin, QRect(button, kButtonSize)), 0)
+                << layout->file << " cuts into the button at " << button.x() << "," << button.y();
+    }
+}
+
+TEST(Pictures, NoOpaquePixelIsNearlyMagentaSoNoPinkFringeShows) {
+    for (const char* path : allPictures()) {
+        const QImage image = load(path);
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x) {
+                const QRgb c = image.pixel(x, y);
+                if (c != kMagenta) {
+                    ASSERT_GT(distanceToMagenta(c), 60 * 60) << path << " at " << x << "," << y;
+                }
+            }
+    }
+}
+
+TEST(Pictures, ButtonFacesAreFullRectanglesAndPressedDiffersFromReleased) {
+    const char* faces[][2] = {{kButtonUp1, kButtonDown1}, {kButtonUp2, kButtonDown2}};
+    for (const auto& [up, down] : faces) {
+        const QImage released = load(up);
+        const QImage pressed = load(down);
+        EXPECT_EQ(released.size(), kButtonSize) << up;
+        EXPECT_EQ(pressed.size(), kButtonSize) << down;
+        EXPECT_EQ(transparentPixelsIn(released, released.rect()), 0) << up;
+        EXPECT_EQ(transparentPixelsIn(pressed, pressed.rect()), 0) << down;
+        EXPECT_NE(released.convertToFormat(QImage::Format_RGB32),
+                  pressed.convertToFormat(QImage::Format_RGB32))
+            << up;
+    }
+}
+
+TEST(Pictures, WelcomePictureFillsTheBoard) {
+    const QImage welcome = load(kWelcome);
+    EXPECT_EQ(welcome.size(), QSize(450, 264));
+    EXPECT_EQ(transparentPixelsIn(welcome, welcome.rect()), 0);
+}

@@ -1,0 +1,35 @@
+#include "assets/sketch_canvas.h"
+#include "assets/sketch_details.h"
+#include "assets/sketch_palette.h"
+#include "assets/skins.h"
+#include "assets/window_layout.h"
+
+namespace rabuscal::assets {
+
+// The chat window is a spiral notepad: the conversation on a paper field, the
+// entry line on the cardboard below it, the coils sticking out of the top.
+QImage drawChatWindowSkin() {
+    const QSize size = kChatWindow.size;
+    SketchCanvas c(size.width(), size.height(), 2);
+    c.addOutline(tornRect(QRectF(1, 6, 472.5, 262.5), 0, 1.5, 2, 1.5, c.random(), 8));
+    c.fillSheet(kWindow);
+
+    c.insetField({12, 12, 450, 207}, kLightField, 1);  // Chat
+    c.insetField({19, 229, 347, 32}, kWindow, 1);      // Frase
+    c.buttonSlot({372, 239});
+    c.pencilLine({418, 257}, {466, 256}, kCardboardDark, 0.8);  // under "Tentar..."
+
+    // a speech bubble doodle above the button
+    QPainterPath bubble;
+    bubble.addRoundedRect(QRectF(380, 223.5, 30, 11), 5, 5);
+    bubble.moveTo(386, 234.5);
+    bubble.lineTo(382, 238);
+    bubble.lineTo(391, 234.5);
+    c.pencilPath(bubble, kGraphiteSoft, 0.9, 0.3);
+
+    for (qreal x = 20; x < 456; x += 18) bindingRing(c, {x, 8.5}, 2.0, 6, 2.4);
+    c.drawSheetEdge();
+    return c.finish();
+}
+
+}  // namespace rabuscal::assets
