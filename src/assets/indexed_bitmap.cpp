@@ -2,6 +2,7 @@
 
 #include <QHash>
 #include <QList>
+#include <QSaveFile>
 #include <algorithm>
 #include <limits>
 #include <vector>
@@ -77,6 +78,7 @@ QImage toIndexed8(const QImage& artIn, const QImage& opaque) {
     while (table.size() < 256) table.append(qRgb(0, 0, 0));
     QImage out(art.size(), QImage::Format_Indexed8);
     out.setColorTable(table);
+    out.fill(0);  // also clears the row padding, which the bitmap file carries
     for (int y = 0; y < art.height(); ++y) {
         uchar* line = out.scanLine(y);
         for (int x = 0; x < art.width(); ++x)
@@ -86,7 +88,33 @@ QImage toIndexed8(const QImage& artIn, const QImage& opaque) {
 }
 
 bool saveBitmap(const QImage& indexed, const QString& path) {
-    return indexed.format() == QImage::Format_Indexed8 && indexed.save(path, "BMP");
+    // Written by hand rather than through QImage::save, whose row padding is
+    // whatever memory held: the same drawing must give the same bytes.
+    if (indexed.format() != QImage::Format_Indexed8 || indexed.colorCount() > 256) return false;
+    const quint32 rowBytes = (quint32(indexed.width()) + 3) & ~3u;
+    const quint32 paletteBytes = 256 * 4;
+    const quint32 pixelsAt = 14 + 40 + paletteBytes;
+    const quint32 fileBytes = pixelsAt + rowBytes * quint32(indexed.height());
+
+    QByteArray data;
+    data.reserve(int(fileBytes));
+    auto u16 = [&](quint32 v) { data.append(char(v & 0xff)).append(char((v >> 8) & 0xff)); };
+    auto u32 = [&](quint32 v) { u16(v & 0xffff), u16(v >> 16); };
+    data.append("BM");
+    u32(fileBytes), u32(0), u32(pixelsAt);
+    u32(40), u32(quint32(indexed.width())), u32(quint32(indexed.height()));
+    u16(1), u16(8), u32(0), u32(rowBytes * quint32(indexed.height()));
+    u32(3780), u32(3780), u32(256), u32(0);  // 96 dpi, 256 colours
+    for (int i = 0; i < 256; ++i) {
+        const QRgb c = i < indexed.colorCount() ? indexed.color(i) : qRgb(0, 0, 0);
+        data.append(char(qBlue(c))).append(char(qGreen(c))).append(char(qRed(c))).append('\0');
+    }
+    for (int y = indexed.height() - 1; y >= 0; --y) {  // bottom row first
+        data.append(reinterpret_cast<const char*>(indexed.constScanLine(y)), indexed.width());
+        data.append(QByteArray(int(rowBytes) - indexed.width(), '\0'));
+    }
+    QSaveFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(data) == data.size() && file.commit();
 }
 
 }  // namespace rabuscal::assets
