@@ -1,0 +1,223 @@
+// What a player sees of the server's messages: status, joining, the drawer
+// announcement, points, the player list, and what a bad number does.
+
+#include <gtest/gtest.h>
+
+#include "client/player_order.h"
+#include "client/texts.h"
+#include "client_rig.h"
+
+namespace rabuscal::client {
+namespace {
+
+using testing::ClientRig;
+
+const std::string kYouDraw = "> Voc\xea \xe9 o M\xe3o De Vaca!!!";
+
+TEST(Dispatcher, CopyNotJoinedActsOnlyOnSysAndOnj) {
+    ClientRig rig;
+    rig.receive({"pts:100", "lst:  10 bia|", "mdv:bia", "sys:> Esse nick j\xe1 existe."});
+    EXPECT_EQ(rig.view.status(), "> Esse nick j\xe1 existe.");
+    EXPECT_EQ(rig.client.session().pontos, "0");
+    EXPECT_EQ(rig.view.listShown, 0);
+    EXPECT_EQ(rig.drawerNick, "");
+
+    rig.receive({"onj:", "pts:100"});
+    EXPECT_TRUE(rig.client.session().joined);
+    EXPECT_EQ(rig.view.joined, true);
+    EXPECT_EQ(rig.view.joinCaption, "Sair do jogo");
+    EXPECT_EQ(rig.view.points, "100");
+}
+
+TEST(Dispatcher, MessagesOfOneChunkApplyInOrder) {
+    ClientRig rig;
+    rig.join();
+    rig.receive({"mdw:100|50", "pts:100", "cls:", "sys:> Valendo..."});
+    EXPECT_EQ(rig.view.points, "100");
+    EXPECT_EQ(rig.pixel(100, 50), kWhiteValue) << "the clear came after the dot";
+    EXPECT_EQ(rig.view.page, Page::Default);
+    EXPECT_EQ(rig.view.status(), "> Valendo...");
+    ASSERT_EQ(rig.view.changes.size(), 1u) << "one repaint per chunk";
+    EXPECT_EQ(rig.view.changes[0], QRect(0, 0, 450, 264));
+}
+
+TEST(Dispatcher, UnknownAndClientOnlyCommandsChangeNothing) {
+    ClientRig rig;
+    rig.join();
+    rig.receive({"PTS:5", "xyz:1", "mup:1|2", "ini:gato", "tnt:gato", "slc:bob", "pt"});
+    EXPECT_EQ(rig.view.points, "0");
+    EXPECT_TRUE(rig.view.chat.empty());
+    EXPECT_TRUE(rig.view.changes.empty());
+    EXPECT_TRUE(rig.errors.empty());
+}
+
+TEST(Dispatcher, DrawerAnnouncementComparesTheNickExactly) {
+    ClientRig ana("ana");
+    ana.join();
+    ana.receive({"mdv:ana"});
+    EXPECT_EQ(ana.drawerNick, "ana");
+    EXPECT_EQ(ana.view.status(), kYouDraw);
+    EXPECT_EQ(ana.view.drawerControls, true);
+    EXPECT_TRUE(ana.client.session().isDrawer());
+
+    ClientRig other("Ana");
+    other.join();
+    other.receive({"mdv:ana"});
+    EXPECT_EQ(other.view.status(), "> ana \xe9 o M\xe3o De Vaca!!!");
+    EXPECT_EQ(other.view.drawerControls, false);
+    EXPECT_FALSE(other.client.session().isDrawer());
+}
+
+TEST(Dispatcher, EmptyDrawerMakesNobodyTheDrawer) {
+    ClientRig rig("ana");
+    rig.join();
+    rig.receive({"mdv:ana", "mdv:"});
+    EXPECT_EQ(rig.drawerNick, "");
+    EXPECT_EQ(rig.view.drawerControls, false);
+    EXPECT_FALSE(rig.client.session().isDrawer());
+    EXPECT_EQ(rig.view.status(), ">  \xe9 o M\xe3o De Vaca!!!");
+}
+
+TEST(Dispatcher, DrawerControlsStayVisibleUntilTheFirstAnnouncement) {
+    ClientRig rig;
+    EXPECT_TRUE(rig.client.session().drawerControlsShown);
+    EXPECT_FALSE(rig.view.drawerControls.has_value());
+}
+
+TEST(Dispatcher, LeavingResetsPointsAndListButKeepsTheDrawer) {
+    ClientRig rig;
+    rig.receive({"onj:", "mdv:bia", "pts:70", "lst:xxxx bia|  10 ana|"});
+    rig.receive({"off:"});
+    EXPECT_FALSE(rig.client.session().joined);
+    EXPECT_EQ(rig.view.joined, false);
+    EXPECT_EQ(rig.view.joinCaption, "Entrar no jogo");
+    EXPECT_EQ(rig.view.points, "0");
+    EXPECT_TRUE(rig.view.list.empty());
+    EXPECT_EQ(rig.drawerNick, "bia");
+    rig.receive({"pts:50"});
+    EXPECT_EQ(rig.view.points, "0") << "no longer joined";
+}
+
+TEST(Dispatcher, PointsAreShownAsReceived) {
+    ClientRig rig;
+    rig.join();
+    rig.receive({"pts:007"});
+    EXPECT_EQ(rig.view.points, "007");
+}
+
+TEST(PlayerList, DrawerFirstThenHighestPoints) {
+    ClientRig rig;
+    rig.join();
+    rig.receive({"lst:  10 ana| 100 bob|xxxx cid|"});
+    EXPECT_EQ(rig.view.list, (std::vector<std::string>{"xxxx cid", " 100 bob", "  10 ana"}));
+
+    rig.receive({"lst:  10 ana|  10 Bia|  10 cid|  10 bia|   5 zeca|"});
+    // Equal points: descending nick, letter case aside.
+    EXPECT_EQ(rig.view.list[0], "  10 cid");
+    EXPECT_EQ(rig.view.list[3], "  10 ana");
+    EXPECT_EQ(rig.view.list[4], "   5 zeca");
+
+    rig.receive({"lst:"});
+    EXPECT_TRUE(rig.view.list.empty());
+    EXPECT_EQ(rig.view.listShown, 3) << "every list replaces the last, selection gone";
+}
+
+TEST(PlayerList, RemainderWithoutBarIsKeptAsLastEntry) {
+    EXPECT_EQ(playerListLines("xxxx ana|  20 bo"),
+              (std::vector<std::string>{"xxxx ana", "  20 bo"}));
+}
+
+TEST(PlayerOrder, BlanksThenSymbolsThenDigitsThenLetters) {
+    EXPECT_LT(comparePlayerLines(" ", "!"), 0);
+    EXPECT_LT(comparePlayerLines("!", "0"), 0);
+    EXPECT_LT(comparePlayerLines("9", "a"), 0);
+    EXPECT_LT(comparePlayerLines("  99 x", " 100 x"), 0);
+    EXPECT_LT(comparePlayerLines("9999 x", "xxxx a"), 0);
+    EXPECT_LT(comparePlayerLines("ab", "abc"), 0);
+    EXPECT_EQ(comparePlayerLines("ana", "ana"), 0);
+}
+
+TEST(PlayerOrder, CaseAndAccentsDecideOnlyBetweenOtherwiseEqualNicks) {
+    EXPECT_LT(comparePlayerLines("ANA", "anb"), 0);
+    EXPECT_LT(comparePlayerLines("\xe1"
+                                 "bel",
+                                 "agata"),
+              0)
+        << "á compares as a";
+    EXPECT_LT(comparePlayerLines("ana", "\xe1na"), 0) << "the plain letter first";
+    EXPECT_LT(comparePlayerLines("\xe7", "d"), 0) << "ç compares as c";
+    EXPECT_LT(comparePlayerLines("\xc3o", "\xe3p"), 0) << "Ã and ã are the same letter";
+    EXPECT_LT(comparePlayerLines("zz", "\xfe"), 0) << "þ after z";
+    EXPECT_LT(comparePlayerLines("ANA", "ana"), 0);
+    EXPECT_GT(comparePlayerLines("ana", "ANA"), 0);
+}
+
+TEST(ConnectionEvents, StatusTextsAndTheLamp) {
+    ClientRig rig;
+    rig.link.up = false;
+    rig.client.setLamp(Lamp::Red);
+    rig.client.CliConnecting();
+    EXPECT_EQ(rig.view.status(), "> Conectando o jogo.");
+    rig.client.CliError();  // the attempt failed
+    EXPECT_EQ(rig.view.status(), "> Falha na conex\xe3o.");
+    EXPECT_EQ(rig.view.lamp, Lamp::Maroon);
+
+    rig.client.setLamp(Lamp::Red);
+    rig.link.up = true;
+    rig.client.CliConnect();
+    EXPECT_EQ(rig.view.status(), "> Jogo conectado.");
+    EXPECT_EQ(rig.view.lamp, Lamp::Red) << "connecting leaves the lamp red";
+    rig.receive({"sys:oi"});
+    EXPECT_EQ(rig.view.lamp, Lamp::Lime);
+    rig.client.CliError();
+    EXPECT_EQ(rig.view.lamp, Lamp::Lime) << "an established connection keeps its colour";
+
+    rig.join();
+    rig.receive({"pts:40"});
+    rig.link.up = false;
+    rig.client.CliDisconnect();
+    EXPECT_EQ(rig.view.status(), "> Jogo desconectado.");
+    EXPECT_TRUE(rig.client.session().joined) << "only the lobby clears the joined flag";
+    EXPECT_EQ(rig.view.points, "40");
+}
+
+TEST(BadNumbers, StopTheChunkAndAreReportedOnce) {
+    ClientRig rig;
+    rig.join();
+    rig.receive({"mdw:10|20", "mov:x|5", "pts:50", "mov:30|20"});
+    EXPECT_EQ(rig.pixel(10, 20), 0) << "messages before it keep their effect";
+    EXPECT_EQ(rig.pixel(25, 20), kWhiteValue);
+    EXPECT_EQ(rig.view.points, "0") << "the rest of the chunk is dropped";
+    ASSERT_EQ(rig.errors.size(), 1u);
+    EXPECT_NE(rig.errors[0].find("'x'"), std::string::npos);
+    EXPECT_EQ(rig.view.changes.size(), 1u) << "what was drawn is still repainted";
+
+    rig.receive({"pts:50"});
+    EXPECT_EQ(rig.view.points, "50") << "the connection goes on";
+}
+
+TEST(Reader, MessagesCutByTheNetworkCostOnlyTheirOwnTail) {
+    ClientRig rig;
+    rig.join();
+    rig.client.CliRead("$-$pt");
+    rig.client.CliRead("s:100$-$cls:");
+    EXPECT_EQ(rig.view.points, "100") << "a cut header waits for its rest";
+
+    rig.client.CliRead("$-$msg:ana falou: bom d");
+    rig.client.CliRead("ia$-$pts:90");
+    EXPECT_EQ(rig.view.points, "90");
+    ASSERT_EQ(rig.view.chat.size(), 1u);
+    EXPECT_EQ(rig.view.chat[0].paragraphs[2].text, "bom d");
+}
+
+TEST(Reader, NewConnectionStartsAFreshStream) {
+    ClientRig rig;
+    rig.join();
+    rig.client.CliRead("$-$pt");
+    rig.client.CliConnect();
+    rig.client.CliRead("$-$pts:20");
+    EXPECT_EQ(rig.view.points, "20");
+}
+
+}  // namespace
+}  // namespace rabuscal::client
