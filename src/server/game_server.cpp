@@ -1,0 +1,212 @@
+#include "server/game_server.h"
+
+#include "protocol/commands.h"
+#include "protocol/payloads.h"
+
+namespace rabuscal::server {
+
+using protocol::Command;
+
+namespace {
+// "já" travels as the single Windows-1252 byte 0xE1.
+constexpr std::string_view kNickTaken = "> Esse nick j\xe1 existe.";
+}  // namespace
+
+GameServer::GameServer(std::string& drawerNick, Transport& transport, ServerEvents* events)
+    : drawerNick_(drawerNick), transport_(transport), events_(events ? events : &noEvents_) {}
+
+GameServer::~GameServer() = default;
+
+GameServer::Connection* GameServer::find(ConnectionId id) {
+    const auto it = byId_.find(id);
+    return it == byId_.end() ? nullptr : it->second;
+}
+
+const Player* GameServer::player(ConnectionId id) const {
+    const auto it = byId_.find(id);
+    if (it == byId_.end() || !it->second->player) return nullptr;
+    return &*it->second->player;
+}
+
+void GameServer::connectionAccepted(ConnectionId id) {
+    if (byId_.contains(id)) return;
+    auto connection = std::make_unique<Connection>();
+    connection->id = id;
+    byId_.emplace(id, connection.get());
+    connections_.push_back(std::move(connection));
+    events_->connectionAccepted(id);
+    events_->connectionCountChanged(connections_.size());
+}
+
+void GameServer::dataReceived(ConnectionId id, std::string_view chunk) {
+    Connection* from = find(id);
+    if (!from || from->closing) return;
+    if (!chunkSeen_) {
+        chunkSeen_ = true;
+        events_->firstChunk();
+    }
+    from->reader.feed(chunk, [this, from](std::string_view command, std::string_view payload) {
+        return dispatch(*from, command, payload);
+    });
+}
+
+void GameServer::connectionClosed(ConnectionId id) {
+    Connection* closing = find(id);
+    if (!closing || closing->closing) return;
+    // Whatever the broadcasts below address to the closing connection is lost.
+    closing->closing = true;
+    const bool wasJoined = closing->player.has_value();
+    const std::string nick = wasJoined ? closing->player->nick : std::string{};
+    if (wasJoined) dropPlayer(*closing);
+
+    std::erase_if(connections_, [id](const auto& c) { return c->id == id; });
+    byId_.erase(id);
+    events_->connectionClosed(id, wasJoined, nick);
+    events_->connectionCountChanged(connections_.size());
+}
+
+void GameServer::stopAll() {
+    connections_.clear();
+    byId_.clear();
+    chunkSeen_ = false;
+}
+
+bool GameServer::dispatch(Connection& from, std::string_view command, std::string_view payload) {
+    const auto known = protocol::commandFromName(command);
+    if (!known) return true;
+    switch (*known) {
+        case Command::Slc:
+            join(from, payload);
+            break;
+        case Command::Off:
+            leave(from);
+            break;
+        case Command::Ini:
+            startRound(from, payload);
+            break;
+        case Command::Mdv:
+            setDrawer(payload);
+            break;
+        case Command::Tnt:
+            judgeGuess(from, payload);
+            break;
+        case Command::Pts:
+            return setPoints(from, payload);
+        case Command::Msg:
+        case Command::Mdw:
+        case Command::Mov:
+        case Command::Mup:
+        case Command::Cls:
+        case Command::Blc:
+            relay(command, payload);
+            break;
+        case Command::Onj:
+        case Command::Sys:
+        case Command::Lst:
+        case Command::Avs:
+            break;  // server-to-client notices: nothing to do when a client sends them
+    }
+    return true;
+}
+
+void GameServer::join(Connection& from, std::string_view nick) {
+    if (from.player) return;  // already joined: no answer
+
+    if (connections_.size() == 1) {
+        // The only connection: its player becomes the drawer.
+        from.player = Player{std::string(nick), 0};
+        events_->playerJoined(from.id, nick);
+        sendTo(from, message("onj", {}));
+        drawerNick_.assign(nick);
+        events_->drawerChanged(drawerNick_);
+        sendTo(from, message("mdv", nick));
+        sendPlayerList();
+        return;
+    }
+
+    for (const auto& c : connections_) {
+        if (c->player && c->player->nick == nick) {
+            events_->nickRefused(from.id, nick);
+            sendTo(from, message("sys", kNickTaken));
+            return;
+        }
+    }
+    from.player = Player{std::string(nick), 0};
+    events_->playerJoined(from.id, nick);
+    sendTo(from, message("onj", {}));
+    sendPlayerList();
+}
+
+void GameServer::leave(Connection& from) {
+    sendTo(from, message("off", {}));
+    if (!from.player) return;
+    events_->playerLeft(from.id, from.player->nick);
+    dropPlayer(from);
+}
+
+// A joined player goes away (by "off" or by closing): if the drawer role goes
+// with them, the best player takes it and the round is over.
+void GameServer::dropPlayer(Connection& from) {
+    if (from.player->nick == drawerNick_) drawerNick_.clear();
+    from.player.reset();
+    if (drawerNick_.empty()) {
+        drawerNick_ = chooseNextDrawer();
+        events_->drawerChanged(drawerNick_);
+        broadcast(message("mdv", drawerNick_));
+        pointsAtStake_ = 0;
+        broadcast(message("pts", "0"));
+    }
+    sendPlayerList();
+}
+
+void GameServer::relay(std::string_view command, std::string_view payload) {
+    broadcast(message(command, payload));
+}
+
+void GameServer::sendPlayerList() {
+    out_.assign(protocol::kGameSeparator).append("lst:");
+    for (const auto& c : connections_) {
+        if (!c->player) continue;
+        const Player& p = *c->player;
+        out_.append(protocol::pointsField(p.total, p.nick == drawerNick_))
+            .append(1, ' ')
+            .append(p.nick)
+            .append(1, '|');
+    }
+    broadcast(out_);
+}
+
+// The highest total wins whatever its sign (a "pts" may make the points at
+// stake negative, and a hit then lowers a total below 0); ties go to the
+// earliest connection.
+std::string GameServer::chooseNextDrawer() const {
+    const Player* best = nullptr;
+    for (const auto& c : connections_) {
+        if (c->player && (!best || c->player->total > best->total)) best = &*c->player;
+    }
+    return best ? best->nick : std::string{};
+}
+
+std::string_view GameServer::message(std::string_view command, std::string_view payload) {
+    return message(command, payload, {});
+}
+
+std::string_view GameServer::message(std::string_view command, std::string_view payloadHead,
+                                     std::string_view payloadTail) {
+    out_.assign(protocol::kGameSeparator)
+        .append(command)
+        .append(1, ':')
+        .append(payloadHead)
+        .append(payloadTail);
+    return out_;
+}
+
+void GameServer::sendTo(const Connection& to, std::string_view bytes) {
+    if (!to.closing) transport_.send(to.id, bytes);
+}
+
+void GameServer::broadcast(std::string_view bytes) {
+    for (const auto& c : connections_) sendTo(*c, bytes);
+}
+
+}  // namespace rabuscal::server

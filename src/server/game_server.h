@@ -1,0 +1,109 @@
+#pragma once
+// The game server's rules over connection ids and bytes: joining with a unique
+// nick, leaving, closed connections, relaying strokes and chat, the player
+// list, rounds, guesses and points. No sockets here: a network layer reports
+// accepts, chunks and closes, and sends what the rules hand to the Transport.
+//
+// Everything runs on one thread, one event to completion at a time.
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "protocol/framing.h"
+#include "server/server_events.h"
+#include "server/transport.h"
+
+namespace rabuscal::server {
+
+// One joined player: the record a connection gets when its nick is accepted.
+struct Player {
+    std::string nick;
+    std::int32_t total = 0;
+};
+
+class GameServer {
+  public:
+    // `drawerNick` is the program-wide DrawerNick: the game client of the same
+    // process writes it too, so the server only refers to it.
+    GameServer(std::string& drawerNick, Transport& transport, ServerEvents* events = nullptr);
+    ~GameServer();
+    GameServer(const GameServer&) = delete;
+    GameServer& operator=(const GameServer&) = delete;
+
+    // Socket-layer events.
+    void connectionAccepted(ConnectionId id);
+    void dataReceived(ConnectionId id, std::string_view chunk);
+    // The peer (or a failed send) closed the connection: a joined player
+    // leaves as with "off", minus the answer; then the connection is dropped.
+    void connectionClosed(ConnectionId id);
+    // The listener was switched off: every connection is dropped at once, with
+    // no close handling. DrawerNick, the phrase and the points survive.
+    void stopAll();
+
+    std::size_t connectionCount() const { return connections_.size(); }
+    bool hasConnection(ConnectionId id) const { return byId_.contains(id); }
+
+    // State, for the operator and for tests.
+    const std::string& drawerNick() const { return drawerNick_; }
+    const std::string& phrase() const { return phrase_; }
+    std::int32_t pointsAtStake() const { return pointsAtStake_; }
+    const Player* player(ConnectionId id) const;
+    // The nick of the joined player with the highest total, the earliest
+    // connection on a tie; empty when nobody has joined.
+    std::string chooseNextDrawer() const;
+
+  private:
+    struct Connection {
+        ConnectionId id;
+        std::optional<Player> player;
+        protocol::ChunkReader reader{protocol::kGameSeparator};
+        bool closing = false;
+    };
+
+    // One message of a chunk; false abandons the rest of the chunk.
+    bool dispatch(Connection& from, std::string_view command, std::string_view payload);
+
+    // Connections and players.
+    void join(Connection& from, std::string_view nick);
+    void leave(Connection& from);
+    void dropPlayer(Connection& from);
+    void relay(std::string_view command, std::string_view payload);
+    void sendPlayerList();
+
+    // Rounds and scoring.
+    void startRound(Connection& from, std::string_view phrase);
+    void setDrawer(std::string_view nick);
+    void judgeGuess(Connection& from, std::string_view guess);
+    bool setPoints(Connection& from, std::string_view payload);
+
+    // Sending. The message is built in a buffer reused across messages.
+    std::string_view message(std::string_view command, std::string_view payload);
+    std::string_view message(std::string_view command, std::string_view payloadHead,
+                             std::string_view payloadTail);
+    void sendTo(const Connection& to, std::string_view bytes);
+    void broadcast(std::string_view bytes);
+
+    Connection* find(ConnectionId id);
+
+    std::string& drawerNick_;
+    Transport& transport_;
+    ServerEvents* events_;
+    ServerEvents noEvents_;
+
+    std::vector<std::unique_ptr<Connection>> connections_;  // in order of acceptance
+    std::unordered_map<ConnectionId, Connection*> byId_;
+    bool chunkSeen_ = false;
+
+    std::string phrase_;
+    std::int32_t pointsAtStake_ = 0;
+
+    std::string out_;  // the message being sent
+};
+
+}  // namespace rabuscal::server

@@ -1,0 +1,163 @@
+// rabuscal-server: the game server without a window. Logs one line per event
+// on stdout and stops cleanly on SIGINT or SIGTERM.
+
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QSocketNotifier>
+#include <csignal>
+#include <cstdio>
+#include <string>
+
+#include "rabuscal_config.h"
+#include "server/net/tcp_game_server.h"
+
+namespace {
+
+using rabuscal::server::ConnectionId;
+
+struct Options {
+    quint16 port = rabuscal::config::kGamePort;
+    // Announcing to the directory service (a group name, the directory host)
+    // belongs here too; see startAnnouncing().
+};
+
+// Parses the command line; exits on --help or a bad option.
+Options parseOptions(const QCoreApplication& app) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription("Rabuscal game server without a window.");
+    parser.addHelpOption();
+    const QCommandLineOption portOption(
+        "port", "TCP port to listen on, on every local address (0: any free port).", "N",
+        QString::number(rabuscal::config::kGamePort));
+    parser.addOption(portOption);
+    parser.process(app);
+
+    Options options;
+    bool ok = false;
+    const uint port = parser.value(portOption).toUInt(&ok);
+    if (!ok || port > 65535) {
+        std::fprintf(stderr, "rabuscal-server: bad port '%s'\n",
+                     qPrintable(parser.value(portOption)));
+        std::exit(2);
+    }
+    options.port = static_cast<quint16>(port);
+    return options;
+}
+
+// Once the server listens, this is where it will announce itself to the
+// directory service and withdraw on shut-down. Nothing to do yet.
+void startAnnouncing(const Options&, rabuscal::server::TcpGameServer&) {}
+
+// Nicks and phrases are Windows-1252 bytes of any length: the log shows a
+// readable, bounded version of them.
+std::string printable(std::string_view text) {
+    constexpr std::size_t kShown = 64;
+    std::string out;
+    for (unsigned char c : text.substr(0, kShown)) {
+        if (c >= 0x20 && c < 0x7f) {
+            out += static_cast<char>(c);
+        } else if (c >= 0xa0) {  // Latin-1 and Windows-1252 agree here
+            out += static_cast<char>(0xc0 | (c >> 6));
+            out += static_cast<char>(0x80 | (c & 0x3f));
+        } else {
+            char hex[5];
+            std::snprintf(hex, sizeof hex, "\\x%02x", c);
+            out += hex;
+        }
+    }
+    if (text.size() > kShown) out += "...";
+    return out;
+}
+
+void logLine(const char* format, auto... args) {
+    std::printf(format, args...);
+    std::putchar('\n');
+    std::fflush(stdout);
+}
+
+class Log : public rabuscal::server::ServerEvents {
+  public:
+    void connectionAccepted(ConnectionId id) override { logLine("accept #%llu", ull(id)); }
+    void playerJoined(ConnectionId id, std::string_view nick) override {
+        logLine("join #%llu \"%s\"", ull(id), printable(nick).c_str());
+    }
+    void nickRefused(ConnectionId id, std::string_view nick) override {
+        logLine("refuse #%llu \"%s\" (nick taken)", ull(id), printable(nick).c_str());
+    }
+    void playerLeft(ConnectionId id, std::string_view nick) override {
+        logLine("leave #%llu \"%s\"", ull(id), printable(nick).c_str());
+    }
+    void connectionClosed(ConnectionId id, bool wasJoined, std::string_view nick) override {
+        if (wasJoined)
+            logLine("close #%llu \"%s\"", ull(id), printable(nick).c_str());
+        else
+            logLine("close #%llu", ull(id));
+    }
+    void roundStarted(ConnectionId id, std::string_view phrase) override {
+        logLine("round #%llu \"%s\"", ull(id), printable(phrase).c_str());
+    }
+    void guessHit(std::string_view nick, std::int32_t points, std::int32_t total) override {
+        logLine("hit \"%s\" +%d total %d", printable(nick).c_str(), points, total);
+    }
+    void conversionError(ConnectionId id, std::string_view what) override {
+        logLine("error #%llu %s", ull(id), printable(what).c_str());
+    }
+
+  private:
+    static unsigned long long ull(ConnectionId id) { return id; }
+};
+
+// SIGINT/SIGTERM write a byte here; the event loop reads it and quits.
+int signalPipe[2] = {-1, -1};
+
+void onSignal(int) {
+    const char byte = 1;
+    [[maybe_unused]] const auto n = ::write(signalPipe[1], &byte, 1);
+}
+
+bool installSignalHandlers() {
+    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) != 0) return false;
+    struct sigaction action = {};
+    action.sa_handler = onSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    return ::sigaction(SIGINT, &action, nullptr) == 0 &&
+           ::sigaction(SIGTERM, &action, nullptr) == 0;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName("rabuscal-server");
+    const Options options = parseOptions(app);
+
+    if (!installSignalHandlers()) {
+        std::perror("rabuscal-server: signal handlers");
+        return 1;
+    }
+    QSocketNotifier signalNotifier(signalPipe[0], QSocketNotifier::Read);
+    QObject::connect(&signalNotifier, &QSocketNotifier::activated, &app, [&] {
+        char byte;
+        [[maybe_unused]] const auto n = ::read(signalPipe[0], &byte, 1);
+        logLine("stopping");
+        QCoreApplication::quit();
+    });
+
+    std::string DrawerNick;  // this process has no game client to share it with
+    Log log;
+    rabuscal::server::TcpGameServer server(DrawerNick, &log);
+    if (const auto error = server.start(options.port)) {
+        std::fprintf(stderr, "rabuscal-server: %s\n", qPrintable(*error));
+        return 1;
+    }
+    logLine("listening on port %u", unsigned{server.port()});
+    startAnnouncing(options, server);
+
+    const int status = app.exec();
+    server.stop();
+    return status;
+}

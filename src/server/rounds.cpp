@@ -1,0 +1,70 @@
+// Rounds and scoring: the server's side of "ini", "mdv", "tnt" and "pts".
+#include <algorithm>
+
+#include "protocol/payloads.h"
+#include "server/game_server.h"
+#include "server/saturating.h"
+
+namespace rabuscal::server {
+
+namespace {
+constexpr std::int32_t kPointsAtRoundStart = 100;
+constexpr std::int32_t kMissPenalty = 10;
+}  // namespace
+
+void GameServer::startRound(Connection& from, std::string_view phrase) {
+    phrase_ = protocol::upperAscii(phrase);
+    pointsAtStake_ = kPointsAtRoundStart;
+    events_->roundStarted(from.id, phrase_);
+    broadcast(message("cls", {}));
+    broadcast(message("pts", "100"));
+    broadcast(message("sys", "> Valendo..."));
+}
+
+// Any nick is taken, joined or not: the clients decide who may hand over.
+void GameServer::setDrawer(std::string_view nick) {
+    drawerNick_.assign(nick);
+    events_->drawerChanged(drawerNick_);
+    broadcast(message("mdv", nick));
+    sendPlayerList();
+}
+
+void GameServer::judgeGuess(Connection& from, std::string_view guess) {
+    if (!from.player) return;
+    Player& guesser = *from.player;
+    // The verdict: nick + ' tentou "' + guess + '" e... ' + the outcome.
+    std::string verdict;
+    verdict.reserve(guesser.nick.size() + guess.size() + 16);
+    verdict.append(guesser.nick).append(" tentou \"").append(guess).append("\" e... ");
+
+    if (protocol::upperAscii(guess) != phrase_) {
+        pointsAtStake_ = std::max(0, saturatingAdd(pointsAtStake_, -kMissPenalty));
+        broadcast(message("avs", verdict, " eerrroooouuuuu..."));
+        broadcast(message("pts", std::to_string(pointsAtStake_)));
+        return;
+    }
+    const std::int32_t won = pointsAtStake_;
+    guesser.total = saturatingAdd(guesser.total, won);
+    pointsAtStake_ = 0;
+    events_->guessHit(guesser.nick, won, guesser.total);
+    broadcast(message("avs", verdict, "ACERTOU !"));
+    broadcast(message("pts", "0"));
+    drawerNick_ = chooseNextDrawer();
+    events_->drawerChanged(drawerNick_);
+    broadcast(message("mdv", drawerNick_));
+    sendPlayerList();
+}
+
+// The drawer's client reports the points it has left; any value is taken.
+bool GameServer::setPoints(Connection& from, std::string_view payload) {
+    std::int32_t points = 0;
+    if (!protocol::tryReadInt(payload, points)) {
+        events_->conversionError(from.id, protocol::BadNumber(payload).what());
+        return false;
+    }
+    pointsAtStake_ = points;
+    broadcast(message("pts", payload));
+    return true;
+}
+
+}  // namespace rabuscal::server

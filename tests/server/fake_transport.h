@@ -1,0 +1,87 @@
+#pragma once
+// A Transport that records what the rules send, and events that record what
+// the operator is told: the game rules tested with no socket.
+
+#include <ostream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "server/game_server.h"
+
+namespace rabuscal::server::testing {
+
+struct Sent {
+    ConnectionId to;
+    std::string bytes;
+    friend bool operator==(const Sent&, const Sent&) = default;
+    friend void PrintTo(const Sent& s, std::ostream* os) {
+        *os << "#" << s.to << " \"" << s.bytes.substr(0, 200) << "\"";
+    }
+};
+
+class FakeTransport : public Transport {
+  public:
+    void send(ConnectionId id, std::string_view bytes) override {
+        sent.push_back({id, std::string(bytes)});
+    }
+    // Everything sent since the last take(), in order.
+    std::vector<Sent> take() { return std::exchange(sent, {}); }
+
+    std::vector<Sent> sent;
+};
+
+struct RecordingEvents : ServerEvents {
+    void connectionCountChanged(std::size_t n) override { counts.push_back(n); }
+    void firstChunk() override { ++firstChunks; }
+    void conversionError(ConnectionId id, std::string_view what) override {
+        errors.emplace_back(id, std::string(what));
+    }
+    void connectionClosed(ConnectionId id, bool, std::string_view) override {
+        closed.push_back(id);
+    }
+
+    std::vector<std::size_t> counts;
+    int firstChunks = 0;
+    std::vector<std::pair<ConnectionId, std::string>> errors;
+    std::vector<ConnectionId> closed;
+};
+
+// A server with a few connections, and shorthands to talk to it.
+class ServerFixture {
+  public:
+    ServerFixture() : server(DrawerNick, transport, &events) {}
+
+    void accept(std::initializer_list<ConnectionId> ids) {
+        for (ConnectionId id : ids) server.connectionAccepted(id);
+    }
+    // One chunk holding one message: "$-$" + command + ":" + payload.
+    void say(ConnectionId from, std::string_view command, std::string_view payload = {}) {
+        server.dataReceived(from, "$-$" + std::string(command) + ":" + std::string(payload));
+    }
+    // The same message sent to every connection in the order given.
+    static std::vector<Sent> toAll(std::initializer_list<ConnectionId> ids, std::string bytes) {
+        std::vector<Sent> out;
+        for (ConnectionId id : ids) out.push_back({id, bytes});
+        return out;
+    }
+    static std::vector<Sent> cat(std::initializer_list<std::vector<Sent>> parts) {
+        std::vector<Sent> out;
+        for (const auto& p : parts) out.insert(out.end(), p.begin(), p.end());
+        return out;
+    }
+    // Gives `id` a total of `points` through a round it wins (drawer changes).
+    void win(ConnectionId id, std::string_view points) {
+        say(id, "ini", "w");
+        say(id, "pts", points);
+        say(id, "tnt", "w");
+        transport.take();
+    }
+
+    std::string DrawerNick;
+    FakeTransport transport;
+    RecordingEvents events;
+    GameServer server;
+};
+
+}  // namespace rabuscal::server::testing

@@ -1,0 +1,248 @@
+// Joining, leaving, closing and relaying, over a fake transport.
+#include <gtest/gtest.h>
+
+#include "fake_transport.h"
+
+namespace rabuscal::server::testing {
+namespace {
+
+using V = std::vector<Sent>;
+const std::string kNickTaken = "$-$sys:> Esse nick j\xe1 existe.";
+
+class Joining : public ::testing::Test, public ServerFixture {};
+
+TEST_F(Joining, OnlyConnectionBecomesDrawerAndHearsItAlone) {
+    accept({1});
+    say(1, "slc", "Ana");
+    EXPECT_EQ(transport.take(), (V{{1, "$-$onj:"}, {1, "$-$mdv:Ana"}, {1, "$-$lst:xxxx Ana|"}}));
+    EXPECT_EQ(DrawerNick, "Ana");
+}
+
+TEST_F(Joining, JoiningBesideOtherConnectionsDoesNotMakeADrawer) {
+    accept({1, 2});
+    say(1, "slc", "Ana");
+    EXPECT_EQ(transport.take(), cat({{{1, "$-$onj:"}}, toAll({1, 2}, "$-$lst:   0 Ana|")}));
+    EXPECT_EQ(DrawerNick, "");
+    say(2, "slc", "Bia");
+    EXPECT_EQ(transport.take(),
+              cat({{{2, "$-$onj:"}}, toAll({1, 2}, "$-$lst:   0 Ana|   0 Bia|")}));
+}
+
+TEST_F(Joining, LaterJoinSeesTheDrawerMarked) {
+    accept({1});
+    say(1, "slc", "Ana");
+    accept({2});
+    transport.take();
+    say(2, "slc", "Bia");
+    EXPECT_EQ(transport.take(),
+              cat({{{2, "$-$onj:"}}, toAll({1, 2}, "$-$lst:xxxx Ana|   0 Bia|")}));
+}
+
+TEST_F(Joining, TakenNickIsRefusedWithANoticeToTheAskerOnly) {
+    accept({1, 2});
+    say(1, "slc", "Ana");
+    transport.take();
+    say(2, "slc", "Ana");
+    EXPECT_EQ(transport.take(), (V{{2, kNickTaken}}));
+    EXPECT_EQ(server.player(2), nullptr);
+    // Nicks are compared exactly: another letter case is another nick.
+    say(2, "slc", "ana");
+    EXPECT_EQ(transport.take(),
+              cat({{{2, "$-$onj:"}}, toAll({1, 2}, "$-$lst:   0 Ana|   0 ana|")}));
+}
+
+TEST_F(Joining, SecondJoinFromAJoinedConnectionIsIgnored) {
+    accept({1, 2});
+    say(1, "slc", "Ana");
+    transport.take();
+    say(1, "slc", "Outra");
+    EXPECT_TRUE(transport.take().empty());
+    EXPECT_EQ(server.player(1)->nick, "Ana");
+}
+
+TEST_F(Joining, EmptyNickAndNickWithBarAreAccepted) {
+    accept({1, 2});
+    say(1, "slc", "");
+    say(2, "slc", "a|b");
+    // With no drawer, the empty nick matches the empty drawer and is marked.
+    EXPECT_EQ(transport.take().back(), (Sent{2, "$-$lst:xxxx |   0 a|b|"}));
+}
+
+class Leaving : public ::testing::Test, public ServerFixture {
+  protected:
+    // Ana (connection 1) is the drawer; Bia (2) and Caio (3) joined later.
+    void SetUp() override {
+        accept({1});
+        say(1, "slc", "Ana");
+        accept({2, 3});
+        say(2, "slc", "Bia");
+        say(3, "slc", "Caio");
+        transport.take();
+    }
+};
+
+TEST_F(Leaving, NonDrawerLeavingOnlyUpdatesTheList) {
+    say(2, "off", "Bia");
+    EXPECT_EQ(transport.take(),
+              cat({{{2, "$-$off:"}}, toAll({1, 2, 3}, "$-$lst:xxxx Ana|   0 Caio|")}));
+    EXPECT_EQ(DrawerNick, "Ana");
+}
+
+TEST_F(Leaving, DrawerLeavingHandsTheRoleToTheBestTotal) {
+    win(2, "30");  // Bia 30
+    win(3, "50");  // Caio 50
+    say(1, "mdv", "Ana");
+    transport.take();
+    say(1, "off", "Ana");
+    EXPECT_EQ(transport.take(), cat({{{1, "$-$off:"}},
+                                     toAll({1, 2, 3}, "$-$mdv:Caio"),
+                                     toAll({1, 2, 3}, "$-$pts:0"),
+                                     toAll({1, 2, 3}, "$-$lst:  30 Bia|xxxx Caio|")}));
+    EXPECT_EQ(DrawerNick, "Caio");
+    EXPECT_EQ(server.pointsAtStake(), 0);
+}
+
+TEST_F(Leaving, TieGoesToTheEarliestConnection) {
+    win(3, "30");
+    win(2, "30");
+    say(1, "mdv", "Ana");
+    say(1, "off");
+    EXPECT_EQ(DrawerNick, "Bia");
+}
+
+TEST_F(Leaving, LeaverMayJoinAgainOnTheSameConnection) {
+    say(2, "off");
+    transport.take();
+    say(2, "slc", "Bia");
+    EXPECT_EQ(transport.take().front(), (Sent{2, "$-$onj:"}));
+}
+
+TEST_F(Leaving, LastPlayerLeavingEmptiesTheDrawerAndTheList) {
+    say(2, "off");
+    say(3, "off");
+    transport.take();
+    say(1, "off");
+    EXPECT_EQ(transport.take(), cat({{{1, "$-$off:"}},
+                                     toAll({1, 2, 3}, "$-$mdv:"),
+                                     toAll({1, 2, 3}, "$-$pts:0"),
+                                     toAll({1, 2, 3}, "$-$lst:")}));
+    EXPECT_EQ(DrawerNick, "");
+}
+
+TEST_F(Leaving, UnjoinedConnectionAskingToLeaveOnlyGetsTheAnswer) {
+    accept({4});
+    say(4, "off", "x");
+    EXPECT_EQ(transport.take(), (V{{4, "$-$off:"}}));
+}
+
+TEST_F(Leaving, ClosingDrawerIsHandledLikeLeavingWithoutTheAnswer) {
+    server.connectionClosed(1);
+    // The closing connection hears nothing; the count drops after the handling.
+    EXPECT_EQ(transport.take(), cat({toAll({2, 3}, "$-$mdv:Bia"), toAll({2, 3}, "$-$pts:0"),
+                                     toAll({2, 3}, "$-$lst:xxxx Bia|   0 Caio|")}));
+    EXPECT_EQ(server.connectionCount(), 2u);
+    EXPECT_EQ(events.counts.back(), 2u);
+    server.connectionClosed(1);  // a second report of the same close changes nothing
+    EXPECT_TRUE(transport.take().empty());
+    EXPECT_EQ(events.closed, (std::vector<ConnectionId>{1}));
+}
+
+TEST_F(Leaving, ClosingUnjoinedConnectionSendsNothing) {
+    accept({4});
+    server.connectionClosed(4);
+    EXPECT_TRUE(transport.take().empty());
+    EXPECT_EQ(server.connectionCount(), 3u);
+}
+
+TEST_F(Leaving, SwitchingOffDropsEveryoneSilentlyAndKeepsTheRound) {
+    say(2, "ini", "gato");
+    say(2, "mdv", "Bia");
+    transport.take();
+    server.stopAll();
+    EXPECT_TRUE(transport.take().empty());
+    EXPECT_EQ(server.connectionCount(), 0u);
+    EXPECT_EQ(DrawerNick, "Bia");
+    EXPECT_EQ(server.phrase(), "GATO");
+    EXPECT_EQ(server.pointsAtStake(), 100);
+    // Back on: the first connection to join alone is the drawer again.
+    accept({9});
+    say(9, "slc", "Ana");
+    EXPECT_EQ(DrawerNick, "Ana");
+    say(9, "tnt", "gato");
+    EXPECT_EQ(server.player(9)->total, 100);
+}
+
+class Relaying : public ::testing::Test, public ServerFixture {};
+
+TEST_F(Relaying, StrokesAndChatFromAnyConnectionReachEveryoneUnchanged) {
+    accept({1, 2, 3});
+    const std::vector<std::string> messages = {"$-$msg:Ana falou: oi: tudo?",
+                                               "$-$mdw:10|20",
+                                               "$-$mov:-5|300",
+                                               "$-$mup:1|2",
+                                               "$-$cls:",
+                                               "$-$blc:1|2|3|0"};
+    for (const auto& m : messages) {
+        server.dataReceived(3, m);  // connection 3 never joined
+        EXPECT_EQ(transport.take(), toAll({1, 2, 3}, m)) << m;
+    }
+}
+
+TEST_F(Relaying, ChunkOfSeveralMessagesIsHandledInOrder) {
+    accept({1, 2});
+    server.dataReceived(2, "$-$mdw:1|1$-$xyz:nothing$-$mov:2|2$-$onj:$-$mup:3|3");
+    EXPECT_EQ(transport.take(), cat({toAll({1, 2}, "$-$mdw:1|1"), toAll({1, 2}, "$-$mov:2|2"),
+                                     toAll({1, 2}, "$-$mup:3|3")}));
+}
+
+TEST_F(Relaying, RelayWritesTheColonWhateverStoodThere) {
+    accept({1});
+    server.dataReceived(1, "$-$msg-oi");
+    EXPECT_EQ(transport.take(), toAll({1}, "$-$msg:oi"));
+}
+
+TEST_F(Relaying, MessageCutAcrossChunksLosesAtMostItsOwnTail) {
+    accept({1, 2});
+    // A header cut by the chunk's end waits for the rest.
+    server.dataReceived(1, "$-$mov:1|1$-$mo");
+    server.dataReceived(1, "v:2|2");
+    // A payload cut in two: its tail is not taken for a message.
+    server.dataReceived(1, "$-$mov:3|3");
+    server.dataReceived(1, "3$-$mov:4|4");
+    EXPECT_EQ(transport.take(), cat({toAll({1, 2}, "$-$mov:1|1"), toAll({1, 2}, "$-$mov:2|2"),
+                                     toAll({1, 2}, "$-$mov:3|3"), toAll({1, 2}, "$-$mov:4|4")}));
+}
+
+TEST_F(Relaying, OperatorHearsOfTheFirstChunkOncePerListening) {
+    accept({1});
+    say(1, "cls");
+    say(1, "cls");
+    EXPECT_EQ(events.firstChunks, 1);
+    server.stopAll();
+    accept({2});
+    say(2, "cls");
+    EXPECT_EQ(events.firstChunks, 2);
+}
+
+TEST_F(Relaying, ManyPlayersJoinAndLeave) {
+    constexpr ConnectionId kPlayers = 300;
+    for (ConnectionId id = 1; id <= kPlayers; ++id) {
+        accept({id});
+        say(id, "slc", "p" + std::to_string(id));
+    }
+    EXPECT_EQ(DrawerNick, "p1");
+    for (ConnectionId id = 1; id <= kPlayers; ++id) {
+        if (id % 2)
+            say(id, "off");
+        else
+            server.connectionClosed(id);
+    }
+    transport.take();
+    EXPECT_EQ(server.connectionCount(), kPlayers / 2);
+    EXPECT_EQ(DrawerNick, "");
+    say(1, "slc", "again");
+    EXPECT_EQ(transport.take().back(), (Sent{299, "$-$lst:   0 again|"}));
+}
+
+}  // namespace
+}  // namespace rabuscal::server::testing
