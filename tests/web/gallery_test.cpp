@@ -1,0 +1,186 @@
+#include "web/gallery.h"
+
+#include <gtest/gtest.h>
+
+#include <QBuffer>
+#include <QFile>
+#include <QImage>
+#include <QTemporaryDir>
+
+#include "core_application.h"
+#include "http_fixture.h"
+#include "web/drawing_list.h"
+#include "web/web_dwn.h"
+
+namespace {
+
+QByteArray bmpBytes(QSize size, QImage::Format format = QImage::Format_RGB888) {
+    QImage picture(size, QImage::Format_RGB32);
+    picture.fill(qRgb(10, 200, 30));
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    picture.convertToFormat(format).save(&buffer, "BMP");
+    return bytes;
+}
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+TEST(DrawingList, EveryKindOfLineEndSeparatesNames) {
+    using Names = QList<QByteArray>;
+    EXPECT_EQ(parseDrawingList("gato\r\ncasa\r\n"), (Names{"gato", "casa"}));
+    EXPECT_EQ(parseDrawingList("gato\rcasa\rsol"), (Names{"gato", "casa", "sol"}));
+    EXPECT_EQ(parseDrawingList("gato\ncasa\n"), (Names{"gato", "casa"}));
+    EXPECT_EQ(parseDrawingList("gato\r\n\r\ncasa"), (Names{"gato", "", "casa"}));
+    EXPECT_EQ(parseDrawingList("gato\n\rcasa"), (Names{"gato", "", "casa"}));
+    EXPECT_EQ(parseDrawingList("a\xe7\xe3o"), (Names{"a\xe7\xe3o"}));
+    EXPECT_EQ(parseDrawingList("\n"), (Names{""}));
+    EXPECT_TRUE(parseDrawingList("").isEmpty());
+}
+
+TEST(DrawingList, HugeListKeepsOnlyTheFirstNames) {
+    const QList<QByteArray> names = parseDrawingList(QByteArray(100000, '\n'), 10000);
+    EXPECT_EQ(names.size(), 10000);
+}
+
+TEST(BitmapFile, TruncatedGarbageAndForeignPicturesAreNotValidBitmaps) {
+    const QByteArray whole = bmpBytes({225, 132});
+    ASSERT_TRUE(decodeBitmap(whole).ok());
+    EXPECT_EQ(decodeBitmap(whole).picture.size(), QSize(225, 132));
+    for (const qsizetype cut : {qsizetype(0), qsizetype(10), qsizetype(54), qsizetype(100),
+                                whole.size() / 2, whole.size() - 1}) {
+        const LoadedPicture loaded = decodeBitmap(whole.left(cut));
+        EXPECT_FALSE(loaded.ok()) << "cut at " << cut;
+        EXPECT_EQ(loaded.error, "Bitmap image is not valid");
+        EXPECT_TRUE(loaded.picture.isNull());
+    }
+    EXPECT_FALSE(decodeBitmap("BM this is not a picture at all, just text").ok());
+
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    QImage(8, 8, QImage::Format_RGB32).save(&buffer, "PNG");
+    EXPECT_FALSE(decodeBitmap(png).ok());
+
+    QByteArray huge = whole;  // a header promising 30000 x 30000 pixels
+    huge[18] = char(0x30), huge[19] = char(0x75), huge[22] = char(0x30), huge[23] = char(0x75);
+    EXPECT_FALSE(decodeBitmap(huge).ok());
+}
+
+TEST(BitmapFile, IndexedAndMonochromeBitmapsLoad) {
+    EXPECT_TRUE(decodeBitmap(bmpBytes({31, 7}, QImage::Format_Indexed8)).ok());
+    EXPECT_TRUE(decodeBitmap(bmpBytes({31, 7}, QImage::Format_Mono)).ok());
+    EXPECT_TRUE(decodeBitmap(bmpBytes({31, 7}, QImage::Format_RGB32)).ok());
+}
+
+class GalleryTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        site.setHandler([this](const HttpFixture::Request& request) {
+            if (request.path.endsWith("lista.txt")) return HttpFixture::ok(listBody);
+            if (request.path.endsWith(".bmp")) return HttpFixture::ok(drawing);
+            return HttpFixture::status(404, "Not Found");
+        });
+    }
+    QByteArray lastPath() const { return site.requests().last().path; }
+
+    QCoreApplication& app = coreApplication();  // before any network object
+    HttpFixture site;
+    WebDwn client;
+    QTemporaryDir workDir;
+    Gallery gallery{client, QDir(workDir.path()), site.base()};
+    QByteArray listBody = "gato\r\ncasa\r\nsol";
+    QByteArray drawing = bmpBytes({300, 200});
+};
+
+TEST_F(GalleryTest, PublicListIsFetchedInTheFileOrder) {
+    const QList<QByteArray> names = gallery.fetchPublicList();
+    EXPECT_EQ(names, (QList<QByteArray>{"gato", "casa", "sol"}));
+    EXPECT_EQ(lastPath(), "/rabuscal/lista.txt");
+    EXPECT_EQ(gallery.GalleryPrefix(), "");
+    EXPECT_TRUE(gallery.downloadDrawing(names[1]).ok());
+    EXPECT_EQ(lastPath(), "/rabuscal/casa.bmp");
+}
+
+TEST_F(GalleryTest, ClubListSendsTheLoginAndDrawingsComeFromTheClubArea) {
+    const QList<QByteArray> names = gallery.fetchClubList("pexo", "pexo");
+    EXPECT_EQ(names.size(), 3);
+    EXPECT_EQ(lastPath(), "/club/rabuscal/lista.txt");
+    EXPECT_EQ(site.requests().last().header("Authorization"),
+              "Basic " + QByteArray("pexo:pexo").toBase64());
+    EXPECT_EQ(gallery.GalleryPrefix(), "club/");
+    EXPECT_TRUE(gallery.downloadDrawing(names[1]).ok());
+    EXPECT_EQ(lastPath(), "/club/rabuscal/casa.bmp");
+
+    // Back to the public list: downloads come from the public area again,
+    // and the club login still goes with every fetch.
+    gallery.fetchPublicList();
+    EXPECT_EQ(gallery.GalleryPrefix(), "");
+    EXPECT_TRUE(gallery.downloadDrawing("sol").ok());
+    EXPECT_EQ(lastPath(), "/rabuscal/sol.bmp");
+    EXPECT_FALSE(site.requests().last().header("Authorization").isEmpty());
+}
+
+TEST_F(GalleryTest, FailedListFetchGivesAnEmptyList) {
+    site.setHandler(
+        [](const HttpFixture::Request&) { return HttpFixture::status(403, "Forbidden"); });
+    EXPECT_TRUE(gallery.fetchClubList("pexo", "errada").isEmpty());
+    EXPECT_EQ(gallery.GalleryPrefix(), "club/");
+}
+
+TEST_F(GalleryTest, NamesWithBlanksAndUrlSignsFetchTheirOwnFile) {
+    EXPECT_EQ(gallery.drawingAddress("meu gato").toEncoded(),
+              site.base() + "rabuscal/meu%20gato.bmp");
+    EXPECT_EQ(gallery.drawingAddress("n#1?x=2").toEncoded(),
+              site.base() + "rabuscal/n%231%3Fx%3D2.bmp");
+    EXPECT_EQ(gallery.drawingAddress("a\xe7\xe3o").toEncoded(),
+              site.base() + "rabuscal/a%E7%E3o.bmp");
+    EXPECT_TRUE(gallery.downloadDrawing("meu gato #2?").ok());
+    EXPECT_EQ(lastPath(), "/rabuscal/meu%20gato%20%232%3F.bmp");
+}
+
+TEST_F(GalleryTest, DownloadWritesImgBmpAndKeepsThePictureAtItsOwnSize) {
+    const LoadedPicture loaded = gallery.downloadDrawing("gato");
+    ASSERT_TRUE(loaded.ok()) << loaded.error.toStdString();
+    EXPECT_EQ(loaded.picture.size(), QSize(300, 200));
+    QFile written(workDir.filePath("img.bmp"));
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    EXPECT_EQ(written.readAll(), drawing);
+}
+
+TEST_F(GalleryTest, DownloadOfANonBitmapIsWrittenButReportedInvalid) {
+    drawing = "<html>not found</html>";
+    const LoadedPicture loaded = gallery.downloadDrawing("gato");
+    EXPECT_EQ(loaded.error, "Bitmap image is not valid");
+    QFile written(workDir.filePath("img.bmp"));
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    EXPECT_EQ(written.readAll(), drawing);
+}
+
+TEST_F(GalleryTest, FailedDownloadIsReportedWithTheAnswer) {
+    site.setHandler(
+        [](const HttpFixture::Request&) { return HttpFixture::status(404, "Not Found"); });
+    const LoadedPicture loaded = gallery.downloadDrawing("gato");
+    EXPECT_EQ(loaded.error, "HTTP/1.1 404 Not Found");
+    EXPECT_FALSE(QFile::exists(workDir.filePath("img.bmp")));
+}
+
+TEST_F(GalleryTest, LocalListHoldsOnlyOrdinaryBitmapFilesSorted) {
+    writeFile(workDir.filePath("zebra.bmp"), bmpBytes({4, 4}));
+    writeFile(workDir.filePath("Arvore.BMP"), bmpBytes({4, 4}));
+    writeFile(workDir.filePath("casa.bmp"), bmpBytes({4, 4}));
+    writeFile(workDir.filePath(".oculto.bmp"), bmpBytes({4, 4}));
+    writeFile(workDir.filePath("nota.txt"), "x");
+    QDir(workDir.path()).mkdir("pasta.bmp");
+    EXPECT_EQ(gallery.localBitmaps(), (QStringList{"Arvore.BMP", "casa.bmp", "zebra.bmp"}));
+
+    EXPECT_TRUE(gallery.loadLocalBitmap("casa.bmp").ok());
+    writeFile(workDir.filePath("ruim.bmp"), "garbage");
+    EXPECT_EQ(gallery.loadLocalBitmap("ruim.bmp").error, "Bitmap image is not valid");
+}
+
+}  // namespace

@@ -1,0 +1,70 @@
+#include "web/version_check.h"
+
+#include <gtest/gtest.h>
+
+#include <QStringList>
+
+#include "core_application.h"
+#include "http_fixture.h"
+#include "web/web_dwn.h"
+
+namespace {
+
+// The status line and the browser as the version check sees them.
+struct MainWindowStub {
+    QString status = QStringLiteral("Status");
+    QStringList openedPages;
+    VersionCheckHooks hooks() {
+        return {[this](const QString& text) { status = text; },
+                [this](std::string_view path) {
+                    openedPages.append(QString::fromLatin1(path.data(), qsizetype(path.size())));
+                }};
+    }
+};
+
+class VersionCheckTest : public ::testing::Test {
+  protected:
+    VersionOutcome checkWithVersionFile(const QByteArray& content) {
+        site.serve("/rabuscal/versao.txt", content);
+        return checkVersion(client, window.hooks(), site.base());
+    }
+
+    QCoreApplication& app = coreApplication();  // before any network object
+    HttpFixture site;
+    WebDwn client;
+    MainWindowStub window;
+};
+
+TEST_F(VersionCheckTest, ExactlyOurVersionSaysThisIsTheLatest) {
+    EXPECT_EQ(checkWithVersionFile("1.0"), VersionOutcome::Latest);
+    EXPECT_EQ(window.status, "Esta é a versão mais recente do jogo.");
+    EXPECT_TRUE(window.openedPages.isEmpty());
+    EXPECT_EQ(site.requests().first().path, "/rabuscal/versao.txt");
+}
+
+TEST_F(VersionCheckTest, AnyOtherContentAnnouncesANewerVersionAndOpensTheDownloadPage) {
+    for (const QByteArray& content : {QByteArray("1.0\r\n"), QByteArray("1.1"), QByteArray("0.9"),
+                                      QByteArray(""), QByteArray(" 1.0")}) {
+        window = MainWindowStub();
+        EXPECT_EQ(checkWithVersionFile(content), VersionOutcome::Newer) << content.toStdString();
+        EXPECT_EQ(window.status, "Existe uma versão mais recente deste jogo.");
+        EXPECT_EQ(window.openedPages, QStringList{"rabuscal/down.htm"});
+    }
+}
+
+TEST_F(VersionCheckTest, FailedFetchSaysNothingAndOpensNothing) {
+    site.setHandler([](const HttpFixture::Request&) {
+        HttpFixture::Answer moved = HttpFixture::status(301, "Moved Permanently");
+        moved.addHeader("Location", "/rabuscal/versao.txt");
+        return moved;
+    });
+    EXPECT_EQ(checkVersion(client, window.hooks(), site.base()), VersionOutcome::Unknown);
+    site.setHandler(
+        [](const HttpFixture::Request&) { return HttpFixture::status(404, "Not Found"); });
+    EXPECT_EQ(checkVersion(client, window.hooks(), site.base()), VersionOutcome::Unknown);
+    EXPECT_EQ(checkVersion(client, window.hooks(), "http://127.0.0.1:1/"), VersionOutcome::Unknown);
+    EXPECT_EQ(window.status, "Status");
+    EXPECT_TRUE(window.openedPages.isEmpty());
+}
+
+}  // namespace

@@ -1,0 +1,240 @@
+#include "web/web_dwn.h"
+
+#include <gtest/gtest.h>
+
+#include <QTcpServer>
+#include <QUrl>
+
+#include "core_application.h"
+#include "http_fixture.h"
+#include "web/download_progress.h"
+
+namespace {
+
+using Answer = HttpFixture::Answer;
+
+class WebDwnTest : public ::testing::Test {
+  protected:
+    QUrl at(const QByteArray& path) const { return QUrl(QString::fromLatin1(site.base() + path)); }
+
+    QCoreApplication& app = coreApplication();  // before any network object
+    HttpFixture site;
+    WebDwn client;
+};
+
+TEST_F(WebDwnTest, SuccessfulAnswerGivesTheWholeBodyUntrimmed) {
+    const QByteArray body("1.0\r\n \0\xff", 8);
+    site.serve("/rabuscal/versao.txt", body);
+    const Fetched answer = client.get(at("rabuscal/versao.txt"));
+    ASSERT_TRUE(answer.ok) << answer.error.toStdString();
+    EXPECT_EQ(answer.body, body);
+
+    ASSERT_EQ(site.requests().size(), 1);
+    const auto& request = site.requests().first();
+    EXPECT_EQ(request.requestLine, "GET /rabuscal/versao.txt HTTP/1.1");
+    EXPECT_EQ(request.header("Accept"), "text/html, */*");
+    EXPECT_EQ(request.header("User-Agent"), "Mozilla/3.0 (compatible; Indy Library)");
+    EXPECT_TRUE(request.header("Authorization").isEmpty());
+}
+
+TEST_F(WebDwnTest, BodyEndedByClosingTheConnectionIsWhole) {
+    site.setHandler([](const HttpFixture::Request&) {
+        Answer answer = HttpFixture::ok("no length here");
+        answer.framing = Answer::Framing::CloseDelimited;
+        return answer;
+    });
+    const Fetched answer = client.get(at("x"));
+    ASSERT_TRUE(answer.ok) << answer.error.toStdString();
+    EXPECT_EQ(answer.body, "no length here");
+}
+
+TEST_F(WebDwnTest, ErrorStatusRedirectAndBrokenTransferAllFail) {
+    site.setHandler([](const HttpFixture::Request& request) {
+        if (request.path == "/missing") return HttpFixture::status(404, "Not Found");
+        if (request.path == "/broken") return HttpFixture::status(500, "Internal Server Error");
+        if (request.path == "/moved") {
+            Answer answer = HttpFixture::status(302, "Found");
+            answer.addHeader("Location", "/elsewhere");
+            return answer;
+        }
+        if (request.path == "/elsewhere") return HttpFixture::ok("followed");
+        Answer answer = HttpFixture::ok("half of it");
+        answer.framing = Answer::Framing::Truncated;
+        return answer;
+    });
+    for (const char* path : {"missing", "broken", "moved", "truncated"}) {
+        const Fetched answer = client.get(at(path));
+        EXPECT_FALSE(answer.ok) << path;
+        EXPECT_TRUE(answer.body.isEmpty()) << path;
+        EXPECT_FALSE(answer.error.isEmpty()) << path;
+    }
+    EXPECT_EQ(client.get(at("missing")).error, "HTTP/1.1 404 Not Found");
+    for (const auto& request : site.requests()) EXPECT_NE(request.path, "/elsewhere");
+}
+
+TEST_F(WebDwnTest, UnreachableSiteFails) {
+    QTcpServer closed;
+    closed.listen(QHostAddress::LocalHost, 0);
+    const quint16 port = closed.serverPort();
+    closed.close();
+    const Fetched answer =
+        client.get(QUrl(QStringLiteral("http://127.0.0.1:%1/rabuscal/versao.txt").arg(port)));
+    EXPECT_FALSE(answer.ok);
+    EXPECT_FALSE(answer.error.isEmpty());
+}
+
+TEST_F(WebDwnTest, CookiesSetByTheSiteGoBackOnLaterFetches) {
+    site.setHandler([](const HttpFixture::Request& request) {
+        Answer answer = HttpFixture::ok("ok");
+        if (request.path == "/first") answer.addHeader("Set-Cookie", "sessao=abc; Path=/");
+        if (request.path == "/second")
+            answer.addHeader("Set-Cookie2", "antigo=xyz; Version=1; Path=/");
+        return answer;
+    });
+    ASSERT_TRUE(client.get(at("first")).ok);
+    ASSERT_TRUE(client.get(at("second")).ok);
+    ASSERT_TRUE(client.get(at("third")).ok);
+    EXPECT_TRUE(site.requests()[0].header("Cookie").isEmpty());
+    EXPECT_EQ(site.requests()[1].header("Cookie"), "sessao=abc");
+    const QByteArray third = site.requests()[2].header("Cookie");
+    EXPECT_TRUE(third.contains("sessao=abc")) << third.toStdString();
+    EXPECT_TRUE(third.contains("antigo=xyz")) << third.toStdString();
+}
+
+// A site that wants "pexo:segredo" and challenges every other request.
+HttpFixture::Handler clubArea(int* challenges) {
+    return [challenges](const HttpFixture::Request& request) {
+        if (request.header("Authorization") == "Basic " + QByteArray("pexo:segredo").toBase64())
+            return HttpFixture::ok("lista");
+        ++*challenges;
+        Answer answer = HttpFixture::status(401, "Unauthorized");
+        answer.addHeader("WWW-Authenticate", "Basic realm=\"club\"");
+        return answer;
+    };
+}
+
+TEST_F(WebDwnTest, ClubCredentialsGoWithEveryLaterFetch) {
+    int challenges = 0;
+    site.setHandler(clubArea(&challenges));
+    client.setUsername("pexo");
+    client.setPassword("segredo");
+    client.setBasicAuthentication(true);
+    EXPECT_TRUE(client.get(at("club/rabuscal/lista.txt")).ok);
+    EXPECT_TRUE(client.get(at("rabuscal/versao.txt")).ok);
+    EXPECT_EQ(challenges, 0) << "credentials are sent without waiting for a challenge";
+    EXPECT_EQ(site.requests().size(), 2);
+}
+
+TEST_F(WebDwnTest, ChallengeIsAnsweredOnceAndWrongCredentialsFail) {
+    int challenges = 0;
+    site.setHandler(clubArea(&challenges));
+    client.setUsername("pexo");
+    client.setPassword("errada");
+    client.setBasicAuthentication(true);
+    const Fetched refused = client.get(at("club/rabuscal/lista.txt"));
+    EXPECT_FALSE(refused.ok);
+    EXPECT_LE(challenges, 2) << "refused credentials are not tried again and again";
+
+    client.setPassword("segredo");
+    EXPECT_TRUE(client.get(at("club/rabuscal/lista.txt")).ok);
+}
+
+TEST_F(WebDwnTest, WithoutUserNameNothingIsSentAndTheChallengeFails) {
+    int challenges = 0;
+    site.setHandler(clubArea(&challenges));
+    client.setBasicAuthentication(true);
+    EXPECT_FALSE(client.get(at("club/rabuscal/lista.txt")).ok);
+    EXPECT_TRUE(site.requests().first().header("Authorization").isEmpty());
+}
+
+TEST_F(WebDwnTest, SilentServerFailsTheFetchAfterTheStallTimeout) {
+    site.setHandler([](const HttpFixture::Request&) {
+        Answer answer = HttpFixture::ok("a beginning");
+        answer.framing = Answer::Framing::Stalled;
+        return answer;
+    });
+    client.setStallTimeout(std::chrono::milliseconds(200));
+    const Fetched answer = client.get(at("stalled"));
+    EXPECT_FALSE(answer.ok);
+    EXPECT_EQ(answer.error, "Read timed out.");
+    // The client is free again for the next fetch.
+    site.serve("/next", "ok");
+    EXPECT_TRUE(client.get(at("next")).ok);
+}
+
+TEST_F(WebDwnTest, AnswerLargerThanTheLimitFails) {
+    site.serve("/big", QByteArray(5000, 'x'));
+    EXPECT_FALSE(client.get(at("big"), 4096).ok);
+    site.setHandler([](const HttpFixture::Request&) {
+        Answer answer = HttpFixture::ok(QByteArray(5000, 'y'));
+        answer.framing = Answer::Framing::CloseDelimited;
+        answer.pieceSize = 1000;
+        return answer;
+    });
+    EXPECT_FALSE(client.get(at("big"), 4096).ok);
+}
+
+// What the download gauge showed during one fetch.
+struct GaugeTrace {
+    QList<QPair<qint64, qint64>> steps;  // maximum, position
+};
+
+GaugeTrace traceFetch(WebDwn& client, const QUrl& address) {
+    GaugeTrace trace;
+    DownloadProgress progress;
+    progress.follow(client);
+    QObject::connect(&progress, &DownloadProgress::changed, [&](qint64 maximum, qint64 position) {
+        trace.steps.append({maximum, position});
+    });
+    EXPECT_TRUE(client.get(address).ok);
+    return trace;
+}
+
+TEST_F(WebDwnTest, GaugeFillsWithTheAnnouncedLengthAndEmptiesAtTheEnd) {
+    site.setHandler([](const HttpFixture::Request&) {
+        Answer answer = HttpFixture::ok(QByteArray(4000, 'b'));
+        answer.pieceSize = 1000;
+        return answer;
+    });
+    const GaugeTrace trace = traceFetch(client, at("img.bmp"));
+    ASSERT_GE(trace.steps.size(), 3);
+    EXPECT_EQ(trace.steps.first(), qMakePair(qint64(4000), qint64(0)));
+    EXPECT_EQ(trace.steps.last(), qMakePair(qint64(4000), qint64(0)));
+    qint64 highest = 0;
+    for (const auto& [maximum, position] : trace.steps) {
+        EXPECT_GE(position, 0);
+        EXPECT_LE(position, maximum);
+        highest = std::max(highest, position);
+    }
+    EXPECT_EQ(highest, 4000);
+}
+
+TEST_F(WebDwnTest, GaugeStaysEmptyWithoutALength) {
+    site.setHandler([](const HttpFixture::Request&) {
+        Answer answer = HttpFixture::ok(QByteArray(3000, 'b'));
+        answer.framing = Answer::Framing::CloseDelimited;
+        answer.pieceSize = 1000;
+        return answer;
+    });
+    const GaugeTrace trace = traceFetch(client, at("x"));
+    ASSERT_FALSE(trace.steps.isEmpty());
+    for (const auto& [maximum, position] : trace.steps) {
+        EXPECT_EQ(maximum, 0);
+        EXPECT_EQ(position, 0);
+    }
+}
+
+TEST(DownloadProgress, PositionIsClampedToTheAnnouncedLength) {
+    DownloadProgress progress;
+    progress.WebDwnWorkBegin(100);
+    progress.WebDwnWork(250);
+    EXPECT_EQ(progress.position(), 100);
+    progress.WebDwnWork(-5);
+    EXPECT_EQ(progress.position(), 0);
+    progress.WebDwnWork(40);
+    EXPECT_EQ(progress.position(), 40);
+    progress.WebDwnWorkEnd();
+    EXPECT_EQ(progress.position(), 0);
+}
+
+}  // namespace
