@@ -1,0 +1,215 @@
+#include "app/main_window.h"
+
+#include <gtest/gtest.h>
+
+#include <QTest>
+#include <QTimer>
+
+#include "app/game_windows.h"
+#include "client/chat_window.h"
+#include "client/lobby_page.h"
+#include "client/player_panel.h"
+#include "server/server_window.h"
+#include "ui/forms.h"
+#include "ui/gui_application.h"
+#include "web/browser_window.h"
+
+namespace {
+
+// Where a control sits in its window, for events sent to the window.
+QPoint in(QWidget* window, QWidget* control, QPoint offset = {5, 5}) {
+    return control->mapTo(window, offset);
+}
+
+// A point of the main window where only the background is, whatever the
+// outline the skin draws.
+QPoint background() {
+    for (int y = 60; y < 300; y += 10)
+        for (int x = 10; x < 220; x += 10)
+            if (Form1->childAt(x, y) == Form1->Imp) return {x, y};
+    ADD_FAILURE() << "no background point";
+    return {};
+}
+
+}  // namespace
+
+class MainWindowTest : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        guiApplication();
+        QCoreApplication::setApplicationName("Rabuscal");
+    }
+    void SetUp() override {
+        windows = std::make_unique<GameWindows>();
+        windows->showMainWindow();
+    }
+    void TearDown() override { windows.reset(); }
+
+    QWindow* main() { return Form1->windowHandle(); }
+    void press(QWidget* control, Qt::MouseButton button = Qt::LeftButton) {
+        QTest::mousePress(main(), button, {}, in(Form1, control));
+    }
+    void release(QWidget* control, Qt::MouseButton button = Qt::LeftButton) {
+        QTest::mouseRelease(main(), button, {}, in(Form1, control));
+    }
+    void click(QWidget* control, Qt::MouseButton button = Qt::LeftButton) {
+        press(control, button);
+        release(control, button);
+    }
+    void hover(QWidget* control) { QTest::mouseMove(main(), in(Form1, control)); }
+
+    std::unique_ptr<GameWindows> windows;
+};
+
+TEST_F(MainWindowTest, StartUpShowsOnlyTheMainWindowAtItsFirstPage) {
+    ASSERT_TRUE(Form1 && Form2 && Form3 && FWeb);
+    EXPECT_TRUE(Form1->isVisible());
+    EXPECT_FALSE(Form2->isVisible());
+    EXPECT_FALSE(Form3->isVisible());
+    EXPECT_FALSE(FWeb->isVisible());
+    EXPECT_EQ(Form1->size(), QSize(691, 362));
+    EXPECT_EQ(Form2->size(), QSize(474, 268));
+    EXPECT_EQ(Form3->size(), QSize(376, 122));
+    EXPECT_EQ(FWeb->size(), QSize(570, 320));
+    EXPECT_EQ(Form2->windowTitle(), "Chat");
+    EXPECT_EQ(Form3->windowTitle(), "Servidor de jogo");
+    EXPECT_EQ(FWeb->windowTitle(), "Browser web");
+    for (QWidget* window : {static_cast<QWidget*>(Form1), static_cast<QWidget*>(Form2),
+                            static_cast<QWidget*>(Form3), static_cast<QWidget*>(FWeb)}) {
+        EXPECT_TRUE(window->windowFlags().testFlag(Qt::FramelessWindowHint));
+        EXPECT_TRUE(window->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+        EXPECT_FALSE(window->mask().isEmpty());
+    }
+    EXPECT_EQ(Form1->currentPage(), MainFrame::Page::Default);
+    EXPECT_EQ(Form1->Stk->text(), "Status");
+    EXPECT_TRUE(Form1->Explic->text().isEmpty());
+    EXPECT_EQ(Form1->Panel->Pontos->text(), "0");
+    QStringList pages;
+    for (int i = 0; i < Form1->Abook->count(); ++i) pages << Form1->Abook->widget(i)->objectName();
+    EXPECT_EQ(pages, QStringList({"Default", "Extra", "Servidor", "Desenho"}));
+}
+
+TEST_F(MainWindowTest, EveryDragSurfaceDragsTheMainWindow) {
+    Form1->selectPage(MainFrame::Page::Servidor);
+    const QPoint emptyPagePart = in(Form1, Form1->Abook, {250, 150});
+    for (const QPoint at :
+         {background(), in(Form1, Form1->Stk), in(Form1, Form1->Explic), emptyPagePart}) {
+        const QPoint before = Form1->pos();
+        QTest::mousePress(main(), Qt::LeftButton, {}, at);
+        QTest::mouseMove(main(), at + QPoint(7, -3));
+        // The window follows the pointer: the pressed point is under it again.
+        QTest::mouseRelease(main(), Qt::LeftButton, {}, at);
+        EXPECT_EQ(Form1->pos(), before + QPoint(7, -3)) << "pressed at " << at.x() << "," << at.y();
+        EXPECT_FALSE(Form1->Dragging);
+    }
+}
+
+TEST_F(MainWindowTest, HoverCaptionStaysUntilPointerMovesOverADragSurface) {
+    hover(Form1->btFim);
+    EXPECT_EQ(Form1->Explic->text(), "Encerra o jogo");
+    hover(Form1->Panel->Lista);
+    EXPECT_EQ(Form1->Explic->text(), "Encerra o jogo");
+    hover(Form1->Stk);
+    EXPECT_TRUE(Form1->Explic->text().isEmpty());
+
+    const std::pair<ImageButton*, QString> captions[] = {
+        {Form1->btFim, "Encerra o jogo"},     {Form1->btMin, "Minimiza"},
+        {Form1->btConec, "Conexões do jogo"}, {Form1->btServ, "Modo servidor"},
+        {Form1->btPan, "Painel do chat"},     {Form1->btJog, "Voltar ao desenho"},
+    };
+    for (const auto& [button, caption] : captions) {
+        hover(button);
+        EXPECT_EQ(Form1->Explic->text(), caption);
+        QTest::mouseMove(main(), background());
+        EXPECT_TRUE(Form1->Explic->text().isEmpty());
+    }
+}
+
+TEST_F(MainWindowTest, PageButtonsSwitchPagesOnThePress) {
+    press(Form1->btConec, Qt::RightButton);
+    EXPECT_EQ(Form1->currentPage(), MainFrame::Page::Servidor);
+    EXPECT_TRUE(Form1->Lobby->isVisible());
+    release(Form1->btConec, Qt::RightButton);
+    press(Form1->btJog);
+    EXPECT_EQ(Form1->currentPage(), MainFrame::Page::Default);
+    release(Form1->btJog);
+}
+
+TEST_F(MainWindowTest, ServerButtonShowsAndHidesServerWindow) {
+    click(Form1->btServ);
+    EXPECT_TRUE(Form3->isVisible());
+    click(Form1->btServ);
+    EXPECT_FALSE(Form3->isVisible());
+    // A double click is two presses: shown and hidden again.
+    QTest::mouseDClick(main(), Qt::LeftButton, {}, in(Form1, Form1->btServ));
+    EXPECT_FALSE(Form3->isVisible());
+}
+
+TEST_F(MainWindowTest, ChatButtonShowsAndHidesChatWindow) {
+    click(Form1->btPan);
+    EXPECT_TRUE(Form2->isVisible());
+    click(Form1->btPan);
+    EXPECT_FALSE(Form2->isVisible());
+}
+
+TEST_F(MainWindowTest, CloseButtonsHideServerAndBrowserWindows) {
+    for (SkinnedWindow* window :
+         {static_cast<SkinnedWindow*>(Form3), static_cast<SkinnedWindow*>(FWeb)}) {
+        window->show();
+        ImageButton* btFechar = window->findChild<ImageButton*>("btFechar");
+        ASSERT_NE(btFechar, nullptr);
+        const QPoint at = in(window, btFechar);
+        QTest::mousePress(window->windowHandle(), Qt::LeftButton, {}, at);
+        EXPECT_TRUE(window->isVisible());
+        QTest::mouseRelease(window->windowHandle(), Qt::LeftButton, {}, at);
+        EXPECT_FALSE(window->isVisible());
+    }
+}
+
+TEST_F(MainWindowTest, ClosingAnotherWindowOnlyHidesIt) {
+    Form2->show();
+    Form2->close();
+    EXPECT_FALSE(Form2->isVisible());
+    EXPECT_TRUE(Form1->isVisible());
+    EXPECT_NE(Form2, nullptr);
+}
+
+TEST_F(MainWindowTest, EndButtonEndsTheProgramEvenWhenReleasedElsewhere) {
+    QTimer::singleShot(0, [this] {
+        press(Form1->btFim);
+        QTest::mouseMove(main(), in(Form1, Form1->Panel->Lista));
+        QTest::mouseRelease(main(), Qt::LeftButton, {}, in(Form1, Form1->Panel->Lista));
+    });
+    QTimer::singleShot(5000, [] { QCoreApplication::exit(1); });
+    EXPECT_EQ(QCoreApplication::exec(), 0);
+}
+
+TEST_F(MainWindowTest, ClosingTheMainWindowEndsTheProgram) {
+    QTimer::singleShot(0, [] { Form1->close(); });
+    QTimer::singleShot(5000, [] { QCoreApplication::exit(1); });
+    EXPECT_EQ(QCoreApplication::exec(), 0);
+}
+
+TEST_F(MainWindowTest, MinimisingTakesEveryWindowAwayAndRestoringBringsBackTheVisibleOnes) {
+    Form2->show();
+    click(Form1->btMin);
+    EXPECT_TRUE(Form1->isMinimized());
+    EXPECT_FALSE(Form2->isVisible());
+    EXPECT_FALSE(Form3->isVisible());
+    Form1->showNormal();
+    EXPECT_TRUE(Form2->isVisible());
+    EXPECT_FALSE(Form3->isVisible());
+}
+
+TEST_F(MainWindowTest, ShutDownDestroysWindowsNewestFirst) {
+    QStringList destroyed;
+    for (QObject* window : {static_cast<QObject*>(Form1), static_cast<QObject*>(Form2),
+                            static_cast<QObject*>(Form3), static_cast<QObject*>(FWeb)}) {
+        const QString name = window->objectName();
+        QObject::connect(window, &QObject::destroyed, [&destroyed, name] { destroyed << name; });
+    }
+    windows.reset();
+    EXPECT_EQ(destroyed, QStringList({"FWeb", "Form3", "Form2", "Form1"}));
+    EXPECT_EQ(Form1, nullptr);
+    EXPECT_EQ(FWeb, nullptr);
+}

@@ -1,0 +1,88 @@
+#!/usr/bin/env bash
+# Starts the real game on a private virtual X display, checks that its main
+# window appears at 691 x 362 and is shaped through the X Shape extension,
+# and ends the game by clicking its end button like a player would.
+# Prints the time from start to the shown main window and the resident memory
+# at idle. With a third argument, also saves a picture of the main window.
+#
+# usage: main_window_smoke.sh GAME X_TOOL [PICTURE.png]
+set -u
+readonly skip=77
+game=$1
+tool=$2
+picture=${3:-}
+
+command -v Xvfb >/dev/null || { echo "SKIP: Xvfb is not installed"; exit $skip; }
+command -v xwininfo >/dev/null || { echo "SKIP: xwininfo is not installed"; exit $skip; }
+[ -x "$tool" ] || { echo "SKIP: no X tool to click with ($tool)"; exit $skip; }
+
+work=$(mktemp -d)
+xvfb_pid=""
+game_pid=""
+cleanup() {
+    [ -n "$game_pid" ] && kill "$game_pid" 2>/dev/null
+    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+    wait 2>/dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
+fail() {
+    echo "FAIL: $*"
+    [ -f "$work/game.log" ] && sed 's/^/game: /' "$work/game.log"
+    exit 1
+}
+now_ms() { echo $(( $(date +%s%N) / 1000000 )); }
+field() { sed -n "s/^ *$1: *//p" <<<"$2" | head -1; }
+
+# -displayfd picks a free display number and tells it once the server is up.
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+xvfb_pid=$!
+for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+[ -s "$work/display" ] || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
+export DISPLAY=":$(head -1 "$work/display")"
+
+# The game reads and writes pictures in its working directory.
+cd "$work" || exit 1
+started=$(now_ms)
+"$game" >"$work/game.log" 2>&1 &
+game_pid=$!
+
+window=""
+for _ in $(seq 1000); do
+    for id in $(xwininfo -root -tree 2>/dev/null | awk '/ 691x362\+/ {print $1}'); do
+        xwininfo -id "$id" 2>/dev/null | grep -q 'Map State: IsViewable' && window=$id
+    done
+    [ -n "$window" ] && break
+    kill -0 "$game_pid" 2>/dev/null || fail "the game ended before showing its window"
+    sleep 0.01
+done
+shown=$(now_ms)
+[ -n "$window" ] || fail "no viewable 691 x 362 window appeared"
+echo "main window shown after $((shown - started)) ms"
+
+info=$(xwininfo -id "$window" -shape)
+[ "$(field Width "$info")" = 691 ] || fail "main window is not 691 wide"
+[ "$(field Height "$info")" = 362 ] || fail "main window is not 362 high"
+left=$(field "Absolute upper-left X" "$info")
+top=$(field "Absolute upper-left Y" "$info")
+# xwininfo reports the extents of the bounding shape only for a shaped window.
+extents=$(field "Window shape extents" "$info")
+[ -n "$extents" ] || fail "main window is not shaped: $info"
+echo "main window shape extents: $extents"
+
+sleep 1
+echo "resident memory at idle: $(awk '/VmRSS/ {print $2, $3}' "/proc/$game_pid/status")"
+
+if [ -n "$picture" ]; then
+    "$tool" shot "$picture" "$left" "$top" 691 362 || fail "could not save $picture"
+fi
+
+# The end button btFim sits at 605,26 and is 42 x 20.
+"$tool" click $((left + 626)) $((top + 36)) || fail "could not click"
+for _ in $(seq 100); do kill -0 "$game_pid" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$game_pid" 2>/dev/null && fail "the end button did not end the game"
+wait "$game_pid"
+code=$?
+game_pid=""
+[ "$code" -eq 0 ] || fail "the game ended with code $code"
+echo "PASS: main window 691 x 362, shaped, ended by its end button"
