@@ -1,0 +1,240 @@
+// Whole games on loopback: copies of the client, each with its own socket,
+// against the real game server on an ephemeral port. The host copy shares
+// its DrawerNick with the server, as the program does.
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QTcpServer>
+#include <functional>
+#include <memory>
+
+#include "client/game_connection.h"
+#include "client_rig.h"
+#include "protocol/framing.h"
+#include "server/net/tcp_game_server.h"
+
+namespace rabuscal::client {
+namespace {
+
+using protocol::Command;
+
+QCoreApplication& app() {
+    static int argc = 1;
+    static char name[] = "games_test";
+    static char* argv[] = {name, nullptr};
+    static QCoreApplication instance(argc, argv);
+    return instance;
+}
+
+bool waitFor(const std::function<bool()>& done, int ms = 5000) {
+    QElapsedTimer clock;
+    clock.start();
+    while (!done()) {
+        if (clock.elapsed() > ms) return false;
+        app().processEvents(QEventLoop::AllEvents, 10);
+    }
+    return true;
+}
+
+// One copy of the program: its client logic over its own `Cli`.
+struct Copy {
+    std::string ownDrawerNick;
+    std::string& drawerNick;
+    testing::RecordingView view;
+    GameConnection cli;
+    GameClient client;
+    std::vector<std::string> errors;
+
+    Copy(std::string_view nick, std::string* sharedDrawerNick = nullptr)
+        : drawerNick(sharedDrawerNick ? *sharedDrawerNick : ownDrawerNick),
+          client(drawerNick, view, cli) {
+        cli.attach(client);
+        client.setNick(nick);
+        client.setErrorReporter([this](std::string_view e) { errors.emplace_back(e); });
+    }
+    const ClientSession& session() const { return client.session(); }
+    Board& board() { return client.board(); }
+    const QImage& tela() const { return client.board().tela().image(); }
+    // What the lobby's join button sends.
+    void join() { cli.send(protocol::compose(Command::Slc, session().nick)); }
+};
+
+class Games : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        app();
+        server = std::make_unique<server::TcpGameServer>(hostDrawerNick);
+        ASSERT_FALSE(server->start(0).has_value());
+    }
+
+    // Connects and joins a copy; the first one is the host.
+    Copy& enter(std::string_view nick) {
+        copies.push_back(std::make_unique<Copy>(nick, copies.empty() ? &hostDrawerNick : nullptr));
+        Copy& c = *copies.back();
+        c.cli.open("127.0.0.1", server->port());
+        EXPECT_TRUE(waitFor([&] { return c.cli.active(); }));
+        c.join();
+        EXPECT_TRUE(waitFor([&] { return c.session().joined; }));
+        return c;
+    }
+
+    bool everyone(const std::function<bool(Copy&)>& test) {
+        return waitFor([&] {
+            for (auto& c : copies)
+                if (!test(*c)) return false;
+            return true;
+        });
+    }
+
+    std::string hostDrawerNick;
+    std::unique_ptr<server::TcpGameServer> server;
+    std::vector<std::unique_ptr<Copy>> copies;
+};
+
+const std::string kYouDraw = "> Voc\xea \xe9 o M\xe3o De Vaca!!!";
+
+TEST_F(Games, JoiningAnnouncesTheFirstPlayerAsDrawer) {
+    Copy& ana = enter("ana");
+    EXPECT_EQ(ana.view.statuses[0], "> Conectando o jogo.");
+    EXPECT_EQ(ana.view.statuses[1], "> Jogo conectado.");
+    ASSERT_TRUE(waitFor([&] { return ana.view.status() == kYouDraw; }));
+    EXPECT_EQ(ana.view.lamp, Lamp::Lime);
+    EXPECT_EQ(ana.view.joinCaption, "Sair do jogo");
+    EXPECT_EQ(ana.view.drawerControls, true);
+    EXPECT_EQ(hostDrawerNick, "ana");
+
+    Copy& bia = enter("bia");
+    ASSERT_TRUE(everyone([](Copy& c) { return c.view.list.size() == 2; }));
+    EXPECT_EQ(bia.view.list, (std::vector<std::string>{"xxxx ana", "   0 bia"}));
+    EXPECT_EQ(ana.view.list, bia.view.list);
+
+    // A taken nick is refused with a notice, and the copy stays outside.
+    Copy& again = *copies.emplace_back(std::make_unique<Copy>("bia"));
+    again.cli.open("127.0.0.1", server->port());
+    ASSERT_TRUE(waitFor([&] { return again.cli.active(); }));
+    again.join();
+    ASSERT_TRUE(waitFor([&] { return again.view.status() == "> Esse nick j\xe1 existe."; }));
+    EXPECT_FALSE(again.session().joined);
+}
+
+TEST_F(Games, ARoundComesOutPixelIdenticalOnEveryBoard) {
+    Copy& ana = enter("ana");
+    enter("bia");
+    enter("cid");
+    ASSERT_TRUE(everyone([](Copy& c) { return c.view.list.size() == 3; }));
+
+    ana.client.roundControls().btDesMouseDown();
+    ana.client.roundControls().btOkpMouseUp("Gato");
+    ASSERT_TRUE(everyone(
+        [](Copy& c) { return c.view.points == "100" && c.view.status() == "> Valendo..."; }));
+
+    // A stroke with a kink, a dot, then Shift blocks over the stroke.
+    Board& board = ana.board();
+    board.TelaMouseDown(false, 40, 40);
+    for (int i = 1; i <= 60; ++i) board.TelaMouseMove(false, 40 + 3 * i, 40 + (i * i) % 37);
+    board.TelaMouseMove(false, 500, 300);  // past the corner
+    board.TelaMouseUp(false, 500, 300);
+    board.TelaMouseDown(false, 200, 200);
+    board.TelaMouseUp(false, 200, 200);
+    ASSERT_TRUE(everyone([](Copy& c) { return c.board().tela().pixel(200, 201) == 0; }));
+    board.TelaMouseDown(true, 100, 60);
+    for (int i = 0; i < 20; ++i) board.TelaMouseMove(true, 100 + i, 58 + i % 5);
+    board.TelaMouseUp(true, 120, 60);
+    ASSERT_TRUE(everyone([](Copy& c) { return c.view.points == "99"; }));
+
+    for (auto& c : copies) {
+        EXPECT_TRUE(c->tela() == ana.tela()) << c->session().nick;
+        EXPECT_TRUE(c->errors.empty());
+    }
+    EXPECT_TRUE(ana.board().strokeLayer().image() == ana.tela())
+        << "the drawer's own layer drew the same";
+    bool edgeInked = false;  // the segment towards (500, 300) reaches the right edge
+    for (int y = 0; y < 264; ++y) edgeInked = edgeInked || ana.board().tela().pixel(449, y) == 0;
+    EXPECT_TRUE(edgeInked);
+}
+
+TEST_F(Games, AMissAHitAndTheHandOver) {
+    Copy& ana = enter("ana");
+    Copy& bia = enter("bia");
+    Copy& cid = enter("cid");
+    ASSERT_TRUE(everyone([](Copy& c) { return c.view.list.size() == 3; }));
+    ana.client.roundControls().btOkpMouseUp("gato");
+    ASSERT_TRUE(everyone([](Copy& c) { return c.view.points == "100"; }));
+
+    EXPECT_TRUE(bia.client.chatInput().btTentarMouseDown("cachorro"));
+    ASSERT_TRUE(everyone([](Copy& c) { return c.view.points == "90"; }));
+    for (auto& c : copies)
+        EXPECT_EQ(c->view.chat.back().paragraphs[1].text,
+                  "bia tentou \"cachorro\" e...  eerrroooouuuuu...");
+
+    EXPECT_TRUE(cid.client.chatInput().btTentarMouseDown("GATO"));
+    ASSERT_TRUE(everyone([](Copy& c) { return c.drawerNick == "cid" && c.view.list.size() == 3; }));
+    ASSERT_TRUE(everyone([](Copy& c) { return c.view.list[0] == "xxxx cid"; }));
+    EXPECT_EQ(cid.view.status(), kYouDraw);
+    EXPECT_EQ(bia.view.status(), "> cid \xe9 o M\xe3o De Vaca!!!");
+    EXPECT_EQ(ana.view.drawerControls, false);
+    EXPECT_EQ(cid.view.drawerControls, true);
+    EXPECT_EQ(hostDrawerNick, "cid");
+    for (auto& c : copies) {
+        EXPECT_EQ(c->view.points, "0");
+        EXPECT_EQ(c->view.chat.back().paragraphs[1].text, "cid tentou \"GATO\" e... ACERTOU !");
+        EXPECT_EQ(c->view.list, (std::vector<std::string>{"xxxx cid", "   0 bia", "   0 ana"}));
+    }
+
+    // The old drawer can no longer end or hand over; the new one hands over.
+    ana.client.roundControls().btTrocMouseDown(ana.view.list[1]);
+    EXPECT_EQ(ana.view.status(), "> Voc\xea n\xe3o pode fazer isso.");
+    cid.client.roundControls().btTrocMouseDown(cid.view.list[1]);
+    ASSERT_TRUE(everyone([](Copy& c) { return c.drawerNick == "bia"; }));
+    ASSERT_TRUE(everyone([](Copy& c) { return c.view.list[0] == "xxxx bia"; }));
+    EXPECT_EQ(bia.view.status(), kYouDraw);
+
+    // A chat line reaches every window, a forged separator included as text.
+    ana.client.chatInput().FraseKeyDown(ChatInput::kEnterKey, "oi $-$pts:500");
+    ASSERT_TRUE(
+        everyone([](Copy& c) { return c.view.chat.back().paragraphs[1].text == "ana falou:"; }));
+    for (auto& c : copies) {
+        EXPECT_EQ(c->view.chat.back().paragraphs[2].text, "oi $- $pts:500");
+        EXPECT_EQ(c->view.points, "0");
+    }
+}
+
+TEST_F(Games, AFailedAttemptAndAServerThatGoesAway) {
+    Copy lost("zeca");
+    lost.client.setLamp(Lamp::Red);
+    const quint16 port = server->port();
+    server->stop();
+    lost.cli.open("127.0.0.1", port);
+    ASSERT_TRUE(waitFor([&] { return lost.view.status() == "> Falha na conex\xe3o."; }));
+    EXPECT_EQ(lost.view.lamp, Lamp::Maroon);
+    EXPECT_FALSE(lost.cli.active());
+    lost.cli.send("$-$slc:zeca");  // dropped without a word
+
+    ASSERT_FALSE(server->start(port).has_value());
+    Copy& ana = enter("ana");
+    server->stop();
+    ASSERT_TRUE(waitFor([&] { return ana.view.status() == "> Jogo desconectado."; }));
+    EXPECT_FALSE(ana.cli.active());
+    EXPECT_EQ(ana.view.lamp, Lamp::Lime) << "a dropped connection keeps the lamp";
+    EXPECT_TRUE(ana.session().joined);
+    for (const std::string& s : ana.view.statuses) EXPECT_NE(s, "> Falha na conex\xe3o.");
+}
+
+TEST(GameConnectionSends, AServerThatStopsReadingCostsBoundedMemory) {
+    app();
+    QTcpServer silent;
+    ASSERT_TRUE(silent.listen(QHostAddress::LocalHost, 0));
+    Copy ana("ana");
+    ana.cli.open("127.0.0.1", silent.serverPort());
+    ASSERT_TRUE(waitFor([&] { return ana.cli.active(); }));
+    const std::string block = protocol::compose(Command::Msg, std::string(64 * 1024, 'x'));
+    for (int i = 0; i < 200; ++i) ana.cli.send(block);  // 12.5 MiB, nothing read
+    EXPECT_LE(ana.cli.socket().bytesToWrite(),
+              GameConnection::kSendCap + static_cast<qint64>(block.size()));
+    EXPECT_GT(ana.cli.socket().bytesToWrite(), GameConnection::kSendCap);
+}
+
+}  // namespace
+}  // namespace rabuscal::client
