@@ -1,0 +1,86 @@
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTcpServer>
+#include <QTemporaryDir>
+#include <csignal>
+
+#include "core_application.h"
+#include "web/gallery.h"
+#include "web/version_check.h"
+#include "web/web_dwn.h"
+
+namespace {
+
+// The real site served by lighttpd through site/serve.sh, on a free port.
+class ServedSite : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        if (QStandardPaths::findExecutable("lighttpd", {"/usr/sbin", "/usr/bin"}).isEmpty())
+            GTEST_SKIP() << "lighttpd is not installed";
+        QTcpServer probe;
+        ASSERT_TRUE(probe.listen(QHostAddress::LocalHost, 0));
+        port = probe.serverPort();
+        probe.close();
+        QProcess serve;
+        serve.start(QStringLiteral(RABUSCAL_SITE_DIR "/serve.sh"),
+                    {"--port", QString::number(port), "--background", "--state-dir", state.path()});
+        ASSERT_TRUE(serve.waitForFinished(10000));
+        ASSERT_EQ(serve.exitCode(), 0) << serve.readAllStandardError().toStdString();
+        pid = serve.readAllStandardOutput().trimmed().toLongLong();
+        ASSERT_GT(pid, 0);
+    }
+    void TearDown() override {
+        if (pid > 0) ::kill(pid_t(pid), SIGTERM);
+    }
+    QByteArray base() const { return "http://127.0.0.1:" + QByteArray::number(port) + "/"; }
+    QUrl at(const char* path) const { return QUrl::fromEncoded(base() + path); }
+
+    QCoreApplication& app = coreApplication();
+    QTemporaryDir state;
+    quint16 port = 0;
+    qint64 pid = 0;
+    WebDwn client;
+};
+
+TEST_F(ServedSite, VersionFileIsExactlyOurVersion) {
+    const Fetched version = client.get(at("rabuscal/versao.txt"));
+    ASSERT_TRUE(version.ok) << version.error.toStdString();
+    EXPECT_EQ(version.body, "1.0");
+    QString status;
+    checkVersion(client, {[&](const QString& text) { status = text; }, {}}, base());
+    EXPECT_EQ(status, "Esta é a versão mais recente do jogo.");
+}
+
+TEST_F(ServedSite, PagesTheGameOpensAreServed) {
+    for (const char* page : {"rabuscal/pgn01.htm", "rabuscal/down.htm", "pags/pexo0.htm"})
+        EXPECT_TRUE(client.get(at(page)).ok) << page;
+    EXPECT_FALSE(client.get(at("serve.sh")).ok);
+    EXPECT_FALSE(client.get(at("lighttpd.conf")).ok);
+}
+
+TEST_F(ServedSite, ClubAreaNeedsTheClubPassword) {
+    QTemporaryDir workDir;
+    Gallery gallery(client, QDir(workDir.path()), base());
+    EXPECT_TRUE(gallery.fetchClubList("pexo", "errada").isEmpty());
+    EXPECT_TRUE(gallery.fetchClubList("", "").isEmpty());
+    const QList<QByteArray> names = gallery.fetchClubList("pexo", "pexo");
+    ASSERT_FALSE(names.isEmpty());
+    EXPECT_TRUE(gallery.downloadDrawing(names.first()).ok());
+}
+
+TEST_F(ServedSite, PublicDrawingsWithBlanksInTheirNamesDownload) {
+    QTemporaryDir workDir;
+    Gallery gallery(client, QDir(workDir.path()), base());
+    const QList<QByteArray> names = gallery.fetchPublicList();
+    ASSERT_FALSE(names.isEmpty());
+    for (const QByteArray& name : names) {
+        if (name.isEmpty()) continue;
+        const LoadedPicture picture = gallery.downloadDrawing(name);
+        EXPECT_TRUE(picture.ok()) << name.toStdString() << ": " << picture.error.toStdString();
+    }
+}
+
+}  // namespace
