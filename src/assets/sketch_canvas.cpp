@@ -39,7 +39,8 @@ QPainterPath SketchCanvas::wobbly(const QPainterPath& path, qreal wobble) {
     QPainterPath out;
     const qreal length = path.length();
     if (length <= 0) return path;
-    const int steps = std::max(2, int(length / 6));
+    // small circles need enough points to stay round
+    const int steps = std::max(16, int(length / 5));
     for (int i = 0; i <= steps; ++i) {
         const qreal t = path.percentAtLength(length * i / steps);
         const QPointF p = path.pointAtPercent(t) + QPointF(jitter(random_), jitter(random_)) * 0.5;
