@@ -89,6 +89,10 @@ void GameClient::dispatch(std::string_view command, std::string_view payload) {
     }
 }
 
+void GameClient::sendTyped(Command command, std::string_view typed) {
+    session_.send(command, protocol::defuseSeparator(std::string(typed)));
+}
+
 void GameClient::announceDrawer(std::string_view nick) {
     session_.drawerNick.assign(nick);
     // A joined copy always has a nick, so an empty "mdv" (nobody draws) hides

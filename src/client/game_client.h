@@ -47,6 +47,10 @@ class GameClient {
     // numbers do not read; CliRead then drops the rest of the chunk.
     void dispatch(std::string_view command, std::string_view payload);
 
+    // Sends a message whose payload the player typed (the lobby's "slc" and
+    // "off" with the nick): a "$-$" in it is defused first.
+    void sendTyped(protocol::Command command, std::string_view typed);
+
     // Widget side: the text of `Nick` whenever it changes.
     void setNick(std::string_view nick) { session_.nick.assign(nick); }
     // Lobby: the joined flag cleared by its own disconnect; the lamp turned

@@ -58,7 +58,7 @@ struct Copy {
     Board& board() { return client.board(); }
     const QImage& tela() const { return client.board().tela().image(); }
     // What the lobby's join button sends.
-    void join() { cli.send(protocol::compose(Command::Slc, session().nick)); }
+    void join() { client.sendTyped(Command::Slc, session().nick); }
 };
 
 class Games : public ::testing::Test {
