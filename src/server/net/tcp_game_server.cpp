@@ -43,6 +43,11 @@ quint16 TcpGameServer::port() const {
     return listener_.isListening() ? listener_.serverPort() : 0;
 }
 
+qint64 TcpGameServer::queuedBytes(ConnectionId id) const {
+    const auto it = peers_.find(id);
+    return it == peers_.end() ? 0 : it->second.socket->bytesToWrite();
+}
+
 void TcpGameServer::acceptPending() {
     while (QTcpSocket* socket = listener_.nextPendingConnection()) {
         const ConnectionId id = nextId_++;

@@ -55,6 +55,8 @@ class TcpGameServer : public QObject, private Transport {
     const GameServer& rules() const { return rules_; }
     // Messages dropped because their connection had more than kSendCap queued.
     std::uint64_t droppedSends() const { return droppedSends_; }
+    // Bytes waiting to go out on one connection (0 for an unknown one).
+    qint64 queuedBytes(ConnectionId id) const;
 
   signals:
     // Every chunk any connection delivers (the server window's lamp turns lime).
