@@ -1,0 +1,195 @@
+#include "web/gallery_panel.h"
+
+#include <QCoreApplication>
+#include <QPixmap>
+
+#include "ui/error_report.h"
+#include "ui/look.h"
+#include "ui/main_frame.h"
+#include "ui/text_codec.h"
+
+namespace {
+
+const QColor kOrange{255, 144, 0};
+
+QListWidget* fileList(QWidget* parent, const QString& name) {
+    auto* list = new QListWidget(parent);
+    list->setObjectName(name);
+    list->setGeometry(45, 5, 161, 226);
+    list->setFrameShape(QFrame::Box);  // flat, not sunken
+    list->setFrameShadow(QFrame::Plain);
+    list->setFont(look::arial(12));
+    list->setSelectionMode(QAbstractItemView::SingleSelection);
+    list->setUniformItemSizes(true);  // long lists fill quickly
+    QPalette colours = list->palette();
+    colours.setColor(QPalette::Base, look::kLightField);
+    list->setPalette(colours);
+    return list;
+}
+
+QLabel* caption(QWidget* parent, const QString& name, const QString& text, QRect place) {
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(name);
+    label->setGeometry(place);
+    label->setFont(look::arial(11, true));
+    QPalette colours = label->palette();
+    colours.setColor(QPalette::WindowText, look::kCaptionBrown);
+    label->setPalette(colours);
+    return label;
+}
+
+QLineEdit* smallField(QWidget* parent, const QString& name, QRect place) {
+    auto* field = new QLineEdit(parent);
+    field->setObjectName(name);
+    field->setGeometry(place);
+    field->setFrame(false);
+    field->setFont(look::arial(11));
+    QPalette colours = field->palette();
+    colours.setColor(QPalette::Base, look::kLightField);
+    colours.setColor(QPalette::Text, look::kNavy);
+    field->setPalette(colours);
+    return field;
+}
+
+// Lets the pressed face show before a fetch holds the window.
+void drawPendingFaces() {
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+}  // namespace
+
+GalleryPanel::GalleryPanel(MainFrame& frame, WebDwn& client, QWidget* page, const QDir& workDir,
+                           const QByteArray& base)
+    : QWidget(page), gallery_(client, workDir, base) {
+    setObjectName(QStringLiteral("GalleryPanel"));
+    setGeometry(0, 0, 450, 234);
+
+    Fb1 = fileList(this, QStringLiteral("Fb1"));
+    for (const QString& file : gallery_.localBitmaps()) Fb1->addItem(file);
+    Lbox = fileList(this, QStringLiteral("Lbox"));
+    Lbox->hide();
+
+    Shape1 = new QFrame(this);
+    Shape1->setObjectName(QStringLiteral("Shape1"));
+    Shape1->setGeometry(214, 19, 227, 134);
+    Shape1->setFrameShape(QFrame::Box);
+    Shape1->setFrameShadow(QFrame::Plain);
+    Shape1->setLineWidth(1);
+    BufImg = new QLabel(this);
+    BufImg->setObjectName(QStringLiteral("BufImg"));
+    BufImg->setGeometry(QRect(QPoint(215, 20), kPreviewSize));
+    BufImg->setScaledContents(true);
+    frame.makeDragSurface(BufImg);
+
+    G1 = new Gauge(QStringLiteral("G1"), this, {215, 159, 50, 5}, kOrange, look::kMaroon);
+    G1->setMaximum(0);
+    progress_.follow(client);
+    connect(&progress_, &DownloadProgress::changed, G1, [this](qint64 maximum, qint64 position) {
+        G1->setMaximum(maximum);
+        G1->setPosition(position);
+        G1->repaint();  // the window is held by the fetch; show the bar now
+    });
+
+    btClub = new ImageButton(faceSet2(), QStringLiteral("btClub"), this, 211, 169);
+    LbClub =
+        caption(this, QStringLiteral("LbClub"), QStringLiteral("no club PEXO"), {256, 172, 80, 14});
+    btPexo = new ImageButton(faceSet2(), QStringLiteral("btPexo"), this, 211, 189);
+    LbPexo = caption(this, QStringLiteral("LbPexo"), QStringLiteral("na PEXO online"),
+                     {256, 192, 84, 14});
+    btHd = new ImageButton(faceSet2(), QStringLiteral("btHd"), this, 211, 209);
+    LbHd = caption(this, QStringLiteral("LbHd"), QStringLiteral("no HD"), {256, 212, 60, 14});
+
+    LoginCaption =
+        caption(this, QStringLiteral("LoginCaption"), QStringLiteral("login:"), {340, 170, 36, 14});
+    ClubLogin = smallField(this, QStringLiteral("ClubLogin"), {376, 168, 64, 16});
+    PasswordCaption = caption(this, QStringLiteral("PasswordCaption"), QStringLiteral("senha:"),
+                              {340, 190, 36, 14});
+    ClubPassword = smallField(this, QStringLiteral("ClubPassword"), {376, 188, 64, 16});
+    ClubPassword->setEchoMode(QLineEdit::Password);
+    for (QLabel* label : {LoginCaption, PasswordCaption})
+        label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+
+    connect(btHd, &ImageButton::MouseDown, this, &GalleryPanel::btHdMouseDown);
+    connect(btHd, &ImageButton::MouseUp, this, &GalleryPanel::btHdMouseUp);
+    connect(btPexo, &ImageButton::MouseDown, this, &GalleryPanel::btPexoMouseDown);
+    connect(btPexo, &ImageButton::MouseUp, this, &GalleryPanel::btPexoMouseUp);
+    connect(btClub, &ImageButton::MouseDown, this, &GalleryPanel::btClubMouseDown);
+    connect(btClub, &ImageButton::MouseUp, this, &GalleryPanel::btClubMouseUp);
+    // Selection, not the current row: a list that takes the focus gets a current
+    // row by itself, and that must not load a picture.
+    connect(Fb1, &QListWidget::itemSelectionChanged, this, &GalleryPanel::Fb1Click);
+    connect(Lbox, &QListWidget::itemDoubleClicked, this, &GalleryPanel::LboxDblClick);
+}
+
+const QImage& GalleryPanel::galleryPicture() {
+    if (picture_.isNull()) {
+        picture_ = QImage(kPreviewSize, QImage::Format_RGB32);
+        picture_.fill(Qt::white);
+        BufImg->setPixmap(QPixmap::fromImage(picture_));
+    }
+    return picture_;
+}
+
+void GalleryPanel::btHdMouseDown() {
+    Lbox->hide();
+}
+
+void GalleryPanel::btHdMouseUp() {}
+
+void GalleryPanel::Fb1Click() {
+    const QList<QListWidgetItem*> selected = Fb1->selectedItems();
+    if (selected.isEmpty()) return;
+    choosePicture(gallery_.loadLocalBitmap(selected.first()->text()));
+}
+
+void GalleryPanel::btPexoMouseDown() {
+    drawPendingFaces();
+    Lbox->show();
+    Lbox->raise();
+    showList({});
+    showList(gallery_.fetchPublicList());
+}
+
+void GalleryPanel::btPexoMouseUp() {
+    drawPendingFaces();
+}
+
+void GalleryPanel::btClubMouseDown() {
+    drawPendingFaces();
+    Lbox->show();
+    Lbox->raise();
+    showList({});
+    showList(gallery_.fetchClubList(QByteArray::fromStdString(toWire(ClubLogin->text())),
+                                    QByteArray::fromStdString(toWire(ClubPassword->text()))));
+}
+
+void GalleryPanel::btClubMouseUp() {}
+
+void GalleryPanel::LboxDblClick() {
+    const int row = Lbox->currentRow();
+    if (row < 0 || row >= listed_.size()) {
+        reportError(QStringLiteral("List index out of bounds (%1)").arg(row));
+        return;
+    }
+    choosePicture(gallery_.downloadDrawing(listed_[row]));
+}
+
+void GalleryPanel::showList(const QList<QByteArray>& names) {
+    listed_ = names;
+    QStringList shown;
+    shown.reserve(names.size());
+    for (const QByteArray& name : names)
+        shown.append(fromWire(std::string_view(name.constData(), size_t(name.size()))));
+    Lbox->clear();
+    Lbox->addItems(shown);
+}
+
+void GalleryPanel::choosePicture(const LoadedPicture& loaded) {
+    if (!loaded.ok()) {
+        reportError(loaded.error);  // the earlier picture stays
+        return;
+    }
+    picture_ = loaded.picture;
+    BufImg->setPixmap(QPixmap::fromImage(picture_));
+    emit galleryPictureChanged();
+}
