@@ -1,0 +1,314 @@
+// Game server benchmarks (run on demand, not by CTest):
+//  - relay: N clients connected and joined, one of them sends M "mov" messages
+//    as fast as the server takes them; messages per second delivered to every
+//    client and the latency from send to arrival, for rabuscal-server and for
+//    the minimal epoll relay beside it; then a paced run for the latency of a
+//    server that is not swamped;
+//  - join: P players joining one server one after the other.
+//
+// Usage: bench_server [--clients N] [--messages M] [--players P] [--repeat R]
+
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <sys/epoll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <thread>
+#include <vector>
+
+#include "server_process.h"
+
+namespace rabuscal::bench {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+constexpr std::string_view kSeparator = "$-$";
+
+std::int64_t nowNs() {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(Clock::now().time_since_epoch())
+        .count();
+}
+
+int connectTo(unsigned short port) {
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    const int yes = 1;
+    ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &yes, sizeof yes);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+        std::perror("connect");
+        std::exit(1);
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
+    return fd;
+}
+
+void writeAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+        if (n > 0) {
+            bytes.remove_prefix(static_cast<std::size_t>(n));
+        } else {
+            pollfd p{fd, POLLOUT, 0};
+            ::poll(&p, 1, 1000);
+        }
+    }
+}
+
+// Reads whatever is pending on any of the sockets, calling onData(index, bytes).
+class Reactor {
+  public:
+    explicit Reactor(const std::vector<int>& fds) : epoll_(::epoll_create1(0)), buffer_(1 << 18) {
+        for (std::size_t i = 0; i < fds.size(); ++i) {
+            epoll_event ev{};
+            ev.events = EPOLLIN;
+            ev.data.u64 = i;
+            ::epoll_ctl(epoll_, EPOLL_CTL_ADD, fds[i], &ev);
+        }
+        fds_ = fds;
+    }
+    ~Reactor() { ::close(epoll_); }
+
+    template <class OnData>
+    void poll(int timeoutMs, OnData&& onData) {
+        epoll_event events[64];
+        const int n = ::epoll_wait(epoll_, events, 64, timeoutMs);
+        for (int i = 0; i < n; ++i) {
+            const std::size_t index = events[i].data.u64;
+            for (;;) {
+                const ssize_t got = ::read(fds_[index], buffer_.data(), buffer_.size());
+                if (got <= 0) break;
+                onData(index, std::string_view(buffer_.data(), static_cast<std::size_t>(got)));
+                if (static_cast<std::size_t>(got) < buffer_.size()) break;
+            }
+        }
+    }
+
+  private:
+    int epoll_;
+    std::vector<int> fds_;
+    std::vector<char> buffer_;
+};
+
+// Reads until `quietMs` pass with nothing arriving.
+void drainUntilQuiet(Reactor& reactor, int quietMs) {
+    for (bool any = true; any;) {
+        any = false;
+        reactor.poll(quietMs, [&](std::size_t, std::string_view) { any = true; });
+    }
+}
+
+struct RelayFigures {
+    double seconds = 0;
+    double messagesPerSecond = 0;  // each delivered to every client
+    std::size_t delivered = 0, expected = 0;
+    double p50us = 0, p99us = 0;
+};
+
+RelayFigures relay(unsigned short port, int clients, int messages, int paceUs) {
+    std::vector<int> fds;
+    for (int i = 0; i < clients; ++i) fds.push_back(connectTo(port));
+    for (int i = 0; i < clients; ++i) writeAll(fds[i], "$-$slc:c" + std::to_string(i));
+    Reactor reactor(fds);
+    drainUntilQuiet(reactor, 200);
+
+    std::vector<std::atomic<std::int64_t>> sentAt(static_cast<std::size_t>(messages));
+    std::vector<std::string> pending(static_cast<std::size_t>(clients));
+    std::vector<std::size_t> received(static_cast<std::size_t>(clients), 0);
+    std::vector<bool> done(static_cast<std::size_t>(clients), false);
+    std::vector<std::int64_t> latencies;
+    latencies.reserve(static_cast<std::size_t>(clients) * static_cast<std::size_t>(messages));
+
+    const std::int64_t start = nowNs();
+    // The drawer: one message per send, as the game client sends them.
+    std::thread drawer([&] {
+        char message[64];
+        for (int i = 0; i < messages; ++i) {
+            const int length = std::snprintf(message, sizeof message, "$-$mov:%d|0", i);
+            if (paceUs > 0)  // sleep, not spin: the server needs the core
+                std::this_thread::sleep_until(Clock::time_point(
+                    std::chrono::nanoseconds(start + std::int64_t{i} * paceUs * 1000)));
+            sentAt[static_cast<std::size_t>(i)].store(nowNs(), std::memory_order_release);
+            writeAll(fds[0], std::string_view(message, static_cast<std::size_t>(length)));
+        }
+        writeAll(fds[0], "$-$cls:");  // the end
+    });
+
+    // Every client: count the messages and time the strokes as they arrive.
+    int finished = 0;
+    const std::int64_t deadline = nowNs() + 120'000'000'000;
+    while (finished < clients && nowNs() < deadline) {
+        reactor.poll(100, [&](std::size_t c, std::string_view data) {
+            const std::int64_t arrived = nowNs();
+            std::string& p = pending[c];
+            p.append(data);
+            std::size_t at = 0;
+            for (;;) {
+                const std::size_t next = p.find(kSeparator, at + 1);
+                if (next == std::string::npos) break;
+                const std::string_view m(p.data() + at, next - at);
+                ++received[c];
+                if (m.starts_with("$-$mov:") && m.find('|') != std::string_view::npos) {
+                    const long seq = std::strtol(m.data() + 7, nullptr, 10);
+                    if (seq >= 0 && seq < messages)
+                        latencies.push_back(arrived - sentAt[static_cast<std::size_t>(seq)].load(
+                                                          std::memory_order_acquire));
+                }
+                at = next;
+            }
+            p.erase(0, at);
+            if (p == "$-$cls:" && !done[c]) {
+                done[c] = true;
+                ++finished;
+            }
+        });
+    }
+    const std::int64_t end = nowNs();
+    drawer.join();
+    for (int fd : fds) ::close(fd);
+
+    RelayFigures f;
+    f.seconds = static_cast<double>(end - start) / 1e9;
+    f.messagesPerSecond = messages / f.seconds;
+    for (std::size_t r : received) f.delivered += r;
+    f.expected = static_cast<std::size_t>(clients) * static_cast<std::size_t>(messages);
+    if (!latencies.empty()) {
+        const auto at = [&](double q) {
+            auto it = latencies.begin() + static_cast<std::ptrdiff_t>(q * (latencies.size() - 1));
+            std::nth_element(latencies.begin(), it, latencies.end());
+            return static_cast<double>(*it) / 1e3;
+        };
+        f.p50us = at(0.50);
+        f.p99us = at(0.99);
+    }
+    return f;
+}
+
+// Players join one after the other; each waits for its "onj" while every
+// connection keeps reading the growing player lists. Ends when a last
+// broadcast has reached everybody.
+double join(unsigned short port, int players, std::size_t& bytes) {
+    std::vector<int> fds;
+    for (int i = 0; i < players; ++i) fds.push_back(connectTo(port));
+    Reactor reactor(fds);
+    std::vector<std::string> tail(static_cast<std::size_t>(players));
+    std::string_view wanted;
+    std::vector<bool> seen(static_cast<std::size_t>(players), false);
+    const auto onData = [&](std::size_t c, std::string_view data) {
+        bytes += data.size();
+        std::string& t = tail[c];
+        t.append(data.substr(data.size() - std::min<std::size_t>(data.size(), 64)));
+        if (!seen[c] &&
+            (t.find(wanted) != std::string::npos || data.find(wanted) != std::string_view::npos))
+            seen[c] = true;
+        if (t.size() > 64) t.erase(0, t.size() - 16);
+    };
+
+    const std::int64_t start = nowNs();
+    wanted = "$-$onj:";
+    for (int i = 0; i < players; ++i) {
+        writeAll(fds[i], "$-$slc:player" + std::to_string(i));
+        while (!seen[static_cast<std::size_t>(i)]) reactor.poll(1000, onData);
+    }
+    wanted = "$-$cls:";
+    std::fill(seen.begin(), seen.end(), false);
+    writeAll(fds[0], "$-$cls:");
+    while (std::count(seen.begin(), seen.end(), false) > 0) reactor.poll(1000, onData);
+    const std::int64_t end = nowNs();
+    for (int fd : fds) ::close(fd);
+    return static_cast<double>(end - start) / 1e9;
+}
+
+void print(const char* name, const RelayFigures& f) {
+    std::printf(
+        "  %-16s %9.0f msg/s to all  (%.3f s, %zu of %zu deliveries)  latency p50 %.0f us, "
+        "p99 %.0f us\n",
+        name, f.messagesPerSecond, f.seconds, f.delivered, f.expected, f.p50us, f.p99us);
+    std::fflush(stdout);
+}
+
+}  // namespace
+}  // namespace rabuscal::bench
+
+int main(int argc, char* argv[]) {
+    using namespace rabuscal::bench;
+    std::signal(SIGPIPE, SIG_IGN);
+    int clients = 16, messages = 100'000, players = 1000, repeat = 3;
+    for (int i = 1; i + 1 < argc; i += 2) {
+        const std::string option = argv[i];
+        const int value = std::atoi(argv[i + 1]);
+        if (option == "--clients")
+            clients = value;
+        else if (option == "--messages")
+            messages = value;
+        else if (option == "--players")
+            players = value;
+        else if (option == "--repeat")
+            repeat = std::max(1, value);
+    }
+    const std::vector<std::string> server = {RABUSCAL_SERVER_EXE, "--port", "0"};
+    const std::vector<std::string> reference = {RELAY_REFERENCE_EXE, "0"};
+
+    std::printf("relay: %d clients, %d \"mov\" messages from one of them\n", clients, messages);
+    // Alternate the two servers and keep each one's median run: this machine's
+    // other work makes single runs noisy.
+    std::vector<RelayFigures> ourRuns, theirRuns;
+    for (int run = 0; run < repeat; ++run) {
+        {
+            ServerProcess p(reference);
+            theirRuns.push_back(relay(p.port(), clients, messages, 0));
+            print("epoll reference", theirRuns.back());
+        }
+        {
+            ServerProcess p(server);
+            ourRuns.push_back(relay(p.port(), clients, messages, 0));
+            print("rabuscal-server", ourRuns.back());
+        }
+    }
+    const auto median = [](std::vector<RelayFigures> runs) {
+        std::sort(runs.begin(), runs.end(), [](const auto& a, const auto& b) {
+            return a.messagesPerSecond < b.messagesPerSecond;
+        });
+        return runs[runs.size() / 2];
+    };
+    const RelayFigures ours = median(ourRuns), theirs = median(theirRuns);
+    std::printf("median of %d runs:\n", repeat);
+    print("epoll reference", theirs);
+    print("rabuscal-server", ours);
+    std::printf("  ratio rabuscal-server / reference: %.2f\n",
+                ours.messagesPerSecond / theirs.messagesPerSecond);
+
+    const int paced = std::min(messages, 5000);
+    std::printf("paced: %d messages, one every 200 us\n", paced);
+    {
+        ServerProcess p(reference);
+        print("epoll reference", relay(p.port(), clients, paced, 200));
+    }
+    {
+        ServerProcess p(server);
+        print("rabuscal-server", relay(p.port(), clients, paced, 200));
+    }
+
+    {
+        ServerProcess p(server);
+        std::size_t bytes = 0;
+        const double seconds = join(p.port(), players, bytes);
+        std::printf("join: %d players one after the other: %.3f s (%.1f MB of player lists read)\n",
+                    players, seconds, static_cast<double>(bytes) / 1e6);
+    }
+    return 0;
+}

@@ -1,0 +1,66 @@
+#pragma once
+// Starts a server executable on a free port and stops it again, for the
+// benchmarks. The server must print "listening on port N" as its first line.
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace rabuscal::bench {
+
+class ServerProcess {
+  public:
+    explicit ServerProcess(std::vector<std::string> command) {
+        int out[2];
+        if (::pipe(out) != 0) std::abort();
+        pid_ = ::fork();
+        if (pid_ == 0) {
+            ::dup2(out[1], STDOUT_FILENO);
+            ::close(out[0]);
+            ::close(out[1]);
+            std::vector<char*> argv;
+            for (auto& a : command) argv.push_back(a.data());
+            argv.push_back(nullptr);
+            ::execv(argv[0], argv.data());
+            std::perror("exec");
+            std::_Exit(127);
+        }
+        ::close(out[1]);
+        output_ = ::fdopen(out[0], "r");
+        char line[256] = {};
+        if (!std::fgets(line, sizeof line, output_)) {
+            std::fprintf(stderr, "%s did not start\n", command[0].c_str());
+            std::exit(1);
+        }
+        const std::string text(line);
+        port_ = static_cast<unsigned short>(std::atoi(text.substr(text.rfind(' ') + 1).c_str()));
+        // Drain the server's log so that it never blocks on a full pipe.
+        drainer_ = ::fork();
+        if (drainer_ == 0) {
+            char buffer[4096];
+            while (std::fread(buffer, 1, sizeof buffer, output_) > 0) {
+            }
+            std::_Exit(0);
+        }
+    }
+    ~ServerProcess() {
+        ::kill(pid_, SIGTERM);
+        ::waitpid(pid_, nullptr, 0);
+        ::waitpid(drainer_, nullptr, 0);
+        std::fclose(output_);
+    }
+    unsigned short port() const { return port_; }
+
+  private:
+    pid_t pid_ = -1;
+    pid_t drainer_ = -1;
+    FILE* output_ = nullptr;
+    unsigned short port_ = 0;
+};
+
+}  // namespace rabuscal::bench
