@@ -8,7 +8,15 @@ class TForm2;  // client/chat_window.h
 class TForm3;  // server/server_window.h
 class TFWeb;   // web/browser_window.h
 
+#include <string>
+
 extern TForm1* Form1;
 extern TForm2* Form2;
 extern TForm3* Form3;
 extern TFWeb* FWeb;
+
+// The nick of the current drawer, empty for none: one variable for the whole
+// program, written by the built-in game server when it picks a drawer and by
+// the game client on every "mdv" it receives; the board, the round controls
+// and the chat read it for the drawer test.
+extern std::string DrawerNick;
