@@ -55,4 +55,18 @@ PlayerPanel::PlayerPanel(MainFrame& frame, QWidget* window) : QObject(window), f
     lbCls = caption(window, QStringLiteral("lbCls"), QStringLiteral("Limpar:"), {68, 314, 92, 14},
                     right);
     btCls = new ImageButton(faceSet1(), QStringLiteral("btCls"), window, 163, 311);
+
+    connect(btInst, &ImageButton::MouseMove, this, &PlayerPanel::btInstMouseMove);
+    connect(btTroc, &ImageButton::MouseMove, this, &PlayerPanel::btTrocMouseMove);
+    connect(btTerm, &ImageButton::MouseMove, this, &PlayerPanel::btTermMouseMove);
+}
+
+void PlayerPanel::btInstMouseMove() {
+    frame_.setHoverCaption(QStringLiteral("Instruções de uso"));
+}
+void PlayerPanel::btTrocMouseMove() {
+    frame_.setHoverCaption(QStringLiteral("Novo Mão de Vaca"));
+}
+void PlayerPanel::btTermMouseMove() {
+    frame_.setHoverCaption(QStringLiteral("Encerra partida"));
 }

@@ -32,5 +32,10 @@ class PlayerPanel : public QObject {
     QLabel* lbCls;
 
   private:
+    // Hover captions in the main window's `Explic`.
+    void btInstMouseMove();
+    void btTrocMouseMove();
+    void btTermMouseMove();
+
     MainFrame& frame_;
 };

@@ -113,9 +113,15 @@ TEST_F(MainWindowTest, HoverCaptionStaysUntilPointerMovesOverADragSurface) {
     EXPECT_TRUE(Form1->Explic->text().isEmpty());
 
     const std::pair<ImageButton*, QString> captions[] = {
-        {Form1->btFim, "Encerra o jogo"},     {Form1->btMin, "Minimiza"},
-        {Form1->btConec, "Conexões do jogo"}, {Form1->btServ, "Modo servidor"},
-        {Form1->btPan, "Painel do chat"},     {Form1->btJog, "Voltar ao desenho"},
+        {Form1->btFim, "Encerra o jogo"},
+        {Form1->btMin, "Minimiza"},
+        {Form1->btConec, "Conexões do jogo"},
+        {Form1->btServ, "Modo servidor"},
+        {Form1->btPan, "Painel do chat"},
+        {Form1->btJog, "Voltar ao desenho"},
+        {Form1->Panel->btInst, "Instruções de uso"},
+        {Form1->Panel->btTroc, "Novo Mão de Vaca"},
+        {Form1->Panel->btTerm, "Encerra partida"},
     };
     for (const auto& [button, caption] : captions) {
         hover(button);
