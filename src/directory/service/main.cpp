@@ -30,7 +30,11 @@ void onStopSignal(int) {
 bool routeStopSignals(QCoreApplication& app) {
     if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) != 0) return false;
     auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, &app);
-    QObject::connect(notifier, &QSocketNotifier::activated, &app, [&app] { app.quit(); });
+    QObject::connect(notifier, &QSocketNotifier::activated, &app, [&app] {
+        char byte;
+        [[maybe_unused]] const ssize_t got = ::read(signalPipe[0], &byte, 1);
+        app.quit();
+    });
     struct sigaction action = {};
     action.sa_handler = onStopSignal;
     sigemptyset(&action.sa_mask);
