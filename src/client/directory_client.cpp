@@ -220,7 +220,7 @@ GroupAnnouncer::GroupAnnouncer(std::string groupName, const QString& host, quint
     connect(&retry_, &QTimer::timeout, this, &GroupAnnouncer::announce);
     connect(&client_, &DirectoryClient::statusForServerWindow, this, &GroupAnnouncer::logLine);
     connect(&client_, &DirectoryClient::statusForMain, this, [this](const QByteArray& text) {
-        if (!text.isEmpty()) emit logLine("directory: " + text);
+        if (!text.isEmpty()) emit logLine(text);
     });
     connect(&client_, &DirectoryClient::connectionLost, this, &GroupAnnouncer::retryLater);
     connect(&client_, &DirectoryClient::connectionFailed, this, &GroupAnnouncer::retryLater);
