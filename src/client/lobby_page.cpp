@@ -56,15 +56,7 @@ LobbyPage::LobbyPage(MainFrame& frame, QWidget* parent) : QWidget(parent), frame
     Lb4 =
         caption(this, QStringLiteral("Lb4"), QStringLiteral("Entrar no jogo"), {117, 101, 140, 14});
 
-    Shp2 = new Lamp(Lamp::Shape::Circle, QStringLiteral("Shp2"), this, {275, 9, 10, 10});
-    btGrp = new ImageButton(faceSet2(), QStringLiteral("btGrp"), this, 292, 4);
-    Label8 = caption(this, QStringLiteral("Label8"), QStringLiteral("Grupos ativos..."),
-                     {337, 6, 104, 14});
-    Grupos = new QListWidget(this);
-    Grupos->setObjectName(QStringLiteral("Grupos"));
-    Grupos->setGeometry(275, 25, 166, 231);
-    Grupos->setSortingEnabled(false);
-    useLightField(Grupos, look::arial(12, true));
+    Groups = new GroupsPanel(frame, *Servidor, this);
 
     btVrs = new ImageButton(faceSet2(), QStringLiteral("btVrs"), this, 5, 238);
     Label27 = caption(this, QStringLiteral("Label27"), QStringLiteral("Checar versão do jogo"),

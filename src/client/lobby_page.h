@@ -5,6 +5,7 @@
 #include <QListWidget>
 #include <QWidget>
 
+#include "client/groups_panel.h"
 #include "ui/image_button.h"
 #include "ui/lamp.h"
 
@@ -27,10 +28,7 @@ class LobbyPage : public QWidget {
     QLineEdit* Nick;
     ImageButton* btEnt;
     QLabel* Lb4;
-    Lamp* Shp2;
-    ImageButton* btGrp;
-    QLabel* Label8;
-    QListWidget* Grupos;
+    GroupsPanel* Groups;  // Shp2, btGrp, Label8 and Grupos
     ImageButton* btVrs;
     QLabel* Label27;
 

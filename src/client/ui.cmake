@@ -9,3 +9,7 @@ rabuscal_library(rabuscal_client_ui
     ${CMAKE_CURRENT_LIST_DIR}/player_panel.cpp
   PUBLIC_DEPS rabuscal_ui
 )
+
+# The lobby's list of active groups, fed by the directory client.
+target_sources(rabuscal_client_ui PRIVATE ${CMAKE_CURRENT_LIST_DIR}/groups_panel.cpp)
+target_link_libraries(rabuscal_client_ui PUBLIC rabuscal_directory_client)

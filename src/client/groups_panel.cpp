@@ -1,0 +1,100 @@
+#include "client/groups_panel.h"
+
+#include <QSignalBlocker>
+
+#include "ui/look.h"
+#include "ui/main_frame.h"
+#include "ui/text_codec.h"
+
+using rabuscal::client::DirectoryClient;
+
+namespace {
+
+// Controls are laid out in page coordinates; the panel starts at kPlace.
+QRect onPanel(QRect pagePlace) {
+    return pagePlace.translated(-GroupsPanel::kPlace.topLeft());
+}
+
+QPoint onPanel(QPoint pagePoint) {
+    return pagePoint - GroupsPanel::kPlace.topLeft();
+}
+
+}  // namespace
+
+GroupsPanel::GroupsPanel(MainFrame& frame, QLineEdit& servidor, QWidget* page)
+    : QWidget(page), frame_(frame), servidor_(servidor) {
+    setObjectName(QStringLiteral("Groups"));
+    setGeometry(kPlace);
+
+    Shp2 = new Lamp(Lamp::Shape::Circle, QStringLiteral("Shp2"), this, onPanel({275, 9, 10, 10}));
+    const QPoint button = onPanel(QPoint(292, 4));
+    btGrp = new ImageButton(faceSet2(), QStringLiteral("btGrp"), this, button.x(), button.y());
+
+    Label8 = new QLabel(QStringLiteral("Grupos ativos..."), this);
+    Label8->setObjectName(QStringLiteral("Label8"));
+    Label8->setGeometry(onPanel({337, 6, 104, 14}));
+    Label8->setFont(look::arial(11, true));
+    QPalette captionColours = Label8->palette();
+    captionColours.setColor(QPalette::WindowText, look::kCaptionBrown);
+    Label8->setPalette(captionColours);
+
+    Grupos = new QListWidget(this);
+    Grupos->setObjectName(QStringLiteral("Grupos"));
+    Grupos->setGeometry(onPanel({275, 25, 166, 231}));
+    // The directory's order is the order to list them in.
+    Grupos->setSortingEnabled(false);
+    Grupos->setFont(look::arial(12, true));
+    QPalette listColours = Grupos->palette();
+    listColours.setColor(QPalette::Base, look::kLightField);
+    listColours.setColor(QPalette::Text, look::kNavy);
+    Grupos->setPalette(listColours);
+
+    connect(btGrp, &ImageButton::MouseDown, this, &GroupsPanel::btGrpMouseDown);
+    connect(btGrp, &ImageButton::MouseUp, this, &GroupsPanel::btGrpMouseUp);
+    connect(Grupos, &QListWidget::currentRowChanged, this, &GroupsPanel::GruposClick);
+}
+
+void GroupsPanel::attach(DirectoryClient& directory) {
+    if (directory_) directory_->disconnect(this);
+    directory_ = &directory;
+    connect(&directory, &DirectoryClient::statusForMain, this,
+            [this](const QByteArray& text) { frame_.setStatus(fromWire(text.toStdString())); });
+    connect(&directory, &DirectoryClient::lampChanged, this, &GroupsPanel::showLamp);
+    connect(&directory, &DirectoryClient::groupsChanged, this, &GroupsPanel::showGroups);
+    showLamp(directory.lamp());
+    showGroups();
+}
+
+void GroupsPanel::btGrpMouseDown() {
+    if (directory_) directory_->askGroups();
+}
+
+void GroupsPanel::btGrpMouseUp() {}
+
+// Only a group the player picks fills the field: emptying or refilling the
+// list leaves `Servidor` as it is.
+void GroupsPanel::GruposClick(int row) {
+    if (!directory_ || row < 0) return;
+    servidor_.setText(fromWire(directory_->addressAt(row)));
+}
+
+void GroupsPanel::showGroups() {
+    const QSignalBlocker quiet(Grupos);
+    Grupos->clear();
+    if (!directory_) return;
+    for (const std::string& name : directory_->Grupos()) Grupos->addItem(fromWire(name));
+}
+
+void GroupsPanel::showLamp(DirectoryClient::Lamp colour) {
+    switch (colour) {
+        case DirectoryClient::Lamp::Maroon:
+            Shp2->setColour(Lamp::kMaroon);
+            break;
+        case DirectoryClient::Lamp::Red:
+            Shp2->setColour(Lamp::kRed);
+            break;
+        case DirectoryClient::Lamp::Lime:
+            Shp2->setColour(Lamp::kLime);
+            break;
+    }
+}

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPointer>
+#include <QWidget>
+
+#include "client/directory_client.h"
+#include "ui/image_button.h"
+#include "ui/lamp.h"
+
+class MainFrame;
+
+// The lobby's corner for the directory service: the lamp `Shp2` of the
+// directory connection, the button `btGrp` that asks for the active groups,
+// and the list `Grupos` of their names. Choosing a name puts the group's
+// address into the lobby's `Servidor`; nothing connects by itself.
+//
+// The panel covers its own corner of the page only, so that presses on the
+// other lobby controls still reach them; its empty parts pass presses on to
+// the page, which drags the window.
+class GroupsPanel : public QWidget {
+    Q_OBJECT
+  public:
+    // `servidor` is the lobby's server address field.
+    GroupsPanel(MainFrame& frame, QLineEdit& servidor, QWidget* page);
+
+    // The program's one directory client (`Cli2`). Until one is attached,
+    // `btGrp` does nothing.
+    void attach(rabuscal::client::DirectoryClient& directory);
+
+    Lamp* Shp2;
+    ImageButton* btGrp;
+    QLabel* Label8;
+    QListWidget* Grupos;
+
+    // The panel's place on the page.
+    static constexpr QRect kPlace{275, 4, 166, 252};
+
+  private:
+    void btGrpMouseDown();
+    void btGrpMouseUp();
+    void GruposClick(int row);
+    void showGroups();
+    void showLamp(rabuscal::client::DirectoryClient::Lamp colour);
+
+    MainFrame& frame_;
+    QLineEdit& servidor_;
+    QPointer<rabuscal::client::DirectoryClient> directory_;
+};
