@@ -1,0 +1,145 @@
+#include "web/browser_panel.h"
+
+#include <unistd.h>
+
+#include <QtGlobal>
+
+#if RABUSCAL_HAVE_WEBENGINE
+#include <QWebEngineHistory>
+#include <QWebEngineView>
+#endif
+
+#include "ui/look.h"
+
+namespace {
+
+const QColor kOrange{255, 144, 0};
+const QColor kBrown{128, 64, 0};
+
+QLabel* caption(QWidget* parent, const QString& name, const QString& text, QRect place,
+                Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignVCenter) {
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(name);
+    label->setGeometry(place);
+    label->setFont(look::arial(11, true));
+    label->setAlignment(alignment);
+    QPalette colours = label->palette();
+    colours.setColor(QPalette::WindowText, look::kCaptionBrown);
+    label->setPalette(colours);
+    label->setAttribute(Qt::WA_TransparentForMouseEvents);  // the skin under it drags
+    return label;
+}
+
+#if RABUSCAL_HAVE_WEBENGINE
+// Chromium refuses to start as root unless its sandbox is off. The engine
+// reads its flags once, when the first view is made.
+void allowEngineAsRoot() {
+    if (::geteuid() != 0) return;
+    QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
+    if (flags.contains("--no-sandbox")) return;
+    qputenv("QTWEBENGINE_CHROMIUM_FLAGS", (flags + " --no-sandbox").trimmed());
+}
+#endif
+
+}  // namespace
+
+BrowserPanel::BrowserPanel(QWidget* window, const QByteArray& base)
+    : QObject(window), window_(window), base_(base) {
+    Panel1 = new QFrame(window);
+    Panel1->setObjectName(QStringLiteral("Panel1"));
+    Panel1->setGeometry(12, 12, 546, 277);
+    Panel1->setFrameShape(QFrame::NoFrame);
+    Panel1->setAutoFillBackground(true);
+    QPalette colours = Panel1->palette();
+    colours.setColor(QPalette::Window, look::kLightField);
+    Panel1->setPalette(colours);
+
+    btPexo = new ImageButton(faceSet2(), QStringLiteral("btPexo"), window, 21, 296);
+    Lb7 = caption(window, QStringLiteral("Lb7"), QStringLiteral("PEXO online"), {66, 299, 80, 14});
+    LbAnt = caption(window, QStringLiteral("LbAnt"), QStringLiteral("<<"), {206, 299, 18, 14},
+                    Qt::AlignRight | Qt::AlignVCenter);
+    btAnt = new ImageButton(faceSet2(), QStringLiteral("btAnt"), window, 226, 296);
+    btProx = new ImageButton(faceSet2(), QStringLiteral("btProx"), window, 271, 296);
+    LbProx = caption(window, QStringLiteral("LbProx"), QStringLiteral(">>"), {315, 299, 18, 14});
+    btStop = new ImageButton(faceSet2(), QStringLiteral("btStop"), window, 391, 296);
+    Led = new Lamp(Lamp::Shape::Rectangle, QStringLiteral("Led"), window, {440, 304, 10, 5},
+                   Lamp::kMaroon);
+    G1 = new Gauge(QStringLiteral("G1"), window, {455, 304, 50, 5}, kOrange, kBrown);
+
+    connect(btPexo, &ImageButton::MouseDown, this, &BrowserPanel::btPexoMouseDown);
+    connect(btAnt, &ImageButton::MouseDown, this, &BrowserPanel::btAntMouseDown);
+    connect(btProx, &ImageButton::MouseDown, this, &BrowserPanel::btProxMouseDown);
+    connect(btStop, &ImageButton::MouseDown, this, &BrowserPanel::btStopMouseDown);
+}
+
+void BrowserPanel::createBrowser() {
+#if RABUSCAL_HAVE_WEBENGINE
+    if (Web1) return;
+    allowEngineAsRoot();
+    Web1 = new QWebEngineView(Panel1);
+    Web1->setObjectName(QStringLiteral("Web1"));
+    // Two pixels beyond the frame on every side cut off the view's own border.
+    Web1->setGeometry(-2, -2, 550, 281);
+    connect(Web1, &QWebEngineView::loadStarted, this, &BrowserPanel::Web1DownloadBegin);
+    connect(Web1, &QWebEngineView::loadProgress, this,
+            [this](int progress) { Web1ProgressChange(progress, 100); });
+    connect(Web1, &QWebEngineView::loadFinished, this, &BrowserPanel::Web1DownloadComplete);
+    Web1->show();
+#endif
+}
+
+void BrowserPanel::openPage(std::string_view relativePath) {
+    window_->show();
+    window_->raise();
+    window_->activateWindow();
+    navigate(web::webAddress(base_, relativePath));
+}
+
+void BrowserPanel::navigate(const QUrl& address) {
+    createBrowser();
+#if RABUSCAL_HAVE_WEBENGINE
+    // An address the engine cannot even request is dropped without a word;
+    // errors while loading show inside the page.
+    if (address.isValid()) Web1->load(address);
+#else
+    (void)address;
+#endif
+}
+
+void BrowserPanel::Web1DownloadBegin() {
+    Led->setColour(Lamp::kRed);
+    G1->setPosition(0);
+}
+
+void BrowserPanel::Web1DownloadComplete() {
+    Led->setColour(Lamp::kMaroon);
+}
+
+void BrowserPanel::Web1ProgressChange(qint64 progress, qint64 progressMax) {
+    G1->setMaximum(progressMax);
+    G1->setPosition(progress);  // clamped: -1 shows as empty
+}
+
+void BrowserPanel::btPexoMouseDown() {
+    navigate(web::webAddress(base_, web::kPexoHomePage));
+}
+
+// Going back or forward with nowhere to go is left to the engine, which
+// simply stays on the page.
+void BrowserPanel::btAntMouseDown() {
+#if RABUSCAL_HAVE_WEBENGINE
+    if (Web1) Web1->back();
+#endif
+}
+
+void BrowserPanel::btProxMouseDown() {
+#if RABUSCAL_HAVE_WEBENGINE
+    if (Web1) Web1->forward();
+#endif
+}
+
+void BrowserPanel::btStopMouseDown() {
+#if RABUSCAL_HAVE_WEBENGINE
+    if (Web1) Web1->stop();
+#endif
+}

@@ -1,0 +1,57 @@
+#include "web/browser_panel.h"
+
+#include <gtest/gtest.h>
+
+#include <QSignalSpy>
+#include <QTest>
+
+#include "http_fixture.h"
+#include "ui/gui_application.h"
+
+#if RABUSCAL_HAVE_WEBENGINE
+#include <QWebEngineView>
+#endif
+
+namespace {
+
+class BrowserPanelTest : public ::testing::Test {
+  protected:
+    QApplication& app = guiApplication();
+    HttpFixture site;
+    QWidget window;
+    BrowserPanel panel{&window, site.base()};
+};
+
+TEST_F(BrowserPanelTest, LampAndGaugeFollowAPageLoad) {
+    EXPECT_EQ(panel.Led->colour(), QColor(128, 0, 0));
+    panel.Web1DownloadBegin();
+    EXPECT_EQ(panel.Led->colour(), QColor(255, 0, 0));
+    EXPECT_EQ(panel.G1->position(), 0);
+    panel.Web1ProgressChange(30, 100);
+    EXPECT_EQ(panel.G1->position(), 30);
+    panel.Web1ProgressChange(-1, 100);
+    EXPECT_EQ(panel.G1->position(), 0) << "a negative progress shows as empty";
+    panel.Web1ProgressChange(70, 100);
+    panel.Web1DownloadComplete();
+    EXPECT_EQ(panel.Led->colour(), QColor(128, 0, 0));
+    EXPECT_EQ(panel.G1->position(), 70) << "the gauge keeps its last position";
+}
+
+TEST_F(BrowserPanelTest, EngineStartsOnlyWhenAPageIsOpened) {
+    EXPECT_EQ(panel.Web1, nullptr);
+    EXPECT_FALSE(window.isVisible());
+#if RABUSCAL_HAVE_WEBENGINE
+    site.serve("/rabuscal/pgn01.htm", "<html><body>Como jogar</body></html>");
+    panel.openPage("rabuscal/pgn01.htm");
+    EXPECT_TRUE(window.isVisible());
+    ASSERT_NE(panel.Web1, nullptr);
+    EXPECT_EQ(panel.Web1->geometry(), QRect(-2, -2, 550, 281));
+    QSignalSpy finished(panel.Web1, &QWebEngineView::loadFinished);
+    ASSERT_TRUE(finished.wait(20000));
+    EXPECT_EQ(panel.Web1->url().path(), "/rabuscal/pgn01.htm");
+    EXPECT_EQ(panel.Led->colour(), QColor(128, 0, 0)) << "idle again after the page loaded";
+    EXPECT_EQ(panel.G1->position(), 100);
+#endif
+}
+
+}  // namespace
