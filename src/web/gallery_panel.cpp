@@ -191,5 +191,5 @@ void GalleryPanel::choosePicture(const LoadedPicture& loaded) {
     }
     picture_ = loaded.picture;
     BufImg->setPixmap(QPixmap::fromImage(picture_));
-    emit galleryPictureChanged();
+    emit galleryPictureChanged(picture_);
 }

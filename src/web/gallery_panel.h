@@ -59,7 +59,8 @@ class GalleryPanel : public QWidget {
     static constexpr QSize kPreviewSize{225, 132};
 
   signals:
-    void galleryPictureChanged();
+    // A local file or a download became the gallery picture.
+    void galleryPictureChanged(const QImage& picture);
 
   private:
     void btHdMouseDown();

@@ -152,15 +152,6 @@ TEST_F(GalleryTest, DownloadWritesImgBmpAndKeepsThePictureAtItsOwnSize) {
     EXPECT_EQ(written.readAll(), drawing);
 }
 
-TEST_F(GalleryTest, DownloadOfANonBitmapIsWrittenButReportedInvalid) {
-    drawing = "<html>not found</html>";
-    const LoadedPicture loaded = gallery.downloadDrawing("gato");
-    EXPECT_EQ(loaded.error, "Bitmap image is not valid");
-    QFile written(workDir.filePath("img.bmp"));
-    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
-    EXPECT_EQ(written.readAll(), drawing);
-}
-
 TEST_F(GalleryTest, FailedDownloadIsReportedWithTheAnswer) {
     site.setHandler(
         [](const HttpFixture::Request&) { return HttpFixture::status(404, "Not Found"); });
