@@ -4,6 +4,9 @@
 
 namespace web {
 
+static_assert(std::string_view(rabuscal::config::kWebBase).ends_with('/'),
+              "RABUSCAL_WEB_BASE must end in /: relative paths are appended to it directly");
+
 QByteArray webBase() {
     return QByteArray(rabuscal::config::kWebBase);
 }
