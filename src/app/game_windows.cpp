@@ -2,11 +2,14 @@
 
 #include "app/main_window.h"
 #include "client/chat_window.h"
+#include "client/directory_client.h"
+#include "client/groups_panel.h"
+#include "client/lobby_page.h"
 #include "server/server_window.h"
 #include "ui/forms.h"
 #include "web/browser_window.h"
 
-GameWindows::GameWindows() {
+GameWindows::GameWindows() : directory_(std::make_unique<rabuscal::client::DirectoryClient>()) {
     form1_ = std::make_unique<TForm1>();
     Form1 = form1_.get();
     form2_ = std::make_unique<TForm2>();
@@ -15,6 +18,7 @@ GameWindows::GameWindows() {
     Form3 = form3_.get();
     fweb_ = std::make_unique<TFWeb>();
     FWeb = fweb_.get();
+    linkServerWindowToLobby();
 }
 
 GameWindows::~GameWindows() {
@@ -26,6 +30,19 @@ GameWindows::~GameWindows() {
     Form2 = nullptr;
     form1_.reset();
     Form1 = nullptr;
+}
+
+// The server window refuses to switch while this copy plays, fills the
+// lobby's server address when it switches, and announces its group through
+// the directory connection the lobby lists the groups with.
+void GameWindows::linkServerWindowToLobby() {
+    Form1->Lobby->Groups->attach(*directory_);
+    ServerWindowLinks links;
+    links.setServerAddress = [](const QString& address) {
+        if (Form1) Form1->Lobby->Servidor->setText(address);
+    };
+    links.directory = directory_.get();
+    Form3->link(std::move(links));
 }
 
 void GameWindows::showMainWindow() {

@@ -7,11 +7,19 @@ class TForm2;
 class TForm3;
 class TFWeb;
 
+namespace rabuscal::client {
+class DirectoryClient;
+}
+
 // The four windows of the game for the whole run. Creating this object
 // creates them in order (main window, chat, server, browser), each hidden and
 // shaped, and makes them reachable as Form1, Form2, Form3 and FWeb;
 // destroying it destroys them newest first, so the server window closes its
 // listener before the main window closes its client connections.
+//
+// It also holds the program's one directory connection `Cli2`, shared by the
+// lobby's group list and the server window's announcements; it is closed
+// last, after the main window has closed the game connection.
 class GameWindows {
   public:
     GameWindows();
@@ -23,6 +31,9 @@ class GameWindows {
     void showMainWindow();
 
   private:
+    void linkServerWindowToLobby();
+
+    std::unique_ptr<rabuscal::client::DirectoryClient> directory_;
     std::unique_ptr<TForm1> form1_;
     std::unique_ptr<TForm2> form2_;
     std::unique_ptr<TForm3> form3_;

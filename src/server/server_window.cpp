@@ -1,11 +1,94 @@
 #include "server/server_window.h"
 
-#include "ui/skin_pictures.h"
+#include <QHostInfo>
 
-TForm3::TForm3()
+#include "client/directory_client.h"
+#include "ui/error_report.h"
+#include "ui/forms.h"
+#include "ui/look.h"
+#include "ui/skin_pictures.h"
+#include "ui/text_codec.h"
+
+namespace {
+
+const QString kAnnounce = QStringLiteral("Ativar");
+const QString kWithdraw = QStringLiteral("Desativar");
+
+QLabel* caption(QWidget* window, const QString& name, const QString& text, QRect place,
+                int pixelSize = 11, Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignVCenter) {
+    auto* label = new QLabel(text, window);
+    label->setObjectName(name);
+    label->setGeometry(place);
+    label->setFont(look::arial(pixelSize, true));
+    label->setAlignment(alignment);
+    QPalette colours = label->palette();
+    colours.setColor(QPalette::WindowText, look::kCaptionBrown);
+    label->setPalette(colours);
+    return label;
+}
+
+// The address and the count: navy figures on a light field.
+QLabel* valueField(QWidget* window, const QString& name, const QString& text, QRect place) {
+    auto* label = new QLabel(text, window);
+    label->setObjectName(name);
+    label->setGeometry(place);
+    label->setFont(look::arial(12, true));
+    label->setAlignment(Qt::AlignCenter);
+    label->setTextFormat(Qt::PlainText);
+    QPalette colours = label->palette();
+    colours.setColor(QPalette::WindowText, look::kNavy);
+    colours.setColor(QPalette::Window, look::kLightField);
+    label->setPalette(colours);
+    label->setAutoFillBackground(true);
+    return label;
+}
+
+QLineEdit* groupField(QWidget* window) {
+    auto* field = new QLineEdit(window);
+    field->setObjectName(QStringLiteral("Jogo"));
+    field->setGeometry(107, 70, 154, 18);
+    field->setFrame(false);
+    field->setFont(look::courierNew(12));
+    QPalette colours = field->palette();
+    colours.setColor(QPalette::Base, look::kLightField);
+    colours.setColor(QPalette::Text, look::kNavy);
+    field->setPalette(colours);
+    return field;
+}
+
+}  // namespace
+
+TForm3::TForm3(quint16 gamePort)
     : SkinnedWindow(loadSkinPicture(QStringLiteral(":/assets/skin_form3.bmp"), skin::kForm3),
                     QStringLiteral("Form3"), QStringLiteral("Servidor de jogo")),
-      btFechar(new ImageButton(faceSet2(), QStringLiteral("btFechar"), this, 316, 98)) {
+      Shp1(new Lamp(Lamp::Shape::Circle, QStringLiteral("Shp1"), this, {15, 19, 10, 10})),
+      btLig(new ImageButton(faceSet2(), QStringLiteral("btLig"), this, 28, 14)),
+      Lb1(caption(this, QStringLiteral("Lb1"), QStringLiteral("Ligar servidor"), {72, 16, 78, 14})),
+      Label3(caption(this, QStringLiteral("Label3"), QStringLiteral("IP:"), {220, 15, 14, 15}, 12)),
+      Ips(valueField(this, QStringLiteral("Ips"), QStringLiteral("0.0.0.0"), {240, 15, 116, 15})),
+      Label28(caption(this, QStringLiteral("Label28"), QStringLiteral("Qtc:"), {211, 32, 23, 15},
+                      12, Qt::AlignRight | Qt::AlignVCenter)),
+      Lb29(valueField(this, QStringLiteral("Lb29"), QStringLiteral("0"), {240, 32, 46, 15})),
+      Label5(caption(this, QStringLiteral("Label5"), QStringLiteral("Nome do grupo:"),
+                     {15, 72, 88, 14}, 11, Qt::AlignRight | Qt::AlignVCenter)),
+      Jogo(groupField(this)),
+      btAtv(new ImageButton(faceSet2(), QStringLiteral("btAtv"), this, 267, 69)),
+      Lb7(caption(this, QStringLiteral("Lb7"), kAnnounce, {312, 71, 32, 14})),
+      Stk(new StatusLine(QStringLiteral("Stk"), this, {16, 100, 295, 15},
+                         look::arial(11, true, true), look::kMaroon, look::kWindowColour,
+                         QStringLiteral("Status..."))),
+      btFechar(new ImageButton(faceSet2(), QStringLiteral("btFechar"), this, 316, 98)),
+      Srv(DrawerNick, this),
+      gamePort_(gamePort) {
+    QPalette colours = palette();
+    colours.setColor(QPalette::Window, look::kWindowColour);
+    setPalette(colours);
+    addDragSurface(Stk);
+
+    connect(btLig, &ImageButton::MouseDown, this, &TForm3::btLigMouseDown);
+    connect(btLig, &ImageButton::MouseUp, this, &TForm3::btLigMouseUp);
+    connect(btAtv, &ImageButton::MouseDown, this, &TForm3::btAtvMouseDown);
+    connect(btAtv, &ImageButton::MouseUp, this, &TForm3::btLigMouseUp);
     connect(btFechar, &ImageButton::MouseDown, this, &TForm3::btFecharMouseDown);
     connect(btFechar, &ImageButton::MouseUp, this, &TForm3::btFecharMouseUp);
     FormCreate();
@@ -15,14 +98,107 @@ TForm3::~TForm3() {
     FormDestroy();
 }
 
+void TForm3::link(ServerWindowLinks links) {
+    if (directory_) directory_->disconnect(this);
+    links_ = std::move(links);
+    directory_ = links_.directory;
+    if (directory_)
+        connect(directory_, &rabuscal::client::DirectoryClient::statusForServerWindow, this,
+                [this](const QByteArray& text) { Stk->setText(fromWire(text.toStdString())); });
+}
+
 void TForm3::FormCreate() {
     ApplySkinRegion();
 }
 
-void TForm3::FormDestroy() {}
+// Players still connected are dropped without a word.
+void TForm3::FormDestroy() {
+    if (Srv.isListening()) Srv.stop();
+}
+
+QString TForm3::LocalAddress() {
+    const QHostInfo host = QHostInfo::fromName(QHostInfo::localHostName());
+    QString last;
+    for (const QHostAddress& address : host.addresses())
+        if (address.protocol() == QAbstractSocket::IPv4Protocol) last = address.toString();
+    return last;
+}
+
+void TForm3::btLigMouseDown() {
+    if (links_.gameConnected && links_.gameConnected()) {
+        Stk->setText(QStringLiteral("Desconecte o jogo antes de ativar."));
+        return;
+    }
+    if (Srv.isListening())
+        switchOff();
+    else
+        switchOn();
+}
+
+// Shared by btLig and btAtv: the button has already shown its released face.
+void TForm3::btLigMouseUp() {}
+
+void TForm3::switchOff() {
+    Srv.stop();
+    Stk->setText(QStringLiteral("Sevidor desligado..."));
+    Lb1->setText(QStringLiteral("Ligar servidor"));
+    Ips->setText(QStringLiteral("0.0.0.0"));
+    if (links_.setServerAddress) links_.setServerAddress(QString());
+    Shp1->setColour(Lamp::kMaroon);
+}
+
+void TForm3::switchOn() {
+    if (const auto failure = Srv.start(gamePort_)) {
+        reportError(*failure);
+        return;
+    }
+    const QString address = LocalAddress();
+    Stk->setText(QStringLiteral("Sevidor ligado..."));
+    Lb1->setText(QStringLiteral("Desligar servidor"));
+    Ips->setText(address);
+    if (links_.setServerAddress) links_.setServerAddress(address);
+    Shp1->setColour(Lamp::kRed);
+}
+
+void TForm3::btAtvMouseDown() {
+    // The deactivation lets the event loop run once; a press that comes in
+    // meanwhile must not start a second one.
+    if (deactivating_) return;
+    Stk->clear();
+    if (!Srv.isListening()) {
+        Stk->setText(QStringLiteral("Precisa ligar o servidor antes."));
+        return;
+    }
+    if (Jogo->text().isEmpty()) {
+        Stk->setText(QStringLiteral("Defina o nome do grupo."));
+        return;
+    }
+    const std::string group = toWire(Jogo->text());
+    if (Lb7->text() == kAnnounce) {
+        if (directory_) directory_->activateGroup(group);
+        Lb7->setText(kWithdraw);
+    } else {
+        deactivating_ = true;
+        if (directory_) directory_->deactivateGroup(group);
+        deactivating_ = false;
+        Lb7->setText(kAnnounce);
+    }
+}
 
 void TForm3::btFecharMouseDown() {}
 
 void TForm3::btFecharMouseUp() {
     hide();
+}
+
+void TForm3::connectionCountChanged(std::size_t count) {
+    Lb29->setText(QString::number(count));
+}
+
+void TForm3::firstChunk() {
+    if (Srv.isListening()) Shp1->setColour(Lamp::kLime);
+}
+
+void TForm3::conversionError(rabuscal::server::ConnectionId, std::string_view what) {
+    reportError(fromWire(what));
 }
