@@ -1,0 +1,109 @@
+// The lobby's group list against a directory on loopback: asking for the
+// groups, the lists that come back, picking one, and the directory's texts.
+
+#include "client/groups_panel.h"
+
+#include <gtest/gtest.h>
+
+#include <QLineEdit>
+#include <QTest>
+#include <memory>
+
+#include "directory/scripted_directory.h"
+#include "ui/gui_application.h"
+#include "ui/main_frame.h"
+
+namespace {
+
+using rabuscal::client::DirectoryClient;
+using rabuscal::directory::testing::kWaitMsecs;
+using rabuscal::directory::testing::ScriptedDirectory;
+
+// The main window as the lobby sees it: a status line and nothing else.
+struct StatusOnlyFrame : MainFrame {
+    QString text = QStringLiteral("Status");
+    void selectPage(Page) override {}
+    Page currentPage() const override { return Page::Servidor; }
+    void setStatus(const QString& t) override { text = t; }
+    QString status() const override { return text; }
+    void setHoverCaption(const QString&) override {}
+    void makeDragSurface(QWidget*) override {}
+};
+
+class GroupsPanelTest : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() { guiApplication(); }
+
+    GroupsPanelTest() {
+        directory_ =
+            std::make_unique<DirectoryClient>(QStringLiteral("127.0.0.1"), service_.port());
+        panel_ = std::make_unique<GroupsPanel>(frame_, servidor_, &page_);
+        panel_->attach(*directory_);
+    }
+
+    void pressGroups() { QTest::mouseClick(panel_->btGrp, Qt::LeftButton); }
+
+    // Presses btGrp and answers with `reply` once the request is in.
+    void askAndAnswer(std::string_view reply) {
+        const std::string before = service_.received();
+        pressGroups();
+        ASSERT_TRUE(service_.waitReceived(before + "j#gjgs:rabuscal"));
+        service_.reply(reply);
+    }
+
+    QStringList names() const {
+        QStringList shown;
+        for (int row = 0; row < panel_->Grupos->count(); ++row)
+            shown << panel_->Grupos->item(row)->text();
+        return shown;
+    }
+    bool waitNames(const QStringList& expected) {
+        return QTest::qWaitFor([&] { return names() == expected; }, kWaitMsecs);
+    }
+
+    ScriptedDirectory service_;
+    StatusOnlyFrame frame_;
+    QWidget page_;
+    QLineEdit servidor_{&page_};
+    std::unique_ptr<DirectoryClient> directory_;
+    std::unique_ptr<GroupsPanel> panel_;
+};
+
+TEST_F(GroupsPanelTest, ListedGroupsShowInTheDirectorysOrderAndPickingOneFillsTheServerField) {
+    EXPECT_EQ(panel_->Shp2->colour(), Lamp::kMaroon);
+    askAndAnswer("j#glsg:zeta|10.0.0.9^S\xe3o Jo\xe3o|host.example^");
+    EXPECT_TRUE(waitNames({QStringLiteral("zeta"), QStringLiteral("São João")}));
+    EXPECT_EQ(panel_->Shp2->colour(), Lamp::kLime);
+    EXPECT_EQ(servidor_.text(), QString()) << "listing alone fills nothing in";
+
+    panel_->Grupos->setCurrentRow(1);
+    EXPECT_EQ(servidor_.text(), QStringLiteral("host.example"));
+    panel_->Grupos->setCurrentRow(0);
+    EXPECT_EQ(servidor_.text(), QStringLiteral("10.0.0.9"));
+}
+
+TEST_F(GroupsPanelTest, AnEmptyListEmptiesGruposAndLeavesTheChosenAddress) {
+    askAndAnswer("j#glsg:sala|10.0.0.5^");
+    ASSERT_TRUE(waitNames({QStringLiteral("sala")}));
+    panel_->Grupos->setCurrentRow(0);
+    ASSERT_EQ(servidor_.text(), QStringLiteral("10.0.0.5"));
+
+    askAndAnswer("j#glsg:");
+    EXPECT_TRUE(waitNames({}));
+    EXPECT_EQ(servidor_.text(), QStringLiteral("10.0.0.5"));
+}
+
+TEST_F(GroupsPanelTest, PressWhileConnectedEmptiesTheStatusTurnsTheLampRedAndAsksAgain) {
+    askAndAnswer("j#gmsg:Bem-vindo");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return frame_.text == ">>> Bem-vindo"; }, kWaitMsecs));
+    ASSERT_EQ(panel_->Shp2->colour(), Lamp::kLime);
+
+    pressGroups();
+    EXPECT_EQ(frame_.text, QString());
+    EXPECT_EQ(panel_->Shp2->colour(), Lamp::kRed);
+    pressGroups();
+    EXPECT_TRUE(service_.waitReceived("j#gjgs:rabuscalj#gjgs:rabuscalj#gjgs:rabuscal"));
+    EXPECT_EQ(service_.connections(), 1);
+}
+
+}  // namespace

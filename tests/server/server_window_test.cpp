@@ -1,0 +1,256 @@
+// The server window with real sockets on loopback: switching the built-in
+// game server, its refusals, lamp and count, a player who hosts and joins the
+// own server, and announcing the group to a real directory.
+
+#include "server/server_window.h"
+
+#include <gtest/gtest.h>
+
+#include <QHostAddress>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTest>
+#include <memory>
+#include <optional>
+
+#include "client/client_rig.h"
+#include "client/directory_client.h"
+#include "client/game_connection.h"
+#include "directory/net/tcp_directory_server.h"
+#include "ui/error_report.h"
+#include "ui/forms.h"
+#include "ui/gui_application.h"
+
+namespace {
+
+using rabuscal::client::DirectoryClient;
+using rabuscal::client::GameConnection;
+
+constexpr int kWaitMsecs = 10000;
+
+bool waitFor(const std::function<bool()>& condition) {
+    return QTest::qWaitFor(condition, kWaitMsecs);
+}
+
+class ServerWindowTest : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() { guiApplication(); }
+
+    ServerWindowTest() {
+        // Port 0: the listener takes any free port, so tests never meet a game.
+        window_ = std::make_unique<TForm3>(0);
+        ServerWindowLinks links;
+        links.gameConnected = [this] { return gameConnected_; };
+        links.setServerAddress = [this](const QString& address) { Servidor.setText(address); };
+        window_->link(std::move(links));
+        Servidor.setText(QStringLiteral("antes"));
+    }
+
+    TForm3& form() { return *window_; }
+    void pressLig() { QTest::mouseClick(form().btLig, Qt::LeftButton); }
+    void pressAtv() { QTest::mouseClick(form().btAtv, Qt::LeftButton); }
+    QString status() { return form().Stk->text(); }
+    quint16 gamePort() { return form().Srv.port(); }
+
+    QLineEdit Servidor;
+    bool gameConnected_ = false;
+    std::unique_ptr<TForm3> window_;
+};
+
+TEST_F(ServerWindowTest, StartsOffWithItsInitialTexts) {
+    EXPECT_EQ(form().windowTitle(), QStringLiteral("Servidor de jogo"));
+    EXPECT_EQ(form().size(), QSize(376, 122));
+    EXPECT_EQ(form().Lb1->text(), QStringLiteral("Ligar servidor"));
+    EXPECT_EQ(form().Ips->text(), QStringLiteral("0.0.0.0"));
+    EXPECT_EQ(form().Lb29->text(), QStringLiteral("0"));
+    EXPECT_EQ(form().Lb7->text(), QStringLiteral("Ativar"));
+    EXPECT_EQ(status(), QStringLiteral("Status..."));
+    EXPECT_EQ(form().Shp1->colour(), Lamp::kMaroon);
+    EXPECT_FALSE(form().Srv.isListening());
+}
+
+TEST_F(ServerWindowTest, SwitchingWhileThisCopyPlaysIsRefusedAndTheListenerKeepsItsState) {
+    gameConnected_ = true;
+    pressLig();
+    EXPECT_EQ(status(), QStringLiteral("Desconecte o jogo antes de ativar."));
+    EXPECT_FALSE(form().Srv.isListening());
+    EXPECT_EQ(Servidor.text(), QStringLiteral("antes"));
+
+    gameConnected_ = false;
+    pressLig();
+    ASSERT_TRUE(form().Srv.isListening());
+    gameConnected_ = true;
+    form().Stk->clear();
+    pressLig();
+    EXPECT_EQ(status(), QStringLiteral("Desconecte o jogo antes de ativar."));
+    EXPECT_TRUE(form().Srv.isListening());
+    EXPECT_EQ(form().Lb1->text(), QStringLiteral("Desligar servidor"));
+}
+
+TEST_F(ServerWindowTest, LampGoesRedOnLimeAtTheFirstMessageAndMaroonOffWhileTheCountStays) {
+    pressLig();
+    ASSERT_TRUE(form().Srv.isListening());
+    EXPECT_EQ(status(), QStringLiteral("Sevidor ligado..."));
+    EXPECT_EQ(form().Lb1->text(), QStringLiteral("Desligar servidor"));
+    EXPECT_EQ(form().Ips->text(), TForm3::LocalAddress());
+    EXPECT_EQ(Servidor.text(), TForm3::LocalAddress());
+    EXPECT_EQ(form().Shp1->colour(), Lamp::kRed);
+
+    QTcpSocket first, second;
+    first.connectToHost(QHostAddress::LocalHost, gamePort());
+    second.connectToHost(QHostAddress::LocalHost, gamePort());
+    EXPECT_TRUE(waitFor([&] { return form().Lb29->text() == "2"; }));
+    EXPECT_EQ(form().Shp1->colour(), Lamp::kRed) << "connecting alone says nothing";
+
+    second.disconnectFromHost();
+    EXPECT_TRUE(waitFor([&] { return form().Lb29->text() == "1"; }));
+    first.write("$-$slc:ana");
+    EXPECT_TRUE(waitFor([&] { return form().Shp1->colour() == Lamp::kLime; }));
+
+    pressLig();
+    EXPECT_FALSE(form().Srv.isListening());
+    EXPECT_EQ(status(), QStringLiteral("Sevidor desligado..."));
+    EXPECT_EQ(form().Lb1->text(), QStringLiteral("Ligar servidor"));
+    EXPECT_EQ(form().Ips->text(), QStringLiteral("0.0.0.0"));
+    EXPECT_EQ(Servidor.text(), QString());
+    EXPECT_EQ(form().Shp1->colour(), Lamp::kMaroon);
+    EXPECT_EQ(form().Lb29->text(), QStringLiteral("1"));
+    EXPECT_TRUE(waitFor([&] { return first.state() == QAbstractSocket::UnconnectedState; }));
+
+    pressLig();
+    EXPECT_EQ(form().Shp1->colour(), Lamp::kRed) << "red again until a message arrives";
+}
+
+TEST_F(ServerWindowTest, APortAlreadyTakenShowsTheFailedCallAndChangesNothing) {
+    QTcpServer squatter;
+    ASSERT_TRUE(squatter.listen(QHostAddress::Any, 0));
+    TForm3 blocked(squatter.serverPort());
+    std::optional<QString> servidor;
+    ServerWindowLinks links;
+    links.setServerAddress = [&](const QString& address) { servidor = address; };
+    blocked.link(std::move(links));
+
+    QTest::mouseClick(blocked.btLig, Qt::LeftButton);
+    ASSERT_NE(openErrorReport(), nullptr);
+    EXPECT_TRUE(openErrorReport()->text().startsWith(QStringLiteral("listen")))
+        << openErrorReport()->text().toStdString();
+    EXPECT_FALSE(blocked.Srv.isListening());
+    EXPECT_EQ(blocked.Stk->text(), QStringLiteral("Status..."));
+    EXPECT_EQ(blocked.Lb1->text(), QStringLiteral("Ligar servidor"));
+    EXPECT_EQ(blocked.Ips->text(), QStringLiteral("0.0.0.0"));
+    EXPECT_EQ(blocked.Shp1->colour(), Lamp::kMaroon);
+    EXPECT_FALSE(servidor.has_value());
+    openErrorReport()->close();
+}
+
+TEST_F(ServerWindowTest, ANumberThatDoesNotParseIsReportedAndTheServerCarriesOn) {
+    pressLig();
+    QTcpSocket player;
+    player.connectToHost(QHostAddress::LocalHost, gamePort());
+    player.write("$-$pts:muitos");
+    ASSERT_TRUE(waitFor([] { return openErrorReport() != nullptr; }));
+    EXPECT_TRUE(openErrorReport()->text().contains(QStringLiteral("muitos")));
+    openErrorReport()->close();
+    EXPECT_TRUE(form().Srv.isListening());
+    EXPECT_EQ(form().Lb29->text(), QStringLiteral("1"));
+}
+
+// A player who hosts switches the server on, which fills the lobby's server
+// field, then connects to it and joins with the lobby's two buttons.
+TEST_F(ServerWindowTest, APlayerWhoHostsJoinsTheOwnServerAndCannotSwitchItWhilePlaying) {
+    rabuscal::client::testing::RecordingView view;
+    GameConnection Cli;
+    rabuscal::client::GameClient client(DrawerNick, view, Cli);
+    Cli.attach(client);
+    client.setNick("ana");
+    gameConnected_ = false;
+    ServerWindowLinks links;
+    links.gameConnected = [&] { return Cli.active(); };
+    links.setServerAddress = [this](const QString& address) { Servidor.setText(address); };
+    form().link(std::move(links));
+
+    pressLig();
+    ASSERT_FALSE(Servidor.text().isEmpty());
+    Cli.open(Servidor.text(), gamePort());
+    ASSERT_TRUE(waitFor([&] { return Cli.active(); }));
+    client.sendTyped(rabuscal::protocol::Command::Slc, "ana");
+    ASSERT_TRUE(waitFor([&] { return view.joined == true; }));
+    EXPECT_EQ(view.list, std::vector<std::string>{"xxxx ana"}) << "alone, ana draws";
+    EXPECT_EQ(DrawerNick, "ana");
+
+    pressLig();
+    EXPECT_EQ(status(), QStringLiteral("Desconecte o jogo antes de ativar."));
+    EXPECT_TRUE(form().Srv.isListening());
+    Cli.close();
+    DrawerNick.clear();
+}
+
+class ServerWindowGroupTest : public ServerWindowTest {
+  protected:
+    ServerWindowGroupTest() {
+        EXPECT_FALSE(service_.start(QHostAddress::LocalHost, 0).has_value());
+        directory_ =
+            std::make_unique<DirectoryClient>(QStringLiteral("127.0.0.1"), service_.port());
+        ServerWindowLinks links;
+        links.setServerAddress = [this](const QString& address) { Servidor.setText(address); };
+        links.directory = directory_.get();
+        form().link(std::move(links));
+    }
+
+    std::vector<rabuscal::protocol::Group> listed() const {
+        return service_.rules().groups().list("rabuscal");
+    }
+
+    rabuscal::directory::TcpDirectoryServer service_;
+    std::unique_ptr<DirectoryClient> directory_;
+};
+
+TEST_F(ServerWindowGroupTest, AGroupNeedsTheServerOnAndANameAndTheCaptionStaysMeanwhile) {
+    form().Jogo->setText(QStringLiteral("sala"));
+    pressAtv();
+    EXPECT_EQ(status(), QStringLiteral("Precisa ligar o servidor antes."));
+    EXPECT_EQ(form().Lb7->text(), QStringLiteral("Ativar"));
+
+    pressLig();
+    form().Jogo->clear();
+    pressAtv();
+    EXPECT_EQ(status(), QStringLiteral("Defina o nome do grupo."));
+    EXPECT_EQ(form().Lb7->text(), QStringLiteral("Ativar"));
+    QTest::qWait(50);
+    EXPECT_EQ(directory_->pendingMessage(), "") << "nothing asked of the directory";
+    EXPECT_FALSE(directory_->isActive());
+}
+
+TEST_F(ServerWindowGroupTest, TwoPressesAnnounceTheGroupThenWithdrawItAndAskForTheListAgain) {
+    pressLig();
+    form().Jogo->setText(QStringLiteral("sala"));
+    pressAtv();
+    EXPECT_EQ(form().Lb7->text(), QStringLiteral("Desativar"));
+    ASSERT_TRUE(waitFor([&] { return listed().size() == 1; }));
+    EXPECT_EQ(listed().front().name, "sala");
+    // The directory's answer lands here although the window was never shown.
+    EXPECT_TRUE(waitFor([&] { return status() == QStringLiteral(">>> Grupo sala ativado."); }));
+
+    int listsReceived = 0;
+    QObject::connect(directory_.get(), &DirectoryClient::groupsChanged, [&] { ++listsReceived; });
+    pressAtv();
+    EXPECT_EQ(form().Lb7->text(), QStringLiteral("Ativar"));
+    EXPECT_GE(listsReceived, 1) << "the list is emptied at once";
+    EXPECT_TRUE(waitFor([&] { return listed().empty(); }));
+    // The fresh list the "jgs" asked for comes back (empty: sala is gone).
+    EXPECT_TRUE(waitFor([&] { return listsReceived >= 2; }));
+    EXPECT_TRUE(directory_->Grupos().empty());
+    EXPECT_FALSE(form().isVisible());
+}
+
+TEST_F(ServerWindowGroupTest, AGroupNameTravelsAsWindows1252Bytes) {
+    pressLig();
+    form().Jogo->setText(QStringLiteral("Ação"));
+    pressAtv();
+    ASSERT_TRUE(waitFor([&] { return listed().size() == 1; }));
+    EXPECT_EQ(listed().front().name, "A\xe7\xe3o");
+}
+
+}  // namespace
