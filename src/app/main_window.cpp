@@ -5,6 +5,7 @@
 
 #include "client/board_view.h"
 #include "client/chat_window.h"
+#include "client/game_session.h"
 #include "client/lobby_page.h"
 #include "client/phrase_page.h"
 #include "client/player_panel.h"
@@ -83,10 +84,22 @@ TForm1::~TForm1() {
 void TForm1::FormCreate() {
     selectPage(Page::Default);
     ApplySkinRegion();
+    Game = std::make_unique<rabuscal::client::GameSession>(DrawerNick, *this, *Panel, *Board,
+                                                           *Lobby, *Phrase);
     raise();
 }
 
-void TForm1::FormDestroy() {}
+// The game connection closes without a word.
+void TForm1::FormDestroy() {
+    Game.reset();
+}
+
+// The chat window is created after this one; by the first show start-up has
+// created every window, and the chat joins the game.
+void TForm1::showEvent(QShowEvent* event) {
+    if (Game && !Game->hasChatWindow() && Form2) Game->attachChatWindow(*Form2);
+    SkinnedWindow::showEvent(event);
+}
 
 QWidget* TForm1::createExtraPage() {
     auto* page = new QWidget(Abook);

@@ -3,6 +3,7 @@
 #include <QLabel>
 #include <QPointer>
 #include <QStackedWidget>
+#include <memory>
 #include <vector>
 
 #include "ui/image_button.h"
@@ -14,6 +15,9 @@ class BoardView;
 class LobbyPage;
 class PhrasePage;
 class PlayerPanel;
+namespace rabuscal::client {
+class GameSession;
+}
 
 // The player's main window: the page area `Abook` (board, lobby, phrase and
 // gallery), the player panel on the left, the status line `Stk` and the
@@ -50,10 +54,15 @@ class TForm1 : public SkinnedWindow, public MainFrame {
     LobbyPage* Lobby;
     PhrasePage* Phrase;
 
+    // The game: the connection `Cli`, the game client over it and their
+    // binding to the parts above. Lives from FormCreate to FormDestroy.
+    std::unique_ptr<rabuscal::client::GameSession> Game;
+
   protected:
     void ImpMouseMove(QWidget* sender, Qt::KeyboardModifiers shift, int x, int y) override;
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
   private:
     void FormCreate();

@@ -1,21 +1,54 @@
 #pragma once
 
+#include <QLabel>
 #include <QPlainTextEdit>
+#include <QTextEdit>
 
+#include "ui/image_button.h"
 #include "ui/skinned_window.h"
 
-// The chat window "Chat": the players' talk and guesses.
+namespace rabuscal::client {
+class ChatInput;
+struct ChatEntry;
+}  // namespace rabuscal::client
+
+// The chat window "Chat": the players' talk, the server's verdicts, and the
+// field where a player types chat lines and guesses. It holds no game state:
+// what it sends goes through the main window's game client.
 class TForm2 : public SkinnedWindow {
     Q_OBJECT
   public:
+    // Entries beyond this many lines push the oldest out, so that a long
+    // game does not grow the view without end.
+    static constexpr int kMaximumChatLines = 5000;
+
     TForm2();
     ~TForm2() override;
 
-    // The entry field the chat button puts the keyboard focus into; null
-    // until the chat controls exist.
-    QPlainTextEdit* Frase = nullptr;
+    // The game client's chat input; null until the main window binds it.
+    void attach(rabuscal::client::ChatInput* input) { input_ = input; }
+
+    // One entry at the end of `Chat`, each paragraph with its indents, colour
+    // and weight.
+    void addChatEntry(const rabuscal::client::ChatEntry& entry);
+
+    QTextEdit* Chat;
+    // The entry field the chat button puts the keyboard focus into.
+    QPlainTextEdit* Frase;
+    ImageButton* btTentar;
+    QLabel* Label29;
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     void FormCreate();
     void FormDestroy();
+    void btTentarMouseDown();
+    void btTentarMouseUp();
+    void FraseKeyDown(int key);
+    void FraseKeyUp(int key);
+
+    rabuscal::client::ChatInput* input_ = nullptr;
+    bool chatStarted_ = false;  // the view's first, empty line has been used
 };

@@ -1,6 +1,15 @@
 #include "client/lobby_page.h"
 
+#include "client/game_client.h"
+#include "client/game_connection.h"
+#include "client/texts.h"
+#include "protocol/commands.h"
 #include "ui/look.h"
+#include "ui/main_frame.h"
+#include "ui/text_codec.h"
+
+using rabuscal::client::GameClient;
+using rabuscal::client::GameConnection;
 
 namespace {
 
@@ -36,7 +45,8 @@ QLineEdit* textField(QWidget* page, const QString& name, QRect place) {
 
 }  // namespace
 
-LobbyPage::LobbyPage(MainFrame& frame, QWidget* parent) : QWidget(parent), frame_(frame) {
+LobbyPage::LobbyPage(MainFrame& frame, QWidget* parent)
+    : QWidget(parent), frame_(frame), gamePort_(GameConnection::kGamePort) {
     setObjectName(QStringLiteral("Servidor"));
     const auto right = Qt::AlignRight | Qt::AlignVCenter;
 
@@ -61,4 +71,61 @@ LobbyPage::LobbyPage(MainFrame& frame, QWidget* parent) : QWidget(parent), frame
     btVrs = new ImageButton(faceSet2(), QStringLiteral("btVrs"), this, 5, 238);
     Label27 = caption(this, QStringLiteral("Label27"), QStringLiteral("Checar versão do jogo"),
                       {50, 240, 160, 14});
+
+    // Each button acts on its press; the release only brings its face back.
+    connect(btCjg, &ImageButton::MouseDown, this, &LobbyPage::btCjgMouseDown);
+    connect(btEnt, &ImageButton::MouseDown, this, &LobbyPage::btEntMouseDown);
+    connect(Nick, &QLineEdit::textChanged, this, &LobbyPage::NickChange);
+}
+
+void LobbyPage::attach(GameConnection* cli, GameClient* client) {
+    cli_ = cli;
+    client_ = client;
+    NickChange();
+}
+
+void LobbyPage::NickChange() {
+    if (client_) client_->setNick(toWire(Nick->text()));
+}
+
+// Connects to the server typed in `Servidor`, or disconnects. The caption
+// follows the player's own presses: after a failed attempt it still offers
+// to disconnect, and the next press tries again.
+void LobbyPage::btCjgMouseDown() {
+    if (!cli_ || !client_) return;
+    if (cli_->active()) {
+        cli_->close();
+        Lb3->setText(QStringLiteral("Conectar ao servidor do jogo"));
+        client_->setLamp(rabuscal::client::Lamp::Maroon);
+        client_->setJoined(false);
+        return;
+    }
+    if (Servidor->text().isEmpty()) {
+        frame_.setStatus(QStringLiteral("> Informe o servidor do jogo..."));
+        return;
+    }
+    // Red before the attempt, so that an attempt failing at once leaves the
+    // lamp maroon.
+    client_->setLamp(rabuscal::client::Lamp::Red);
+    Lb3->setText(QStringLiteral("Desconectar do servidor do jogo"));
+    cli_->open(Servidor->text(), gamePort_);
+}
+
+// Joins under the nick typed in `Nick`, or leaves. Nothing changes here: the
+// server's "onj" or "off" (or its notice that the nick is taken) does that.
+void LobbyPage::btEntMouseDown() {
+    if (!cli_ || !client_) return;
+    if (!cli_->active()) {
+        frame_.setStatus(QStringLiteral("> Não há conexão ativa com um servidor."));
+        client_->setJoinCaption(rabuscal::client::texts::kJoinGame);
+        return;
+    }
+    if (Nick->text().isEmpty()) {
+        frame_.setStatus(QStringLiteral("> Informe seu nick..."));
+        return;
+    }
+    frame_.setStatus(QString());
+    const bool joined = !Nick->isEnabled();
+    client_->sendTyped(joined ? rabuscal::protocol::Command::Off : rabuscal::protocol::Command::Slc,
+                       toWire(Nick->text()));
 }

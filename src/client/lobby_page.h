@@ -9,6 +9,10 @@
 #include "ui/image_button.h"
 #include "ui/lamp.h"
 
+namespace rabuscal::client {
+class GameClient;
+class GameConnection;
+}  // namespace rabuscal::client
 class MainFrame;
 
 // The page "Servidor" of the main window: connecting to a game server,
@@ -18,6 +22,12 @@ class LobbyPage : public QWidget {
     Q_OBJECT
   public:
     LobbyPage(MainFrame& frame, QWidget* parent);
+
+    // The game connection `Cli` and the client that `btCjg`, `btEnt` and
+    // `Nick` drive; null leaves them without effect.
+    void attach(rabuscal::client::GameConnection* cli, rabuscal::client::GameClient* client);
+    // The game always connects to port 7003; tests point it at their own server.
+    void setGamePort(quint16 port) { gamePort_ = port; }
 
     Lamp* Shp3;
     ImageButton* btCjg;
@@ -33,5 +43,12 @@ class LobbyPage : public QWidget {
     QLabel* Label27;
 
   private:
+    void btCjgMouseDown();
+    void btEntMouseDown();
+    void NickChange();
+
     MainFrame& frame_;
+    rabuscal::client::GameConnection* cli_ = nullptr;
+    rabuscal::client::GameClient* client_ = nullptr;
+    quint16 gamePort_;
 };

@@ -1,6 +1,8 @@
 #include "client/phrase_page.h"
 
+#include "client/round_controls.h"
 #include "ui/look.h"
+#include "ui/text_codec.h"
 
 namespace {
 
@@ -38,4 +40,20 @@ PhrasePage::PhrasePage(MainFrame& frame, QWidget* parent) : QWidget(parent), fra
     btOkp = new ImageButton(faceSet2(), QStringLiteral("btOkp"), this, 345, 238);
     OkpCaption =
         caption(this, QStringLiteral("OkpCaption"), QStringLiteral("Ok"), {390, 241, 30, 14});
+
+    connect(btOkp, &ImageButton::MouseUp, this, &PhrasePage::btOkpMouseUp);
+}
+
+void PhrasePage::hostGallery(QWidget* gallery) {
+    gallery_ = gallery;
+    gallery->setParent(this);
+    gallery->setGeometry(kGalleryArea);
+    // Under the phrase row in the stacking order, so that it never covers it.
+    gallery->lower();
+    gallery->show();
+}
+
+// The round starts on the release, with the phrase as typed.
+void PhrasePage::btOkpMouseUp() {
+    if (controls_) controls_->btOkpMouseUp(toWire(Secret->text()));
 }

@@ -6,6 +6,9 @@
 
 #include "ui/image_button.h"
 
+namespace rabuscal::client {
+class RoundControls;
+}
 class MainFrame;
 
 // The page "Desenho" of the main window: the phrase of the next round with
@@ -14,7 +17,19 @@ class MainFrame;
 class PhrasePage : public QWidget {
     Q_OBJECT
   public:
+    // The part of the page above the phrase row, where the gallery sits.
+    static constexpr QRect kGalleryArea{0, 0, 450, 234};
+
     PhrasePage(MainFrame& frame, QWidget* parent);
+
+    // The drawer's round controls that `btOkp` starts a round with; null
+    // leaves the button without effect.
+    void attach(rabuscal::client::RoundControls* controls) { controls_ = controls; }
+
+    // Puts the gallery panel into its place above the phrase row; the page
+    // takes it as a child and shows it.
+    void hostGallery(QWidget* gallery);
+    QWidget* gallery() const { return gallery_; }
 
     QLabel* SecretCaption;  // "frase:"
     QLineEdit* Secret;
@@ -22,5 +37,9 @@ class PhrasePage : public QWidget {
     QLabel* OkpCaption;  // "Ok"
 
   private:
+    void btOkpMouseUp();
+
     MainFrame& frame_;
+    rabuscal::client::RoundControls* controls_ = nullptr;
+    QWidget* gallery_ = nullptr;
 };

@@ -1,7 +1,12 @@
 #include "client/player_panel.h"
 
+#include <optional>
+#include <string>
+
+#include "client/game_client.h"
 #include "ui/look.h"
 #include "ui/main_frame.h"
+#include "ui/text_codec.h"
 
 namespace {
 
@@ -59,6 +64,12 @@ PlayerPanel::PlayerPanel(MainFrame& frame, QWidget* window) : QObject(window), f
     connect(btInst, &ImageButton::MouseMove, this, &PlayerPanel::btInstMouseMove);
     connect(btTroc, &ImageButton::MouseMove, this, &PlayerPanel::btTrocMouseMove);
     connect(btTerm, &ImageButton::MouseMove, this, &PlayerPanel::btTermMouseMove);
+
+    connect(btDes, &ImageButton::MouseDown, this, &PlayerPanel::btDesMouseDown);
+    connect(btTroc, &ImageButton::MouseDown, this, &PlayerPanel::btTrocMouseDown);
+    connect(btTerm, &ImageButton::MouseDown, this, &PlayerPanel::btTermMouseDown);
+    connect(btFnd, &ImageButton::MouseDown, this, &PlayerPanel::btFndMouseDown);
+    connect(btCls, &ImageButton::MouseDown, this, &PlayerPanel::btClsMouseDown);
 }
 
 void PlayerPanel::btInstMouseMove() {
@@ -69,4 +80,30 @@ void PlayerPanel::btTrocMouseMove() {
 }
 void PlayerPanel::btTermMouseMove() {
     frame_.setHoverCaption(QStringLiteral("Encerra partida"));
+}
+
+void PlayerPanel::btDesMouseDown() {
+    if (client_) client_->roundControls().btDesMouseDown();
+}
+
+// Hands the drawer role to the player whose line is selected in `Lista`.
+void PlayerPanel::btTrocMouseDown() {
+    if (!client_) return;
+    const QList<QListWidgetItem*> selected = Lista->selectedItems();
+    std::optional<std::string> line;
+    if (!selected.isEmpty()) line = toWire(selected.front()->text());
+    client_->roundControls().btTrocMouseDown(line ? std::optional<std::string_view>(*line)
+                                                  : std::nullopt);
+}
+
+void PlayerPanel::btTermMouseDown() {
+    if (client_) client_->roundControls().btTermMouseDown();
+}
+
+void PlayerPanel::btFndMouseDown() {
+    if (client_) client_->board().btFndMouseDown();
+}
+
+void PlayerPanel::btClsMouseDown() {
+    if (client_) client_->board().btClsMouseDown();
 }

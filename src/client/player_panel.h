@@ -6,6 +6,9 @@
 
 #include "ui/image_button.h"
 
+namespace rabuscal::client {
+class GameClient;
+}
 class MainFrame;
 
 // The left part of the main window: version, instructions button, player
@@ -16,6 +19,10 @@ class PlayerPanel : public QObject {
     Q_OBJECT
   public:
     PlayerPanel(MainFrame& frame, QWidget* window);
+
+    // The game client whose round controls and board buttons the drawer's
+    // controls drive; null leaves them without effect.
+    void attach(rabuscal::client::GameClient* client) { client_ = client; }
 
     QLabel* Versao;
     ImageButton* btInst;
@@ -37,5 +44,13 @@ class PlayerPanel : public QObject {
     void btTrocMouseMove();
     void btTermMouseMove();
 
+    // The drawer's controls act on their press.
+    void btDesMouseDown();
+    void btTrocMouseDown();
+    void btTermMouseDown();
+    void btFndMouseDown();
+    void btClsMouseDown();
+
     MainFrame& frame_;
+    rabuscal::client::GameClient* client_ = nullptr;
 };
