@@ -117,6 +117,7 @@ struct RelayFigures {
     double messagesPerSecond = 0;  // each delivered to every client
     std::size_t delivered = 0, expected = 0;
     double p50us = 0, p99us = 0;
+    double serverCpuSeconds = 0;  // the whole server process, start-up included
 };
 
 RelayFigures relay(unsigned short port, int clients, int messages, int paceUs) {
@@ -198,46 +199,68 @@ RelayFigures relay(unsigned short port, int clients, int messages, int paceUs) {
     return f;
 }
 
-// Players join one after the other; each waits for its "onj" while every
-// connection keeps reading the growing player lists. Ends when a last
+// Players arrive one after the other: each connects, asks to join and waits
+// for its "onj" while every connection keeps reading the growing player lists
+// (every join sends the whole list to every connection). Ends when a last
 // broadcast has reached everybody.
 double join(unsigned short port, int players, std::size_t& bytes) {
     std::vector<int> fds;
-    for (int i = 0; i < players; ++i) fds.push_back(connectTo(port));
-    Reactor reactor(fds);
-    std::vector<std::string> tail(static_cast<std::size_t>(players));
-    std::string_view wanted;
-    std::vector<bool> seen(static_cast<std::size_t>(players), false);
-    const auto onData = [&](std::size_t c, std::string_view data) {
-        bytes += data.size();
-        std::string& t = tail[c];
-        t.append(data.substr(data.size() - std::min<std::size_t>(data.size(), 64)));
-        if (!seen[c] &&
-            (t.find(wanted) != std::string::npos || data.find(wanted) != std::string_view::npos))
-            seen[c] = true;
-        if (t.size() > 64) t.erase(0, t.size() - 16);
+    std::vector<std::string> tail;
+    std::vector<bool> seen;
+    const int epoll = ::epoll_create1(0);
+    std::vector<char> buffer(1 << 18);
+    std::string_view wanted = "$-$onj:";
+    const auto readAll = [&](int timeoutMs) {
+        epoll_event events[64];
+        const int n = ::epoll_wait(epoll, events, 64, timeoutMs);
+        for (int e = 0; e < n; ++e) {
+            const std::size_t c = events[e].data.u64;
+            for (;;) {
+                const ssize_t got = ::read(fds[c], buffer.data(), buffer.size());
+                if (got <= 0) break;
+                const std::string_view data(buffer.data(), static_cast<std::size_t>(got));
+                bytes += data.size();
+                // Look for `wanted` in the last bytes, across reads.
+                std::string& t = tail[c];
+                t.append(data.substr(data.size() - std::min<std::size_t>(data.size(), 16)));
+                if (!seen[c] && (t.find(wanted) != std::string::npos ||
+                                 (data.size() > 16 && data.find(wanted) != std::string_view::npos)))
+                    seen[c] = true;
+                if (t.size() > 16) t.erase(0, t.size() - 8);
+                if (static_cast<std::size_t>(got) < buffer.size()) break;
+            }
+        }
     };
 
     const std::int64_t start = nowNs();
-    wanted = "$-$onj:";
     for (int i = 0; i < players; ++i) {
-        writeAll(fds[i], "$-$slc:player" + std::to_string(i));
-        while (!seen[static_cast<std::size_t>(i)]) reactor.poll(1000, onData);
+        fds.push_back(connectTo(port));
+        tail.emplace_back();
+        seen.push_back(false);
+        epoll_event ev{};
+        ev.events = EPOLLIN;
+        ev.data.u64 = static_cast<std::size_t>(i);
+        ::epoll_ctl(epoll, EPOLL_CTL_ADD, fds.back(), &ev);
+        writeAll(fds.back(), "$-$slc:player" + std::to_string(i));
+        while (!seen[static_cast<std::size_t>(i)]) readAll(1000);
     }
     wanted = "$-$cls:";
     std::fill(seen.begin(), seen.end(), false);
     writeAll(fds[0], "$-$cls:");
-    while (std::count(seen.begin(), seen.end(), false) > 0) reactor.poll(1000, onData);
+    while (std::count(seen.begin(), seen.end(), false) > 0) readAll(1000);
     const std::int64_t end = nowNs();
     for (int fd : fds) ::close(fd);
+    ::close(epoll);
     return static_cast<double>(end - start) / 1e9;
 }
 
 void print(const char* name, const RelayFigures& f) {
     std::printf(
         "  %-16s %9.0f msg/s to all  (%.3f s, %zu of %zu deliveries)  latency p50 %.0f us, "
-        "p99 %.0f us\n",
+        "p99 %.0f us",
         name, f.messagesPerSecond, f.seconds, f.delivered, f.expected, f.p50us, f.p99us);
+    if (f.serverCpuSeconds > 0) std::printf(", server CPU %.3f s", f.serverCpuSeconds);
+    std::printf("\n");
     std::fflush(stdout);
 }
 
@@ -247,7 +270,7 @@ void print(const char* name, const RelayFigures& f) {
 int main(int argc, char* argv[]) {
     using namespace rabuscal::bench;
     std::signal(SIGPIPE, SIG_IGN);
-    int clients = 16, messages = 100'000, players = 1000, repeat = 3;
+    int clients = 16, messages = 100'000, players = 1000, repeat = 5;
     for (int i = 1; i + 1 < argc; i += 2) {
         const std::string option = argv[i];
         const int value = std::atoi(argv[i + 1]);
@@ -271,26 +294,42 @@ int main(int argc, char* argv[]) {
         {
             ServerProcess p(reference);
             theirRuns.push_back(relay(p.port(), clients, messages, 0));
+            theirRuns.back().serverCpuSeconds = p.stop();
             print("epoll reference", theirRuns.back());
         }
         {
             ServerProcess p(server);
             ourRuns.push_back(relay(p.port(), clients, messages, 0));
+            ourRuns.back().serverCpuSeconds = p.stop();
             print("rabuscal-server", ourRuns.back());
         }
     }
-    const auto median = [](std::vector<RelayFigures> runs) {
-        std::sort(runs.begin(), runs.end(), [](const auto& a, const auto& b) {
-            return a.messagesPerSecond < b.messagesPerSecond;
-        });
-        return runs[runs.size() / 2];
+    // Medians, each figure on its own.
+    const auto median = [](const std::vector<RelayFigures>& runs, auto field) {
+        std::vector<double> values;
+        for (const auto& r : runs) values.push_back(r.*field);
+        std::sort(values.begin(), values.end());
+        return values[values.size() / 2];
     };
-    const RelayFigures ours = median(ourRuns), theirs = median(theirRuns);
-    std::printf("median of %d runs:\n", repeat);
+    const auto summary = [&](const std::vector<RelayFigures>& runs) {
+        RelayFigures m;
+        m.messagesPerSecond = median(runs, &RelayFigures::messagesPerSecond);
+        m.seconds = median(runs, &RelayFigures::seconds);
+        m.p50us = median(runs, &RelayFigures::p50us);
+        m.p99us = median(runs, &RelayFigures::p99us);
+        m.serverCpuSeconds = median(runs, &RelayFigures::serverCpuSeconds);
+        m.delivered = runs.front().delivered;
+        m.expected = runs.front().expected;
+        return m;
+    };
+    const RelayFigures ours = summary(ourRuns), theirs = summary(theirRuns);
+    std::printf("medians of %d runs:\n", repeat);
     print("epoll reference", theirs);
     print("rabuscal-server", ours);
-    std::printf("  ratio rabuscal-server / reference: %.2f\n",
-                ours.messagesPerSecond / theirs.messagesPerSecond);
+    std::printf(
+        "  ratio rabuscal-server / reference: %.2f (server CPU: %.2f times the reference's)\n",
+        ours.messagesPerSecond / theirs.messagesPerSecond,
+        ours.serverCpuSeconds / theirs.serverCpuSeconds);
 
     const int paced = std::min(messages, 5000);
     std::printf("paced: %d messages, one every 200 us\n", paced);
@@ -307,8 +346,10 @@ int main(int argc, char* argv[]) {
         ServerProcess p(server);
         std::size_t bytes = 0;
         const double seconds = join(p.port(), players, bytes);
-        std::printf("join: %d players one after the other: %.3f s (%.1f MB of player lists read)\n",
-                    players, seconds, static_cast<double>(bytes) / 1e6);
+        std::printf(
+            "join: %d players arriving one after the other: %.3f s, %.2f ms per join on average "
+            "(%.1f MB of player lists read)\n",
+            players, seconds, seconds * 1e3 / players, static_cast<double>(bytes) / 1e6);
     }
     return 0;
 }

@@ -3,6 +3,7 @@
 // benchmarks. The server must print "listening on port N" as its first line.
 
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -48,11 +49,22 @@ class ServerProcess {
             std::_Exit(0);
         }
     }
-    ~ServerProcess() {
-        ::kill(pid_, SIGTERM);
-        ::waitpid(pid_, nullptr, 0);
-        ::waitpid(drainer_, nullptr, 0);
-        std::fclose(output_);
+    ~ServerProcess() { stop(); }
+
+    // Stops the server; returns the CPU seconds (user + system) it used.
+    double stop() {
+        if (pid_ > 0) {
+            ::kill(pid_, SIGTERM);
+            rusage usage{};
+            ::wait4(pid_, nullptr, 0, &usage);
+            cpuSeconds_ =
+                static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+                static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+            ::waitpid(drainer_, nullptr, 0);
+            std::fclose(output_);
+            pid_ = -1;
+        }
+        return cpuSeconds_;
     }
     unsigned short port() const { return port_; }
 
@@ -61,6 +73,7 @@ class ServerProcess {
     pid_t drainer_ = -1;
     FILE* output_ = nullptr;
     unsigned short port_ = 0;
+    double cpuSeconds_ = 0;
 };
 
 }  // namespace rabuscal::bench
