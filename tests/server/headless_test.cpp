@@ -19,11 +19,15 @@ class Headless : public ::testing::Test {
     }
 
     // Starts the server on a free port and returns the port it printed.
-    quint16 startServer() {
-        process.start(RABUSCAL_SERVER_EXE, {"--port", "0"});
-        if (!process.waitForStarted()) return 0;
-        waitFor([&] { return process.canReadLine(); });
-        const QByteArray line = process.readLine().trimmed();  // "listening on port N"
+    quint16 startServer(QStringList extra = {}) {
+        return startOnFreePort(process, RABUSCAL_SERVER_EXE, extra);
+    }
+
+    static quint16 startOnFreePort(QProcess& p, const QString& exe, QStringList extra) {
+        p.start(exe, QStringList{"--port", "0"} + extra);
+        if (!p.waitForStarted()) return 0;
+        waitFor([&] { return p.canReadLine(); });
+        const QByteArray line = p.readLine().trimmed();  // "listening on port N"
         return static_cast<quint16>(line.mid(line.lastIndexOf(' ') + 1).toUInt());
     }
     QString log() { return QString::fromLatin1(process.readAllStandardOutput()); }
@@ -52,6 +56,36 @@ TEST_F(Headless, ServesPlayersLogsAndStopsCleanlyOnSigterm) {
     for (const char* line : {"accept #1", "join #1 \"Ana\"", "round #1 \"GATO\"", "error #1 ",
                              "hit \"Ana\" +100 total 100", "close #1 \"Ana\""})
         EXPECT_TRUE(out.contains(line)) << line << " missing from:\n" << out.toStdString();
+}
+
+TEST_F(Headless, AnnouncedGroupIsListedWhileTheServerRunsAndWithdrawnWhenItStops) {
+    QProcess directory;
+    const quint16 directoryPort = startOnFreePort(directory, RABUSCAL_DIRECTORY_EXE, {});
+    ASSERT_NE(directoryPort, 0);
+    ASSERT_NE(startServer({"--announce", "sala", "--directory",
+                           QString("127.0.0.1:%1").arg(directoryPort)}),
+              0);
+
+    // The directory confirms the announcement; the server logs its answer.
+    QByteArray out;
+    ASSERT_TRUE(waitFor([&] {
+        out += process.readAllStandardOutput();
+        return out.contains("ativado");
+    })) << out.toStdString();
+    {
+        WireClient lobby(directoryPort);
+        lobby.send("j#gjgs:rabuscal");
+        EXPECT_EQ(lobby.expect("j#glsg:sala|127.0.0.1^"), "j#glsg:sala|127.0.0.1^");
+    }
+
+    ::kill(static_cast<pid_t>(process.processId()), SIGTERM);
+    ASSERT_TRUE(process.waitForFinished(10000));
+    EXPECT_EQ(process.exitCode(), 0);
+    WireClient lobby(directoryPort);
+    lobby.send("j#gjgs:rabuscal");
+    EXPECT_EQ(lobby.expect("j#glsg:"), "j#glsg:");
+    directory.kill();
+    directory.waitForFinished();
 }
 
 TEST_F(Headless, HelpAndBadPort) {

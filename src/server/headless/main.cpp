@@ -9,8 +9,10 @@
 #include <QSocketNotifier>
 #include <csignal>
 #include <cstdio>
+#include <memory>
 #include <string>
 
+#include "client/directory_client.h"
 #include "rabuscal_config.h"
 #include "server/net/tcp_game_server.h"
 
@@ -20,8 +22,9 @@ using rabuscal::server::ConnectionId;
 
 struct Options {
     quint16 port = rabuscal::config::kGamePort;
-    // Announcing to the directory service (a group name, the directory host)
-    // belongs here too; see startAnnouncing().
+    std::string announce;  // group name, Windows-1252; empty: not announced
+    QString directoryHost = QString::fromLatin1(rabuscal::config::kDirectoryHost);
+    quint16 directoryPort = rabuscal::config::kDirectoryPort;
 };
 
 // Parses the command line; exits on --help or a bad option.
@@ -33,6 +36,14 @@ Options parseOptions(const QCoreApplication& app) {
         "port", "TCP port to listen on, on every local address (0: any free port).", "N",
         QString::number(rabuscal::config::kGamePort));
     parser.addOption(portOption);
+    const QCommandLineOption announceOption(
+        "announce", "Announce this server to the directory service as the group NAME.", "NAME");
+    const QCommandLineOption directoryOption(
+        "directory",
+        "Directory service to announce to, as HOST or HOST:PORT (port 2070 by default).", "HOST",
+        QString::fromLatin1(rabuscal::config::kDirectoryHost));
+    parser.addOption(announceOption);
+    parser.addOption(directoryOption);
     parser.process(app);
 
     Options options;
@@ -44,12 +55,27 @@ Options parseOptions(const QCoreApplication& app) {
         std::exit(2);
     }
     options.port = static_cast<quint16>(port);
+    if (parser.isSet(announceOption)) {
+        // Group names travel as Windows-1252; Portuguese letters are the same in Latin-1.
+        options.announce = parser.value(announceOption).toLatin1().toStdString();
+        if (options.announce.empty()) {
+            std::fprintf(stderr, "rabuscal-server: --announce needs a group name\n");
+            std::exit(2);
+        }
+    }
+    options.directoryHost = parser.value(directoryOption);
+    if (const qsizetype colon = options.directoryHost.lastIndexOf(':'); colon > 0) {
+        const uint directoryPort = options.directoryHost.mid(colon + 1).toUInt(&ok);
+        if (!ok || directoryPort == 0 || directoryPort > 65535) {
+            std::fprintf(stderr, "rabuscal-server: bad directory '%s'\n",
+                         qPrintable(options.directoryHost));
+            std::exit(2);
+        }
+        options.directoryPort = static_cast<quint16>(directoryPort);
+        options.directoryHost.truncate(colon);
+    }
     return options;
 }
-
-// Once the server listens, this is where it will announce itself to the
-// directory service and withdraw on shut-down. Nothing to do yet.
-void startAnnouncing(const Options&, rabuscal::server::TcpGameServer&) {}
 
 // Nicks and phrases are Windows-1252 bytes of any length: the log shows a
 // readable, bounded version of them.
@@ -76,6 +102,20 @@ void logLine(const char* format, auto... args) {
     std::printf(format, args...);
     std::putchar('\n');
     std::fflush(stdout);
+}
+
+// Once the server listens: announces the group, if asked to, and keeps it
+// listed until withdraw() at shut-down.
+std::unique_ptr<rabuscal::client::GroupAnnouncer> startAnnouncing(const Options& options) {
+    if (options.announce.empty()) return nullptr;
+    auto announcer = std::make_unique<rabuscal::client::GroupAnnouncer>(
+        options.announce, options.directoryHost, options.directoryPort);
+    QObject::connect(announcer.get(), &rabuscal::client::GroupAnnouncer::logLine,
+                     [](const QByteArray& line) {
+                         logLine("directory %s", printable(line.toStdString()).c_str());
+                     });
+    announcer->announce();
+    return announcer;
 }
 
 class Log : public rabuscal::server::ServerEvents {
@@ -155,9 +195,10 @@ int main(int argc, char* argv[]) {
         return 1;
     }
     logLine("listening on port %u", unsigned{server.port()});
-    startAnnouncing(options, server);
+    const auto announcer = startAnnouncing(options);
 
     const int status = app.exec();
+    if (announcer) announcer->withdraw(1000);
     server.stop();
     return status;
 }
