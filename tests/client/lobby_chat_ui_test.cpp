@@ -2,6 +2,7 @@
 // against a raw peer that plays the server byte for byte.
 
 #include <QMessageBox>
+#include <QScrollBar>
 #include <QTextBlock>
 #include <memory>
 
@@ -266,6 +267,20 @@ TEST_F(OneCopy, EnterSendsAChatLineAndItsReleaseClearsTheField) {
     ana->click(ana->chat.btTentar);
     EXPECT_EQ(ana->status(), QStringLiteral("> Não tem jogo em andamento."));
     EXPECT_EQ(frase->toPlainText(), QStringLiteral("gato"));
+}
+
+TEST_F(OneCopy, ChatFollowsTheGameAndKeepsOnlyTheLatestLines) {
+    join();
+    QByteArray notices;
+    for (int i = 0; i < 3000; ++i) notices += "$-$avs:> aviso " + QByteArray::number(i);
+    peer.say(notices);
+    QTextDocument* chat = ana->chat.Chat->document();
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return chat->lastBlock().text() == QStringLiteral("> aviso 2999"); }, kPatience));
+    EXPECT_EQ(chat->blockCount(), TForm2::kMaximumChatLines);
+    QScrollBar* scroll = ana->chat.Chat->verticalScrollBar();
+    EXPECT_GT(scroll->maximum(), 0);
+    EXPECT_EQ(scroll->value(), scroll->maximum());
 }
 
 }  // namespace
