@@ -23,8 +23,6 @@ BoardPicture::BoardPicture(const QImage& welcome, QWidget* parent)
 
 void BoardPicture::attach(Board* board) {
     board_ = board;
-    // The board keeps its own copy of the welcome picture from its set-up.
-    if (board_) welcome_ = QImage();
     update();
 }
 

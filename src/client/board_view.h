@@ -23,9 +23,10 @@ class BoardPicture : public QWidget {
 
   protected:
     void paintEvent(QPaintEvent* event) override;
-    // A double click arrives as a second press. A press takes the mouse until the release (the
-    // window system's implicit grab), so moves and the release outside the board still arrive here,
-    // with positions outside 0..449 x 0..263.
+    // A double click arrives as a second press. A press takes the mouse
+    // until the release (the window system's implicit grab), so moves and the
+    // release outside the board still arrive here, with positions outside
+    // 0..449 x 0..263.
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
@@ -33,7 +34,7 @@ class BoardPicture : public QWidget {
   private:
     const QImage& shown() const;
 
-    QImage welcome_;  // until the board logic takes over
+    QImage welcome_;  // shares its pixels with the page's welcome picture
     rabuscal::client::Board* board_ = nullptr;
 };
 
