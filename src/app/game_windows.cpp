@@ -3,6 +3,7 @@
 #include "app/main_window.h"
 #include "client/chat_window.h"
 #include "client/directory_client.h"
+#include "client/game_session.h"
 #include "client/groups_panel.h"
 #include "client/lobby_page.h"
 #include "server/server_window.h"
@@ -38,6 +39,7 @@ GameWindows::~GameWindows() {
 void GameWindows::linkServerWindowToLobby() {
     Form1->Lobby->Groups->attach(*directory_);
     ServerWindowLinks links;
+    links.gameConnected = [] { return Form1 && Form1->Game && Form1->Game->Cli().active(); };
     links.setServerAddress = [](const QString& address) {
         if (Form1) Form1->Lobby->Servidor->setText(address);
     };
