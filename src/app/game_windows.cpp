@@ -19,6 +19,9 @@ GameWindows::GameWindows() : directory_(std::make_unique<rabuscal::client::Direc
     Form3 = form3_.get();
     fweb_ = std::make_unique<TFWeb>();
     FWeb = fweb_.get();
+    // The chat window is created after the main window: once both exist, the
+    // game shows its chat there and sends the chat window's lines and guesses.
+    Form1->Game->attachChatWindow(*Form2);
     linkServerWindowToLobby();
 }
 

@@ -94,13 +94,6 @@ void TForm1::FormDestroy() {
     Game.reset();
 }
 
-// The chat window is created after this one; by the first show start-up has
-// created every window, and the chat joins the game.
-void TForm1::showEvent(QShowEvent* event) {
-    if (Game && !Game->hasChatWindow() && Form2) Game->attachChatWindow(*Form2);
-    SkinnedWindow::showEvent(event);
-}
-
 QWidget* TForm1::createExtraPage() {
     auto* page = new QWidget(Abook);
     page->setObjectName(QStringLiteral("Extra"));

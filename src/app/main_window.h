@@ -62,7 +62,6 @@ class TForm1 : public SkinnedWindow, public MainFrame {
     void ImpMouseMove(QWidget* sender, Qt::KeyboardModifiers shift, int x, int y) override;
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
-    void showEvent(QShowEvent* event) override;
 
   private:
     void FormCreate();

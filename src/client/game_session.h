@@ -36,7 +36,6 @@ class GameSession {
 
     // The chat window shows this game's chat and sends its lines and guesses.
     void attachChatWindow(TForm2& chat);
-    bool hasChatWindow() const { return view_.chatWindow() != nullptr; }
 
     // `Cli`, the connection to the game server.
     GameConnection& Cli() { return cli_; }
