@@ -13,19 +13,6 @@ using rabuscal::client::GameConnection;
 
 namespace {
 
-QLabel* caption(QWidget* page, const QString& name, const QString& text, QRect place,
-                Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignVCenter) {
-    auto* label = new QLabel(text, page);
-    label->setObjectName(name);
-    label->setGeometry(place);
-    label->setFont(look::arial(11, true));
-    label->setAlignment(alignment);
-    QPalette colours = label->palette();
-    colours.setColor(QPalette::WindowText, look::kCaptionBrown);
-    label->setPalette(colours);
-    return label;
-}
-
 void useLightField(QWidget* field, const QFont& font) {
     field->setFont(font);
     QPalette colours = field->palette();
@@ -52,25 +39,25 @@ LobbyPage::LobbyPage(MainFrame& frame, QWidget* parent)
 
     Shp3 = new Lamp(Lamp::Shape::Circle, QStringLiteral("Shp3"), this, {10, 39, 10, 10});
     btCjg = new ImageButton(faceSet2(), QStringLiteral("btCjg"), this, 25, 34);
-    Lb3 = caption(this, QStringLiteral("Lb3"), QStringLiteral("Conectar ao servidor do jogo"),
-                  {70, 36, 200, 14});
+    Lb3 = look::caption(this, QStringLiteral("Lb3"), QStringLiteral("Conectar ao servidor do jogo"),
+                        {70, 36, 200, 14});
 
-    ServidorCaption = caption(this, QStringLiteral("ServidorCaption"), QStringLiteral("Servidor:"),
-                              {10, 59, 58, 14}, right);
+    ServidorCaption = look::caption(this, QStringLiteral("ServidorCaption"),
+                                    QStringLiteral("Servidor:"), {10, 59, 58, 14}, right);
     Servidor = textField(this, QStringLiteral("Servidor"), {72, 57, 159, 18});
-    NickCaption = caption(this, QStringLiteral("NickCaption"), QStringLiteral("Nick:"),
-                          {10, 79, 58, 14}, right);
+    NickCaption = look::caption(this, QStringLiteral("NickCaption"), QStringLiteral("Nick:"),
+                                {10, 79, 58, 14}, right);
     Nick = textField(this, QStringLiteral("Nick"), {72, 77, 79, 18});
 
     btEnt = new ImageButton(faceSet2(), QStringLiteral("btEnt"), this, 72, 99);
-    Lb4 =
-        caption(this, QStringLiteral("Lb4"), QStringLiteral("Entrar no jogo"), {117, 101, 140, 14});
+    Lb4 = look::caption(this, QStringLiteral("Lb4"), QStringLiteral("Entrar no jogo"),
+                        {117, 101, 140, 14});
 
     Groups = new GroupsPanel(frame, *Servidor, this);
 
     btVrs = new ImageButton(faceSet2(), QStringLiteral("btVrs"), this, 5, 238);
-    Label27 = caption(this, QStringLiteral("Label27"), QStringLiteral("Checar versão do jogo"),
-                      {50, 240, 160, 14});
+    Label27 = look::caption(this, QStringLiteral("Label27"),
+                            QStringLiteral("Checar versão do jogo"), {50, 240, 160, 14});
 
     // Each button acts on its press; the release only brings its face back.
     connect(btCjg, &ImageButton::MouseDown, this, &LobbyPage::btCjgMouseDown);

@@ -4,27 +4,12 @@
 #include "ui/look.h"
 #include "ui/text_codec.h"
 
-namespace {
-
-QLabel* caption(QWidget* page, const QString& name, const QString& text, QRect place) {
-    auto* label = new QLabel(text, page);
-    label->setObjectName(name);
-    label->setGeometry(place);
-    label->setFont(look::arial(11, true));
-    QPalette colours = label->palette();
-    colours.setColor(QPalette::WindowText, look::kCaptionBrown);
-    label->setPalette(colours);
-    return label;
-}
-
-}  // namespace
-
 // The gallery takes the page down to y = 231 (file lists at 45,5 161 x 226,
 // preview at 215,20); the phrase row sits under it.
 PhrasePage::PhrasePage(MainFrame& frame, QWidget* parent) : QWidget(parent), frame_(frame) {
     setObjectName(QStringLiteral("Desenho"));
-    SecretCaption =
-        caption(this, QStringLiteral("SecretCaption"), QStringLiteral("frase:"), {8, 241, 36, 14});
+    SecretCaption = look::caption(this, QStringLiteral("SecretCaption"), QStringLiteral("frase:"),
+                                  {8, 241, 36, 14});
     SecretCaption->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 
     Secret = new QLineEdit(this);
@@ -39,7 +24,7 @@ PhrasePage::PhrasePage(MainFrame& frame, QWidget* parent) : QWidget(parent), fra
 
     btOkp = new ImageButton(faceSet2(), QStringLiteral("btOkp"), this, 345, 238);
     OkpCaption =
-        caption(this, QStringLiteral("OkpCaption"), QStringLiteral("Ok"), {390, 241, 30, 14});
+        look::caption(this, QStringLiteral("OkpCaption"), QStringLiteral("Ok"), {390, 241, 30, 14});
 
     connect(btOkp, &ImageButton::MouseUp, this, &PhrasePage::btOkpMouseUp);
 }

@@ -8,28 +8,12 @@
 #include "ui/main_frame.h"
 #include "ui/text_codec.h"
 
-namespace {
-
-QLabel* caption(QWidget* window, const QString& name, const QString& text, QRect place,
-                Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignVCenter) {
-    auto* label = new QLabel(text, window);
-    label->setObjectName(name);
-    label->setGeometry(place);
-    label->setFont(look::arial(11, true));
-    label->setAlignment(alignment);
-    QPalette colours = label->palette();
-    colours.setColor(QPalette::WindowText, look::kCaptionBrown);
-    label->setPalette(colours);
-    return label;
-}
-
-}  // namespace
-
 PlayerPanel::PlayerPanel(MainFrame& frame, QWidget* window) : QObject(window), frame_(frame) {
     setObjectName(QStringLiteral("PlayerPanel"));
     const auto right = Qt::AlignRight | Qt::AlignVCenter;
 
-    Versao = caption(window, QStringLiteral("Versao"), QStringLiteral("1.0"), {177, 77, 15, 14});
+    Versao =
+        look::caption(window, QStringLiteral("Versao"), QStringLiteral("1.0"), {177, 77, 15, 14});
     Versao->setFont(look::arial(11));
     btInst = new ImageButton(faceSet1(), QStringLiteral("btInst"), window, 23, 120);
 
@@ -43,22 +27,23 @@ PlayerPanel::PlayerPanel(MainFrame& frame, QWidget* window) : QObject(window), f
     listColours.setColor(QPalette::Text, look::kNavy);
     Lista->setPalette(listColours);
 
-    PontosCaption = caption(window, QStringLiteral("PontosCaption"), QStringLiteral("Pontos:"),
-                            {18, 147, 50, 14});
-    Pontos = caption(window, QStringLiteral("Pontos"), QStringLiteral("0"), {18, 163, 46, 16});
+    PontosCaption = look::caption(window, QStringLiteral("PontosCaption"),
+                                  QStringLiteral("Pontos:"), {18, 147, 50, 14});
+    Pontos =
+        look::caption(window, QStringLiteral("Pontos"), QStringLiteral("0"), {18, 163, 46, 16});
     Pontos->setFont(look::arial(12, true));
 
     btTroc = new ImageButton(faceSet1(), QStringLiteral("btTroc"), window, 23, 190);
     btTerm = new ImageButton(faceSet1(), QStringLiteral("btTerm"), window, 23, 210);
 
-    lbDes = caption(window, QStringLiteral("lbDes"), QStringLiteral("Definir frase:"),
-                    {68, 274, 92, 14}, right);
+    lbDes = look::caption(window, QStringLiteral("lbDes"), QStringLiteral("Definir frase:"),
+                          {68, 274, 92, 14}, right);
     btDes = new ImageButton(faceSet1(), QStringLiteral("btDes"), window, 163, 271);
-    lbFnd = caption(window, QStringLiteral("lbFnd"), QStringLiteral("Fundo vis:"),
-                    {68, 294, 92, 14}, right);
+    lbFnd = look::caption(window, QStringLiteral("lbFnd"), QStringLiteral("Fundo vis:"),
+                          {68, 294, 92, 14}, right);
     btFnd = new ImageButton(faceSet1(), QStringLiteral("btFnd"), window, 163, 291);
-    lbCls = caption(window, QStringLiteral("lbCls"), QStringLiteral("Limpar:"), {68, 314, 92, 14},
-                    right);
+    lbCls = look::caption(window, QStringLiteral("lbCls"), QStringLiteral("Limpar:"),
+                          {68, 314, 92, 14}, right);
     btCls = new ImageButton(faceSet1(), QStringLiteral("btCls"), window, 163, 311);
 
     connect(btInst, &ImageButton::MouseMove, this, &PlayerPanel::btInstMouseMove);

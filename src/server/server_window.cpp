@@ -19,19 +19,6 @@ const QString kWithdraw = QStringLiteral("Desativar");
 constexpr int kSwitchCaptionWidth = 130;
 constexpr int kGroupCaptionWidth = 60;
 
-QLabel* caption(QWidget* window, const QString& name, const QString& text, QRect place,
-                int pixelSize = 11, Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignVCenter) {
-    auto* label = new QLabel(text, window);
-    label->setObjectName(name);
-    label->setGeometry(place);
-    label->setFont(look::arial(pixelSize, true));
-    label->setAlignment(alignment);
-    QPalette colours = label->palette();
-    colours.setColor(QPalette::WindowText, look::kCaptionBrown);
-    label->setPalette(colours);
-    return label;
-}
-
 // The address and the count: navy figures on a light field.
 QLabel* valueField(QWidget* window, const QString& name, const QString& text, QRect place) {
     auto* label = new QLabel(text, window);
@@ -68,18 +55,19 @@ TForm3::TForm3(quint16 gamePort)
                     QStringLiteral("Form3"), QStringLiteral("Servidor de jogo")),
       Shp1(new Lamp(Lamp::Shape::Circle, QStringLiteral("Shp1"), this, {15, 19, 10, 10})),
       btLig(new ImageButton(faceSet2(), QStringLiteral("btLig"), this, 28, 14)),
-      Lb1(caption(this, QStringLiteral("Lb1"), QStringLiteral("Ligar servidor"),
-                  {72, 16, kSwitchCaptionWidth, 14})),
-      Label3(caption(this, QStringLiteral("Label3"), QStringLiteral("IP:"), {220, 15, 14, 15}, 12)),
+      Lb1(look::caption(this, QStringLiteral("Lb1"), QStringLiteral("Ligar servidor"),
+                        {72, 16, kSwitchCaptionWidth, 14})),
+      Label3(look::caption(this, QStringLiteral("Label3"), QStringLiteral("IP:"), {220, 15, 14, 15},
+                           Qt::AlignLeft | Qt::AlignVCenter, 12)),
       Ips(valueField(this, QStringLiteral("Ips"), QStringLiteral("0.0.0.0"), {240, 15, 116, 15})),
-      Label28(caption(this, QStringLiteral("Label28"), QStringLiteral("Qtc:"), {211, 32, 23, 15},
-                      12, Qt::AlignRight | Qt::AlignVCenter)),
+      Label28(look::caption(this, QStringLiteral("Label28"), QStringLiteral("Qtc:"),
+                            {211, 32, 23, 15}, Qt::AlignRight | Qt::AlignVCenter, 12)),
       Lb29(valueField(this, QStringLiteral("Lb29"), QStringLiteral("0"), {240, 32, 46, 15})),
-      Label5(caption(this, QStringLiteral("Label5"), QStringLiteral("Nome do grupo:"),
-                     {15, 72, 88, 14}, 11, Qt::AlignRight | Qt::AlignVCenter)),
+      Label5(look::caption(this, QStringLiteral("Label5"), QStringLiteral("Nome do grupo:"),
+                           {15, 72, 88, 14}, Qt::AlignRight | Qt::AlignVCenter)),
       Jogo(groupField(this)),
       btAtv(new ImageButton(faceSet2(), QStringLiteral("btAtv"), this, 267, 69)),
-      Lb7(caption(this, QStringLiteral("Lb7"), kAnnounce, {312, 71, kGroupCaptionWidth, 14})),
+      Lb7(look::caption(this, QStringLiteral("Lb7"), kAnnounce, {312, 71, kGroupCaptionWidth, 14})),
       Stk(new StatusLine(QStringLiteral("Stk"), this, {16, 100, 295, 15},
                          look::arial(11, true, true), look::kMaroon, look::kWindowColour,
                          QStringLiteral("Status..."))),

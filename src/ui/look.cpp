@@ -1,5 +1,7 @@
 #include "ui/look.h"
 
+#include <QLabel>
+
 namespace look {
 
 namespace {
@@ -26,3 +28,16 @@ QFont courierNew(int pixelSize, bool bold) {
 }
 
 }  // namespace look
+
+QLabel* look::caption(QWidget* parent, const QString& name, const QString& text, QRect place,
+                      Qt::Alignment alignment, int pixelSize) {
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(name);
+    label->setGeometry(place);
+    label->setFont(arial(pixelSize, true));
+    label->setAlignment(alignment);
+    QPalette colours = label->palette();
+    colours.setColor(QPalette::WindowText, kCaptionBrown);
+    label->setPalette(colours);
+    return label;
+}

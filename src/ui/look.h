@@ -2,6 +2,11 @@
 
 #include <QColor>
 #include <QFont>
+#include <QRect>
+#include <QString>
+
+class QLabel;
+class QWidget;
 
 // Fonts and colours shared by the windows. The windows were laid out for
 // Arial and Courier New; Liberation Sans and Liberation Mono have the same
@@ -18,5 +23,9 @@ inline const QColor kCaptionBrown{108, 100, 85};
 
 QFont arial(int pixelSize, bool bold = false, bool underline = false);
 QFont courierNew(int pixelSize, bool bold = false);
+
+// A caption beside a control: bold Arial in the captions' brown.
+QLabel* caption(QWidget* parent, const QString& name, const QString& text, QRect place,
+                Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignVCenter, int pixelSize = 11);
 
 }  // namespace look
