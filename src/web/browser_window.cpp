@@ -5,6 +5,7 @@
 TFWeb::TFWeb()
     : SkinnedWindow(loadSkinPicture(QStringLiteral(":/assets/skin_fweb.bmp"), skin::kFWeb),
                     QStringLiteral("FWeb"), QStringLiteral("Browser web")),
+      Browser(new BrowserPanel(this)),
       btFechar(new ImageButton(faceSet2(), QStringLiteral("btFechar"), this, 511, 296)) {
     connect(btFechar, &ImageButton::MouseDown, this, &TFWeb::btFecharMouseDown);
     connect(btFechar, &ImageButton::MouseUp, this, &TFWeb::btFecharMouseUp);
@@ -13,6 +14,17 @@ TFWeb::TFWeb()
 
 TFWeb::~TFWeb() {
     FormDestroy();
+}
+
+void TFWeb::openPage(std::string_view relativePath) {
+    Browser->openPage(relativePath);
+}
+
+void TFWeb::showEvent(QShowEvent* event) {
+    // The browser engine starts with the window's first showing, not with
+    // the program.
+    Browser->createBrowser();
+    SkinnedWindow::showEvent(event);
 }
 
 void TFWeb::FormCreate() {

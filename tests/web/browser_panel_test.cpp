@@ -7,6 +7,7 @@
 
 #include "http_fixture.h"
 #include "ui/gui_application.h"
+#include "web/browser_window.h"
 
 #if RABUSCAL_HAVE_WEBENGINE
 #include <QWebEngineView>
@@ -51,6 +52,30 @@ TEST_F(BrowserPanelTest, EngineStartsOnlyWhenAPageIsOpened) {
     EXPECT_EQ(panel.Web1->url().path(), "/rabuscal/pgn01.htm");
     EXPECT_EQ(panel.Led->colour(), QColor(128, 0, 0)) << "idle again after the page loaded";
     EXPECT_EQ(panel.G1->position(), 100);
+#endif
+}
+
+TEST(BrowserWindow, ClosingHidesTheWindowAndKeepsItsPage) {
+    guiApplication();
+    HttpFixture site;
+    site.serve("/pags/pexo0.htm", "<html><body>PEXO</body></html>");
+    TFWeb window;
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_EQ(window.size(), QSize(570, 320));
+    window.show();
+#if RABUSCAL_HAVE_WEBENGINE
+    ASSERT_NE(window.Browser->Web1, nullptr) << "the engine starts with the first showing";
+    const QUrl page(QString::fromLatin1(site.base() + "pags/pexo0.htm"));
+    QSignalSpy finished(window.Browser->Web1, &QWebEngineView::loadFinished);
+    window.Browser->navigate(page);
+    ASSERT_TRUE(finished.wait(20000));
+#endif
+    QTest::mousePress(window.btFechar, Qt::LeftButton);
+    QTest::mouseRelease(window.btFechar, Qt::LeftButton);
+    EXPECT_FALSE(window.isVisible());
+#if RABUSCAL_HAVE_WEBENGINE
+    window.show();
+    EXPECT_EQ(window.Browser->Web1->url(), page);
 #endif
 }
 
