@@ -112,7 +112,13 @@ Fetched WebDwn::get(const QUrl& address, qint64 maxBody) {
     stall.start(stallTimeout_);
     if (!reply->isFinished()) loop.exec(QEventLoop::ExcludeUserInputEvents);
     stall.stop();
-    if (!tooLarge && !stalled) result.body += reply->readAll();
+    if (!tooLarge && !stalled) {
+        const QByteArray rest = reply->readAll();
+        if (result.body.size() + rest.size() > maxBody)
+            tooLarge = true;
+        else
+            result.body += rest;
+    }
 
     const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     if (stalled)
