@@ -86,7 +86,9 @@ void TcpGameServer::send(ConnectionId id, std::string_view bytes) {
     const auto it = peers_.find(id);
     if (it == peers_.end() || it->second.failed) return;
     QTcpSocket* socket = it->second.socket;
-    if (socket->bytesToWrite() > kSendCap) {
+    // Before dropping, hand what is queued to the kernel: a reader that keeps
+    // up takes it, and only a connection that really stopped reading loses.
+    if (socket->bytesToWrite() > kSendCap && (socket->flush(), socket->bytesToWrite() > kSendCap)) {
         ++droppedSends_;
         return;
     }
