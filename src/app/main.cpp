@@ -7,6 +7,8 @@
 #include "ui/error_report.h"
 
 int main(int argc, char** argv) {
+    // The browser window's web engine shares its GL contexts with the windows.
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Rabuscal"));
     // Hiding the last visible window (e.g. minimising) must not end the game;

@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 
+#include "app/main_window_web.h"
 #include "client/board_view.h"
 #include "client/chat_window.h"
 #include "client/game_session.h"
@@ -86,11 +87,13 @@ void TForm1::FormCreate() {
     ApplySkinRegion();
     Game = std::make_unique<rabuscal::client::GameSession>(DrawerNick, *this, *Panel, *Board,
                                                            *Lobby, *Phrase);
+    Web = std::make_unique<MainWindowWeb>(*this);
     raise();
 }
 
 // The game connection closes without a word.
 void TForm1::FormDestroy() {
+    Web.reset();
     Game.reset();
 }
 

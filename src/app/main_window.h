@@ -12,6 +12,7 @@
 #include "ui/status_line.h"
 
 class BoardView;
+class MainWindowWeb;
 class LobbyPage;
 class PhrasePage;
 class PlayerPanel;
@@ -57,6 +58,8 @@ class TForm1 : public SkinnedWindow, public MainFrame {
     // The game: the connection `Cli`, the game client over it and their
     // binding to the parts above. Lives from FormCreate to FormDestroy.
     std::unique_ptr<rabuscal::client::GameSession> Game;
+    // The web side: `WebDwn`, the gallery, the version check, the instructions.
+    std::unique_ptr<MainWindowWeb> Web;
 
   protected:
     void ImpMouseMove(QWidget* sender, Qt::KeyboardModifiers shift, int x, int y) override;

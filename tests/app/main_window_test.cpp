@@ -4,15 +4,22 @@
 
 #include <QTest>
 #include <QTimer>
+#include <QWebEngineView>
 
 #include "app/game_windows.h"
+#include "app/main_window_web.h"
+#include "client/board_view.h"
 #include "client/chat_window.h"
+#include "client/game_session.h"
 #include "client/lobby_page.h"
 #include "client/player_panel.h"
+#include "rabuscal_config.h"
 #include "server/server_window.h"
 #include "ui/forms.h"
 #include "ui/gui_application.h"
+#include "web/browser_panel.h"
 #include "web/browser_window.h"
+#include "web/gallery_panel.h"
 
 namespace {
 
@@ -218,4 +225,29 @@ TEST_F(MainWindowTest, ShutDownDestroysWindowsNewestFirst) {
     EXPECT_EQ(destroyed, QStringList({"FWeb", "Form3", "Form2", "Form1"}));
     EXPECT_EQ(Form1, nullptr);
     EXPECT_EQ(FWeb, nullptr);
+}
+
+TEST_F(MainWindowTest, FirstPressOnTheBoardOpensTheInstructionsOnceAndBtInstAlways) {
+    const QUrl instructions(QString(rabuscal::config::kWebBase) + "rabuscal/pgn01.htm");
+    auto openedAt = [] { return FWeb->Browser->Web1 ? FWeb->Browser->Web1->url() : QUrl(); };
+    QWidget* tela = Form1->Board->Tela;
+    QTest::mouseClick(tela, Qt::LeftButton, {}, {20, 20});
+    ASSERT_TRUE(FWeb->isVisible());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return openedAt() == instructions; }, 10000));
+    // Not the drawer: the press itself is refused.
+    EXPECT_EQ(Form1->status(), QString::fromUtf8("> Você não é o Mão De Vaca para desenhar."));
+
+    FWeb->hide();
+    QTest::mouseClick(tela, Qt::LeftButton, {}, {30, 30});
+    EXPECT_FALSE(FWeb->isVisible());
+
+    click(Form1->Panel->btInst);
+    EXPECT_TRUE(FWeb->isVisible());
+}
+
+TEST_F(MainWindowTest, PictureChosenInTheGalleryIsTheBoardsTemplate) {
+    QImage picture(40, 30, QImage::Format_RGB32);
+    picture.fill(Qt::darkGray);
+    emit Form1->Web->Gallery->galleryPictureChanged(picture);
+    EXPECT_EQ(Form1->Game->client().board().galleryPicture(), picture);
 }

@@ -1,0 +1,42 @@
+#include "app/main_window_web.h"
+
+#include "app/main_window.h"
+#include "client/game_session.h"
+#include "client/lobby_page.h"
+#include "client/phrase_page.h"
+#include "client/player_panel.h"
+#include "ui/forms.h"
+#include "web/browser_window.h"
+#include "web/gallery_panel.h"
+#include "web/version_check.h"
+#include "web/web_dwn.h"
+
+namespace {
+
+// Shows the browser window in front and opens a page of the game's site there.
+void openPage(std::string_view relativePath) {
+    if (FWeb) FWeb->openPage(relativePath);
+}
+
+}  // namespace
+
+MainWindowWeb::MainWindowWeb(TForm1& form) : webDwn_(std::make_unique<::WebDwn>()) {
+    Gallery = new GalleryPanel(form, *webDwn_, form.Phrase);
+    form.Phrase->hostGallery(Gallery);
+
+    auto& board = form.Game->client().board();
+    QObject::connect(Gallery, &GalleryPanel::galleryPictureChanged, Gallery,
+                     [&board](const QImage& picture) { board.setGalleryPicture(picture); });
+    board.setWebPageOpener(&openPage);
+
+    QObject::connect(form.Lobby->btVrs, &ImageButton::MouseDown, Gallery, [this, &form] {
+        checkVersion(*webDwn_, {[&form](const QString& text) { form.setStatus(text); }, &openPage});
+    });
+    QObject::connect(form.Panel->btInst, &ImageButton::MouseDown, Gallery,
+                     [] { openPage(web::kInstructionsPage); });
+}
+
+// The gallery holds on to the client: it goes first.
+MainWindowWeb::~MainWindowWeb() {
+    delete Gallery;
+}

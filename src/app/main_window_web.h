@@ -1,0 +1,26 @@
+#pragma once
+
+#include <memory>
+
+class GalleryPanel;
+class TForm1;
+class WebDwn;
+
+// The main window's web side: the HTTP client `WebDwn`, the gallery on the
+// page "Desenho" (its picture is the drawer's template on the board), the
+// version check behind `btVrs`, the instructions button `btInst` and the
+// instructions page that the first press on the board opens. Pages open in
+// the browser window `FWeb`.
+class MainWindowWeb {
+  public:
+    explicit MainWindowWeb(TForm1& form);
+    ~MainWindowWeb();
+    MainWindowWeb(const MainWindowWeb&) = delete;
+    MainWindowWeb& operator=(const MainWindowWeb&) = delete;
+
+    ::WebDwn& client() { return *webDwn_; }
+    GalleryPanel* Gallery;
+
+  private:
+    std::unique_ptr<::WebDwn> webDwn_;
+};
