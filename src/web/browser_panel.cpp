@@ -18,14 +18,7 @@ const QColor kBrown{128, 64, 0};
 
 QLabel* caption(QWidget* parent, const QString& name, const QString& text, QRect place,
                 Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignVCenter) {
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(name);
-    label->setGeometry(place);
-    label->setFont(look::arial(11, true));
-    label->setAlignment(alignment);
-    QPalette colours = label->palette();
-    colours.setColor(QPalette::WindowText, look::kCaptionBrown);
-    label->setPalette(colours);
+    QLabel* label = look::caption(parent, name, text, place, alignment);
     label->setAttribute(Qt::WA_TransparentForMouseEvents);  // the skin under it drags
     return label;
 }

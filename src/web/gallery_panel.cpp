@@ -27,17 +27,6 @@ QListWidget* fileList(QWidget* parent, const QString& name) {
     return list;
 }
 
-QLabel* caption(QWidget* parent, const QString& name, const QString& text, QRect place) {
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(name);
-    label->setGeometry(place);
-    label->setFont(look::arial(11, true));
-    QPalette colours = label->palette();
-    colours.setColor(QPalette::WindowText, look::kCaptionBrown);
-    label->setPalette(colours);
-    return label;
-}
-
 QLineEdit* smallField(QWidget* parent, const QString& name, QRect place) {
     auto* field = new QLineEdit(parent);
     field->setObjectName(name);
@@ -91,19 +80,19 @@ GalleryPanel::GalleryPanel(MainFrame& frame, WebDwn& client, QWidget* page, cons
     });
 
     btClub = new ImageButton(faceSet2(), QStringLiteral("btClub"), this, 211, 169);
-    LbClub =
-        caption(this, QStringLiteral("LbClub"), QStringLiteral("no club PEXO"), {256, 172, 80, 14});
+    LbClub = look::caption(this, QStringLiteral("LbClub"), QStringLiteral("no club PEXO"),
+                           {256, 172, 80, 14});
     btPexo = new ImageButton(faceSet2(), QStringLiteral("btPexo"), this, 211, 189);
-    LbPexo = caption(this, QStringLiteral("LbPexo"), QStringLiteral("na PEXO online"),
-                     {256, 192, 84, 14});
+    LbPexo = look::caption(this, QStringLiteral("LbPexo"), QStringLiteral("na PEXO online"),
+                           {256, 192, 84, 14});
     btHd = new ImageButton(faceSet2(), QStringLiteral("btHd"), this, 211, 209);
-    LbHd = caption(this, QStringLiteral("LbHd"), QStringLiteral("no HD"), {256, 212, 60, 14});
+    LbHd = look::caption(this, QStringLiteral("LbHd"), QStringLiteral("no HD"), {256, 212, 60, 14});
 
-    LoginCaption =
-        caption(this, QStringLiteral("LoginCaption"), QStringLiteral("login:"), {340, 170, 36, 14});
+    LoginCaption = look::caption(this, QStringLiteral("LoginCaption"), QStringLiteral("login:"),
+                                 {340, 170, 36, 14});
     ClubLogin = smallField(this, QStringLiteral("ClubLogin"), {376, 168, 64, 16});
-    PasswordCaption = caption(this, QStringLiteral("PasswordCaption"), QStringLiteral("senha:"),
-                              {340, 190, 36, 14});
+    PasswordCaption = look::caption(this, QStringLiteral("PasswordCaption"),
+                                    QStringLiteral("senha:"), {340, 190, 36, 14});
     ClubPassword = smallField(this, QStringLiteral("ClubPassword"), {376, 188, 64, 16});
     ClubPassword->setEchoMode(QLineEdit::Password);
     for (QLabel* label : {LoginCaption, PasswordCaption})
