@@ -1,14 +1,18 @@
-// A small X client for the smoke test: clicks a screen position through the
-// XTest extension, as a player's mouse would, and saves part of the screen
-// as a PNG picture.
+// A small X client for the smoke test: clicks a screen position and types
+// text through the XTest extension, as a player's mouse and keyboard would,
+// and saves part of the screen as a PNG picture.
 //
 //   rabuscal-x-tool click X Y
+//   rabuscal-x-tool dclick X Y
+//   rabuscal-x-tool type TEXT        (Latin-1 letters, digits and blanks)
 //   rabuscal-x-tool shot FILE X Y WIDTH HEIGHT
 // Qt before Xlib: Xlib's macros (Status, CursorShape) break Qt's headers.
 #include <QImage>
 // clang-format off
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/XKBlib.h>
+#include <X11/keysym.h>
 // clang-format on
 #include <dlfcn.h>
 
@@ -23,20 +27,49 @@ namespace {
 // utilities bring along, is needed, not its headers.
 using FakeMotion = int (*)(Display*, int, int, int, unsigned long);
 using FakeButton = int (*)(Display*, unsigned int, Bool, unsigned long);
+using FakeKey = int (*)(Display*, unsigned int, Bool, unsigned long);
 
-int click(Display* display, int x, int y) {
-    void* xtest = dlopen("libXtst.so.6", RTLD_NOW);
+void* xtestSymbol(const char* name) {
+    static void* xtest = dlopen("libXtst.so.6", RTLD_NOW);
     if (xtest == nullptr) {
         std::fprintf(stderr, "no XTest library: %s\n", dlerror());
-        return 2;
+        return nullptr;
     }
-    auto fakeMotion = reinterpret_cast<FakeMotion>(dlsym(xtest, "XTestFakeMotionEvent"));
-    auto fakeButton = reinterpret_cast<FakeButton>(dlsym(xtest, "XTestFakeButtonEvent"));
+    return dlsym(xtest, name);
+}
+
+int click(Display* display, int x, int y, int times) {
+    auto fakeMotion = reinterpret_cast<FakeMotion>(xtestSymbol("XTestFakeMotionEvent"));
+    auto fakeButton = reinterpret_cast<FakeButton>(xtestSymbol("XTestFakeButtonEvent"));
     if (fakeMotion == nullptr || fakeButton == nullptr) return 2;
     fakeMotion(display, -1, x, y, 0);
     XSync(display, False);
-    fakeButton(display, 1, True, 50);
-    fakeButton(display, 1, False, 50);
+    for (int i = 0; i < times; ++i) {
+        fakeButton(display, 1, True, 50);
+        fakeButton(display, 1, False, 50);
+    }
+    XSync(display, False);
+    return 0;
+}
+
+// Types each character by its key, with Shift where the keyboard map puts
+// the character on the shifted level.
+int type(Display* display, const char* text) {
+    auto fakeKey = reinterpret_cast<FakeKey>(xtestSymbol("XTestFakeKeyEvent"));
+    if (fakeKey == nullptr) return 2;
+    const KeyCode shift = XKeysymToKeycode(display, XK_Shift_L);
+    for (const char* c = text; *c != '\0'; ++c) {
+        const KeySym symbol = static_cast<unsigned char>(*c) == ' '
+                                  ? XK_space
+                                  : static_cast<KeySym>(static_cast<unsigned char>(*c));
+        const KeyCode key = XKeysymToKeycode(display, symbol);
+        if (key == 0) return 2;
+        const bool shifted = XkbKeycodeToKeysym(display, key, 0, 0) != symbol;
+        if (shifted) fakeKey(display, shift, True, 20);
+        fakeKey(display, key, True, 20);
+        fakeKey(display, key, False, 20);
+        if (shifted) fakeKey(display, shift, False, 20);
+    }
     XSync(display, False);
     return 0;
 }
@@ -67,12 +100,18 @@ int main(int argc, char** argv) {
     }
     int result = 1;
     if (argc == 4 && std::strcmp(argv[1], "click") == 0)
-        result = click(display, std::atoi(argv[2]), std::atoi(argv[3]));
+        result = click(display, std::atoi(argv[2]), std::atoi(argv[3]), 1);
+    else if (argc == 4 && std::strcmp(argv[1], "dclick") == 0)
+        result = click(display, std::atoi(argv[2]), std::atoi(argv[3]), 2);
+    else if (argc == 3 && std::strcmp(argv[1], "type") == 0)
+        result = type(display, argv[2]);
     else if (argc == 7 && std::strcmp(argv[1], "shot") == 0)
         result = shot(display, argv[2], std::atoi(argv[3]), std::atoi(argv[4]), std::atoi(argv[5]),
                       std::atoi(argv[6]));
     else
-        std::fprintf(stderr, "usage: %s click X Y | shot FILE X Y WIDTH HEIGHT\n", argv[0]);
+        std::fprintf(stderr,
+                     "usage: %s click X Y | dclick X Y | type TEXT | shot FILE X Y WIDTH HEIGHT\n",
+                     argv[0]);
     XCloseDisplay(display);
     return result;
 }
