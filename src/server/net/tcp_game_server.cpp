@@ -86,11 +86,14 @@ void TcpGameServer::send(ConnectionId id, std::string_view bytes) {
     const auto it = peers_.find(id);
     if (it == peers_.end() || it->second.failed) return;
     QTcpSocket* socket = it->second.socket;
-    // Before dropping, hand what is queued to the kernel: a reader that keeps
-    // up takes it, and only a connection that really stopped reading loses.
-    if (socket->bytesToWrite() > kSendCap && (socket->flush(), socket->bytesToWrite() > kSendCap)) {
-        ++droppedSends_;
-        return;
+    if (socket->bytesToWrite() > kSendCap) {
+        // Before dropping, hand what is queued to the kernel: a reader that
+        // keeps up takes it, and only a connection that stopped reading loses.
+        socket->flush();
+        if (socket->bytesToWrite() > kSendCap) {
+            ++droppedSends_;
+            return;
+        }
     }
     const auto size = static_cast<qint64>(bytes.size());
     if (socket->write(bytes.data(), size) != size) {
