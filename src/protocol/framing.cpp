@@ -45,6 +45,17 @@ std::size_t cutSeparatorPrefix(std::string_view tail, std::string_view chunk,
 
 void ChunkReader::feed(std::string_view chunk, const MessageSink& sink) {
     std::string_view data = chunk;
+    if (!carry_.empty() && chunk.starts_with(separator_)) {
+        // The kept header cannot be completed by a chunk that opens a new
+        // message: separator and command alone are a whole bare message, any
+        // shorter leftover is dropped, and neither swallows what follows.
+        if (carry_.size() == separator_.size() + 3 &&
+            !sink(std::string_view(carry_).substr(separator_.size()), {})) {
+            carry_.clear();
+            return;
+        }
+        carry_.clear();
+    }
     if (!carry_.empty()) {
         buffer_.assign(carry_);
         buffer_.append(chunk);

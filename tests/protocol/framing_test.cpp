@@ -76,6 +76,18 @@ TEST(ChunkReader, MessageCutInsideItsHeaderIsCompletedByTheNextChunk) {
     EXPECT_EQ(reader.feed("off:"), (std::vector<Message>{{"off", ""}}));
 }
 
+TEST(ChunkReader, ShortLeftoverNeverSwallowsTheNextMessage) {
+    // A bare message without its colon is delivered once the next one starts.
+    ChunkReader game(kGameSeparator);
+    EXPECT_EQ(game.feed("$-$cls"), (std::vector<Message>{}));
+    EXPECT_EQ(game.feed("$-$mdw:1|2"), (std::vector<Message>{{"cls", ""}, {"mdw", "1|2"}}));
+    // A leftover shorter than a header (a name holding the separator) is dropped.
+    ChunkReader directory(kDirectorySeparator);
+    EXPECT_EQ(directory.feed("j#gatv:rabuscal|aj#gb"),
+              (std::vector<Message>{{"atv", "rabuscal|a"}}));
+    EXPECT_EQ(directory.feed("j#gjgs:rabuscal"), (std::vector<Message>{{"jgs", "rabuscal"}}));
+}
+
 TEST(ChunkReader, MessageCutInItsPayloadLosesOnlyItsOwnTail) {
     ChunkReader reader(kGameSeparator);
     // The last message of a chunk with a complete header is delivered at once.
