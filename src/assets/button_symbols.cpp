@@ -119,7 +119,7 @@ const std::map<std::string, Symbol, std::less<>>& symbols() {
         // the end of the round: a chequered flag
         {"btTerm",
          [](Ink& k) {
-             k.line2({14.5, 3.5}, {14.5, 17}, 1.5);
+             k.line2({14.5, 3.5}, {14.5, 16}, 1.5);
              k.wash(rect(15, 4, 13, 7.5, 0));
              for (int row = 0; row < 3; ++row)
                  for (int col = 0; col < 5; ++col)
@@ -131,28 +131,28 @@ const std::map<std::string, Symbol, std::less<>>& symbols() {
         {"btDes",
          [](Ink& k) {
              const QPainterPath body = polyline(
-                 {{16, 12.5}, {26.5, 3.5}, {29.5, 6.5}, {19, 15.5}, {15, 16.5}}, true);
+                 {{16, 12}, {26.5, 3.5}, {29.5, 6.5}, {19, 15}, {15, 16}}, true);
              k.wash(body);
              k.stroke(body, 1.2);
              k.line2({24.5, 5.3}, {27.5, 8.3}, 1.0);
-             k.line2({11, 17}, {15, 17}, 1.1);
+             k.line2({11, 16.2}, {15, 16.2}, 1.1);
          }},
         // the background: a framed landscape
         {"btFnd",
          [](Ink& k) {
-             k.wash(rect(12, 3.5, 18, 13));
-             k.stroke(rect(12, 3.5, 18, 13), 1.3);
-             k.stroke(polyline({{13, 15}, {18, 9}, {22, 13}, {25, 10.5}, {29, 15}}), 1.3);
+             k.wash(rect(12, 3.5, 18, 12.3));
+             k.stroke(rect(12, 3.5, 18, 12.3), 1.3);
+             k.stroke(polyline({{13, 14.8}, {18, 9}, {22, 13}, {25, 10.5}, {29, 14.8}}), 1.3);
              k.dot({25.5, 7}, 1.4);
          }},
         // clearing: an eraser and its crumbs
         {"btCls",
          [](Ink& k) {
              const QPainterPath eraser =
-                 polyline({{12, 12}, {21, 4}, {28, 10}, {19, 18}}, true);
+                 polyline({{12, 11.5}, {20.5, 4}, {27, 9.5}, {18.5, 16.2}}, true);
              k.wash(eraser);
              k.stroke(eraser, 1.3);
-             k.line2({16.5, 8}, {23.5, 14}, 1.1);
+             k.line2({16.3, 7.8}, {22.7, 13.2}, 1.1);
              k.dot({28.5, 15.5}, 0.9);
              k.dot({31, 13.5}, 0.8);
          }},
@@ -165,14 +165,14 @@ const std::map<std::string, Symbol, std::less<>>& symbols() {
              scribble.cubicTo({18, 4}, {20, 12}, {22, 7});
              scribble.cubicTo({23.5, 4}, {25.5, 9}, {26.5, 6});
              k.stroke(scribble, 1.1);
-             k.line2({16, 13}, {14, 17.5}, 1.3);
-             k.line2({26, 13}, {28, 17.5}, 1.3);
+             k.line2({16, 13}, {14.5, 16.3}, 1.3);
+             k.line2({26, 13}, {27.5, 16.3}, 1.3);
          }},
         // the chat: a speech bubble
         {"btPan",
          [](Ink& k) {
              QPainterPath bubble = rect(12, 3, 18, 10.5, 3);
-             bubble = bubble.united(polyline({{15, 12}, {14, 17}, {20, 12.5}}, true));
+             bubble = bubble.united(polyline({{15, 12}, {14, 16.3}, {20, 12.5}}, true));
              k.wash(bubble);
              k.stroke(bubble, 1.3);
              for (qreal x : {17.0, 21.0, 25.0}) k.dot({x, 8.2}, 1.0);
@@ -191,7 +191,7 @@ const std::map<std::string, Symbol, std::less<>>& symbols() {
         // joining the game: an arrow into the door
         {"btEnt",
          [](Ink& k) {
-             k.stroke(polyline({{22, 3.5}, {29.5, 3.5}, {29.5, 16.5}, {22, 16.5}}), 1.5);
+             k.stroke(polyline({{22, 4}, {29.5, 4}, {29.5, 15.5}, {22, 15.5}}), 1.5);
              k.arrow({11, 10}, {24, 10}, 3.5);
          }},
         // the active groups: three players side by side
@@ -199,8 +199,8 @@ const std::map<std::string, Symbol, std::less<>>& symbols() {
          [](Ink& k) {
              for (qreal x : {14.0, 28.0, 21.0}) {
                  const qreal top = x == 21.0 ? 3.5 : 5;
-                 QPainterPath shoulders(QPointF(x - 4, 17));
-                 shoulders.cubicTo({x - 4, top + 6}, {x + 4, top + 6}, {x + 4, 17});
+                 QPainterPath shoulders(QPointF(x - 4, 15.8));
+                 shoulders.cubicTo({x - 4, top + 6}, {x + 4, top + 6}, {x + 4, 15.8});
                  k.wash(shoulders);
                  k.wash(circle({x, top + 2.3}, 2.4));
                  k.stroke(shoulders, 1.2);
@@ -265,8 +265,8 @@ const std::map<std::string, Symbol, std::less<>>& symbols() {
              bulb.closeSubpath();
              k.wash(bulb);
              k.stroke(bulb, 1.3);
-             k.line2({18.8, 14.5}, {23.2, 14.5}, 1.2);
-             k.line2({19.5, 16.5}, {22.5, 16.5}, 1.2);
+             k.line2({18.8, 14.3}, {23.2, 14.3}, 1.2);
+             k.line2({19.5, 16.2}, {22.5, 16.2}, 1.2);
          }},
         // switching the server on: the power sign
         {"btLig",
@@ -281,7 +281,7 @@ const std::map<std::string, Symbol, std::less<>>& symbols() {
         {"btAtv",
          [](Ink& k) {
              k.dot({21, 8}, 1.6);
-             k.line2({21, 9}, {21, 17}, 1.4);
+             k.line2({21, 9}, {21, 16}, 1.4);
              for (qreal r : {4.0, 7.0}) {
                  for (qreal start : {-40.0, 140.0}) {
                      QPainterPath wave;

@@ -28,7 +28,8 @@ void drawCover(SketchCanvas& c) {
     p.drawText(QPointF(34, 87), "Rabuscal");
 
     c.insetField({74, 95, 126, 153}, kLightField);                  // Lista
-    c.pencilRect(QRectF(14.5, 144.5, 53, 39), kGraphiteSoft, 1.0);  // "Pontos:" and Pontos
+    // "Pontos:" and a writing line under Pontos, which may run up to the list
+    c.pencilLine({8, 181.5}, {66, 181.5}, kGraphiteSoft, 1.0);
     for (const QPoint b : {QPoint(23, 120), QPoint(23, 190), QPoint(23, 210)}) c.buttonSlot(b);
     // The drawer's buttons (163,271 / 163,291 / 163,311) are hidden from the
     // other players, so they get no slot: an empty dark slot looks broken.

@@ -5,6 +5,7 @@
 //   rabuscal-x-tool click X Y
 //   rabuscal-x-tool dclick X Y
 //   rabuscal-x-tool type TEXT        (Latin-1 letters, digits and blanks)
+//   rabuscal-x-tool key NAME         (one key by its X name: Return, Tab...)
 //   rabuscal-x-tool shot FILE X Y WIDTH HEIGHT
 // Qt before Xlib: Xlib's macros (Status, CursorShape) break Qt's headers.
 #include <QImage>
@@ -74,6 +75,17 @@ int type(Display* display, const char* text) {
     return 0;
 }
 
+int key(Display* display, const char* name) {
+    auto fakeKey = reinterpret_cast<FakeKey>(xtestSymbol("XTestFakeKeyEvent"));
+    if (fakeKey == nullptr) return 2;
+    const KeyCode code = XKeysymToKeycode(display, XStringToKeysym(name));
+    if (code == 0) return 2;
+    fakeKey(display, code, True, 20);
+    fakeKey(display, code, False, 20);
+    XSync(display, False);
+    return 0;
+}
+
 int shot(Display* display, const char* file, int x, int y, int width, int height) {
     XImage* pixels =
         XGetImage(display, DefaultRootWindow(display), x, y, width, height, AllPlanes, ZPixmap);
@@ -105,12 +117,14 @@ int main(int argc, char** argv) {
         result = click(display, std::atoi(argv[2]), std::atoi(argv[3]), 2);
     else if (argc == 3 && std::strcmp(argv[1], "type") == 0)
         result = type(display, argv[2]);
+    else if (argc == 3 && std::strcmp(argv[1], "key") == 0)
+        result = key(display, argv[2]);
     else if (argc == 7 && std::strcmp(argv[1], "shot") == 0)
         result = shot(display, argv[2], std::atoi(argv[3]), std::atoi(argv[4]), std::atoi(argv[5]),
                       std::atoi(argv[6]));
     else
         std::fprintf(stderr,
-                     "usage: %s click X Y | dclick X Y | type TEXT | shot FILE X Y WIDTH HEIGHT\n",
+                     "usage: %s click X Y | dclick X Y | type TEXT | key NAME | shot FILE X Y WIDTH HEIGHT\n",
                      argv[0]);
     XCloseDisplay(display);
     return result;
