@@ -90,6 +90,8 @@ click 330 153 0.2                     # Nick
 "$tool" type "ana"
 click 322 176 1.5                     # btEnt
 shot lobby.png "$mx" "$my" 691 362
+click 255 315 2                       # btVrs
+shot version-check.png "$mx" "$my" 691 362
 
 # The phrase page with the public drawings, one of them in the preview.
 click 184 281                         # btDes
@@ -97,6 +99,13 @@ click 461 266 2                       # btPexo of the gallery
 "$tool" dclick $((mx + 320)) $((my + 94))
 sleep 2
 shot gallery.png "$mx" "$my" 691 362
+
+# The round starts; "Fundo vis:" lays the drawing on the drawer's board.
+click 377 315 0.2                     # Secret
+"$tool" type "gato"
+click 595 315 2                       # btOkp
+click 184 301 1                       # btFnd lays it again after the server's "cls"
+shot template-on-board.png "$mx" "$my" 691 362
 
 # The chat window, with a line said.
 click 648 348                         # btPan
@@ -121,8 +130,7 @@ click 311 36                          # btServ hides it again
 # browser shows the game's own page.
 kill "$site_pid" 2>/dev/null
 click 648 348                         # btPan hides the chat
-click 598 348                         # btJog: back to the board
-click 400 200 5                       # the board
+click 400 300 5                       # the board
 wait_window 570x320
 bx=$X by=$Y
 shot offline-page.png "$bx" "$by" 570 320
