@@ -99,7 +99,10 @@ const std::map<std::string, Symbol, std::less<>>& symbols() {
                  k.stroke(circle(p, 2.6), 1.3);
              }
          }},
-        {"btMin", [](Ink& k) { k.line2({15, 14.5}, {27, 14.5}, 2.4); }},
+        {"btMin",
+         [](Ink& k) {
+             k.line2({15, 14.5}, {27, 14.5}, 2.4);
+         }},
         {"btFim", [](Ink& k) { k.cross(); }},
         // instructions: a question mark
         {"btInst",
@@ -130,8 +133,8 @@ const std::map<std::string, Symbol, std::less<>>& symbols() {
         // the phrase: a pencil writing a line
         {"btDes",
          [](Ink& k) {
-             const QPainterPath body = polyline(
-                 {{16, 12}, {26.5, 3.5}, {29.5, 6.5}, {19, 15}, {15, 16}}, true);
+             const QPainterPath body =
+                 polyline({{16, 12}, {26.5, 3.5}, {29.5, 6.5}, {19, 15}, {15, 16}}, true);
              k.wash(body);
              k.stroke(body, 1.2);
              k.line2({24.5, 5.3}, {27.5, 8.3}, 1.0);
@@ -218,7 +221,10 @@ const std::map<std::string, Symbol, std::less<>>& symbols() {
                                10 - 6 * std::sin(qDegreesToRadians(20.0)));
              k.stroke(polyline({end + QPointF(-3.5, -1.5), end, end + QPointF(0.8, -3.6)}), 1.5);
          }},
-        {"btOkp", [](Ink& k) { k.stroke(polyline({{14, 10}, {19, 15}, {28.5, 4.5}}), 2.2); }},
+        {"btOkp",
+         [](Ink& k) {
+             k.stroke(polyline({{14, 10}, {19, 15}, {28.5, 4.5}}), 2.2);
+         }},
         // the club: a star
         {"btClub",
          [](Ink& k) {
@@ -249,8 +255,8 @@ const std::map<std::string, Symbol, std::less<>>& symbols() {
         // the local disk: a folder
         {"btHd",
          [](Ink& k) {
-             const QPainterPath folder = polyline(
-                 {{12, 5}, {18, 5}, {20, 7}, {30, 7}, {30, 16}, {12, 16}}, true);
+             const QPainterPath folder =
+                 polyline({{12, 5}, {18, 5}, {20, 7}, {30, 7}, {30, 16}, {12, 16}}, true);
              k.wash(folder);
              k.stroke(folder, 1.3);
              k.line2({12, 9}, {30, 9}, 1.0);
@@ -292,8 +298,14 @@ const std::map<std::string, Symbol, std::less<>>& symbols() {
              }
          }},
         {"btFechar", [](Ink& k) { k.cross(); }},
-        {"btAnt", [](Ink& k) { k.arrow({29, 10}, {13, 10}, 4.5); }},
-        {"btProx", [](Ink& k) { k.arrow({13, 10}, {29, 10}, 4.5); }},
+        {"btAnt",
+         [](Ink& k) {
+             k.arrow({29, 10}, {13, 10}, 4.5);
+         }},
+        {"btProx",
+         [](Ink& k) {
+             k.arrow({13, 10}, {29, 10}, 4.5);
+         }},
         {"btStop",
          [](Ink& k) {
              k.solid(rect(16, 5, 10, 10, 1.5));

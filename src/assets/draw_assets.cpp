@@ -32,8 +32,9 @@ void writeButtonSheet(const QDir& pictures, const QString& png) {
     QPainter p(&sheet);
     for (std::size_t i = 0; i < kImageButtons.size(); ++i) {
         for (const bool pressed : {false, true}) {
-            const QImage face(
-                pictures.filePath("buttons/" + buttonFaceFile(QString::fromLatin1(kImageButtons[i].button), pressed)));
+            const QImage face(pictures.filePath(
+                "buttons/" +
+                buttonFaceFile(QString::fromLatin1(kImageButtons[i].button), pressed)));
             const int top = int(i) * kRow * kZoom;
             p.drawImage(QPoint(pressed ? 46 : 2, top + 2), face);
             p.drawImage(QRect(2 * 46 + (pressed ? 46 * kZoom : 0), top, 42 * kZoom, 20 * kZoom),
@@ -79,8 +80,9 @@ int main(int argc, char** argv) {
     }
     for (const ImageButtonFaces& b : kImageButtons)
         for (const bool pressed : {false, true})
-            pictures.emplace_back("buttons/" + buttonFaceFile(QString::fromLatin1(b.button), pressed),
-                                  [b, pressed] { return drawButtonFace(b.set, pressed, b.button); });
+            pictures.emplace_back(
+                "buttons/" + buttonFaceFile(QString::fromLatin1(b.button), pressed),
+                [b, pressed] { return drawButtonFace(b.set, pressed, b.button); });
     for (const auto& [name, draw] : pictures) {
         const QString path = out.filePath(name);
         if (!saveBitmap(draw(), path)) {

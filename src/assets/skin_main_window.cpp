@@ -27,7 +27,7 @@ void drawCover(SketchCanvas& c) {
     p.setPen(kGraphite);
     p.drawText(QPointF(34, 87), "Rabuscal");
 
-    c.insetField({74, 95, 126, 153}, kLightField);                  // Lista
+    c.insetField({74, 95, 126, 153}, kLightField);  // Lista
     // "Pontos:" and a writing line under Pontos, which may run up to the list
     c.pencilLine({8, 181.5}, {66, 181.5}, kGraphiteSoft, 1.0);
     for (const QPoint b : {QPoint(23, 120), QPoint(23, 190), QPoint(23, 210)}) c.buttonSlot(b);

@@ -30,8 +30,7 @@ PlayerPanel::PlayerPanel(MainFrame& frame, QWidget* window) : QObject(window), f
     // Wide enough for any stake the wire can carry, "-2147483648" included.
     PontosCaption = look::caption(window, QStringLiteral("PontosCaption"),
                                   QStringLiteral("Pontos:"), {7, 147, 50, 14});
-    Pontos =
-        look::caption(window, QStringLiteral("Pontos"), QStringLiteral("0"), {7, 163, 65, 16});
+    Pontos = look::caption(window, QStringLiteral("Pontos"), QStringLiteral("0"), {7, 163, 65, 16});
     Pontos->setFont(look::arial(11, true));
 
     btTroc = new ImageButton(faceSet1(), QStringLiteral("btTroc"), window, 23, 190);

@@ -26,8 +26,8 @@ const FaceSet& faceSet1() {
 }
 
 const FaceSet& faceSet2() {
-    static const FaceSet faces = loadFaceSet(
-        rabuscal::assets::kButtonUp2, rabuscal::assets::kButtonDown2, QColor(222, 206, 170));
+    static const FaceSet faces = loadFaceSet(rabuscal::assets::kButtonUp2,
+                                             rabuscal::assets::kButtonDown2, QColor(222, 206, 170));
     return faces;
 }
 

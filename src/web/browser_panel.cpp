@@ -129,8 +129,7 @@ void BrowserPanel::navigate(const QUrl& address) {
 #endif
 }
 
-void BrowserPanel::showOfflinePageOnFailure(const QUrl& address, int errorDomain,
-                                             int errorCode) {
+void BrowserPanel::showOfflinePageOnFailure(const QUrl& address, int errorDomain, int errorCode) {
 #if RABUSCAL_HAVE_WEBENGINE
     // Only an address that cannot be reached; a page the site answers with an
     // error shows what the site sent, and a load the player stopped stays stopped.

@@ -124,7 +124,8 @@ int main(int argc, char** argv) {
                       std::atoi(argv[6]));
     else
         std::fprintf(stderr,
-                     "usage: %s click X Y | dclick X Y | type TEXT | key NAME | shot FILE X Y WIDTH HEIGHT\n",
+                     "usage: %s click X Y | dclick X Y | type TEXT | key NAME | shot FILE X Y "
+                     "WIDTH HEIGHT\n",
                      argv[0]);
     XCloseDisplay(display);
     return result;

@@ -76,7 +76,8 @@ TEST_F(WidgetsTest, StatusLineCutsALongTextWithAnEllipsisAndKeepsItWhole) {
     QWidget window;
     StatusLine line("Stk", &window, {0, 0, 120, 15}, QFont(), Qt::black, QColor(), "Status");
     EXPECT_EQ(line.shownText(), "Status");
-    const QString longText = "> Existe uma versão mais recente deste jogo, e mais um bocado de texto";
+    const QString longText =
+        "> Existe uma versão mais recente deste jogo, e mais um bocado de texto";
     line.setText(longText);
     EXPECT_EQ(line.text(), longText);
     EXPECT_TRUE(line.shownText().endsWith(QChar(0x2026)));
