@@ -45,6 +45,8 @@ pids+=($!)
 
 mkdir -p "$work/play"
 cp "$root"/site/rabuscal/*.bmp "$work/play/"
+# A broken bitmap, first in the list, for the picture of the error report.
+echo "nada" >"$work/play/abacaxi.bmp"
 cd "$work/play" || exit 1
 QTWEBENGINE_CHROMIUM_FLAGS=--no-sandbox "$game" >"$work/game.log" 2>&1 &
 game_pid=$!
@@ -95,6 +97,8 @@ shot version-check.png "$mx" "$my" 691 362
 
 # The phrase page with the public drawings, one of them in the preview.
 click 184 281                         # btDes
+click 320 80 2                        # the broken bitmap of the working folder
+shot error-report.png 0 0 1024 768
 click 461 266 2                       # btPexo of the gallery
 "$tool" dclick $((mx + 320)) $((my + 94))
 sleep 2
