@@ -32,7 +32,8 @@ cleanup() {
 trap 'cleanup; [ -n "${site_pid:-}" ] && kill "$site_pid" 2>/dev/null' EXIT
 fail() { echo "FAIL: $*"; [ -f "$work/game.log" ] && sed 's/^/game: /' "$work/game.log"; exit 1; }
 
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+# Wide enough for two copies of the game side by side.
+Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
 pids+=($!)
 for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
 [ -s "$work/display" ] || fail "Xvfb did not start"
@@ -64,6 +65,15 @@ window_at() {
     done
     return 1
 }
+# How many windows of that size are viewable.
+windows_of() {
+    local id n=0
+    for id in $(xwininfo -root -tree 2>/dev/null | awk -v s=" $1+" 'index($0, s) {print $1}'); do
+        xwininfo -id "$id" 2>/dev/null | grep -q 'Map State: IsViewable' && n=$((n + 1))
+    done
+    echo "$n"
+}
+
 # Sets X and Y to the corner of the window of that size once it shows.
 wait_window() {
     local place
@@ -98,7 +108,7 @@ shot version-check.png "$mx" "$my" 691 362
 # The phrase page with the public drawings, one of them in the preview.
 click 184 281                         # btDes
 click 320 80 2                        # the broken bitmap of the working folder
-shot error-report.png 0 0 1024 768
+shot error-report.png $((mx - 80)) "$my" 851 520
 click 461 266 2                       # btPexo of the gallery
 "$tool" dclick $((mx + 320)) $((my + 94))
 sleep 2
@@ -148,4 +158,61 @@ shot instructions.png "$bx" "$by" 570 320
 sleep 4
 shot pexo.png "$bx" "$by" 570 320
 
+# A round between two copies: the drawer's copy moves to the left, a second
+# copy joins as "bia" and moves to the right, the drawer draws, bia guesses.
+"$tool" click $((bx + 532)) $((by + 306))  # btFechar of the browser
+sleep 0.5
+mx0=$mx my0=$my
+"$tool" drag $((mx + 40)) $((my + 300)) $((mx - 560)) $((my + 300))
+mx=$((mx - 600))
+mkdir -p "$work/play2"
+cd "$work/play2" || exit 1
+QTWEBENGINE_CHROMIUM_FLAGS=--no-sandbox "$game" >"$work/game2.log" 2>&1 &
+pids+=($!)
+for _ in $(seq 300); do [ "$(windows_of 691x362)" -ge 2 ] && break; sleep 0.1; done
+sleep 2
+wx=$mx0 wy=$my0
+click 356 36                          # btConec
+click 330 133 0.2                     # Servidor
+"$tool" type "127.0.0.1"
+click 275 111                         # btCjg
+sleep 1
+click 330 153 0.2                     # Nick
+"$tool" type "bia"
+click 322 176 1.5                     # btEnt
+"$tool" drag $((mx0 + 40)) $((my0 + 300)) $((mx0 + 640)) $((my0 + 300))
+gx=$((mx0 + 600)) gy=$my0
+sleep 0.5
+
+wx=$mx wy=$my
+click 184 321 1                       # btCls: a clean board for everybody
+board() { local a=() x y; while [ $# -gt 1 ]; do a+=($((mx + $1)) $((my + $2))); shift 2; done
+          "$tool" drag "${a[@]}"; sleep 0.3; }
+circle=()
+for i in $(seq 0 24); do
+    circle+=($(awk -v i="$i" 'BEGIN { a = i * 3.14159265 / 12;
+        printf "%d %d", 454 + 58 * cos(a), 205 + 52 * sin(a) }'))
+done
+board "${circle[@]}"
+board 413 170 420 112 445 155
+board 463 155 488 112 495 170
+board 432 192 434 194
+board 474 192 476 194
+board 432 228 454 240 476 228
+sleep 1
+shot round-drawer.png "$mx" "$my" 691 362
+
+wx=$gx wy=$gy
+click 648 348                         # btPan of bia's copy
+wait_window 474x268
+cx=$X cy=$Y
+"$tool" type "cao"
+"$tool" click $((cx + 393)) $((cy + 249))
+sleep 1
+"$tool" type "gato"
+"$tool" click $((cx + 393)) $((cy + 249))
+sleep 2
+shot round-guesser.png "$cx" "$gy" $((gx + 691 - cx)) 362
+
+wx=$mx wy=$my
 click 626 36 1                        # btFim
