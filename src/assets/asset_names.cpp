@@ -9,4 +9,12 @@ const std::array<const char*, 9>& allPictures() {
     return pictures;
 }
 
+QString buttonFaceFile(QStringView button, bool pressed) {
+    return button.toString() + (pressed ? QStringLiteral("_dw.bmp") : QStringLiteral("_up.bmp"));
+}
+
+QString buttonFacePath(QStringView button, bool pressed) {
+    return QStringLiteral(":/assets/buttons/") + buttonFaceFile(button, pressed);
+}
+
 }  // namespace rabuscal::assets

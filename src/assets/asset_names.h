@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+#include <QStringView>
 #include <array>
 
 // Resource paths of the game's pictures, compiled in by the rabuscal_assets library.
@@ -17,5 +19,54 @@ inline constexpr char kWelcome[] = ":/assets/welcome.bmp";       // the board's 
 
 // Every picture above, for code that wants to check or preload them all.
 const std::array<const char*, 9>& allPictures();
+
+// An image button of the game and the face set its own faces are drawn in.
+// Each button shows a small symbol of what it does on both of its faces; the
+// plain faces above stay for the main window's picture store and as the
+// fallback of a button without faces of its own.
+struct ImageButtonFaces {
+    const char* button;  // object name of the button
+    int set;             // 1 green, 2 beige
+};
+
+// A button of the same name in two windows (btPexo, btFechar) does the same
+// thing in both and shares its faces.
+inline constexpr std::array<ImageButtonFaces, 27> kImageButtons{{
+    // main window, face set 1
+    {"btServ", 1},
+    {"btConec", 1},
+    {"btMin", 1},
+    {"btFim", 1},
+    {"btInst", 1},
+    {"btTroc", 1},
+    {"btTerm", 1},
+    {"btDes", 1},
+    {"btFnd", 1},
+    {"btCls", 1},
+    // main window, face set 2
+    {"btJog", 2},
+    {"btPan", 2},
+    {"btCjg", 2},
+    {"btEnt", 2},
+    {"btGrp", 2},
+    {"btVrs", 2},
+    {"btOkp", 2},
+    {"btClub", 2},
+    {"btPexo", 2},
+    {"btHd", 2},
+    // chat, server and browser windows
+    {"btTentar", 2},
+    {"btLig", 2},
+    {"btAtv", 2},
+    {"btFechar", 2},
+    {"btAnt", 2},
+    {"btProx", 2},
+    {"btStop", 2},
+}};
+
+// "btServ_up.bmp", "btServ_dw.bmp": the file of a button's face under images/buttons/.
+QString buttonFaceFile(QStringView button, bool pressed);
+// ":/assets/buttons/btServ_up.bmp": where the program finds that face.
+QString buttonFacePath(QStringView button, bool pressed);
 
 }  // namespace rabuscal::assets

@@ -8,21 +8,24 @@ namespace rabuscal::assets {
 namespace {
 
 struct FaceColours {
-    QColor light, dark, border, shine;
+    QColor light, dark, border, shine, ink;
 };
 
 // Set 1 is the green of the main window's own buttons, set 2 the beige of the
 // buttons inside pages and the other windows.
 FaceColours coloursOf(int set) {
-    if (set == 1) return {{146, 206, 172}, {78, 146, 112}, {40, 88, 62}, {204, 238, 216}};
-    return {{242, 232, 210}, {198, 180, 150}, {112, 94, 72}, {252, 248, 238}};
+    if (set == 1)
+        return {{146, 206, 172}, {78, 146, 112}, {40, 88, 62}, {204, 238, 216}, {16, 52, 34}};
+    return {{242, 232, 210}, {198, 180, 150}, {112, 94, 72}, {252, 248, 238}, {66, 50, 36}};
 }
 
 }  // namespace
 
-QImage drawButtonFace(int set, bool pressed) {
+QImage drawButtonFace(int set, bool pressed, std::string_view button) {
     const FaceColours colours = coloursOf(set);
-    SketchCanvas c(42, 20, 40 + set * 2 + (pressed ? 1 : 0));
+    unsigned seed = 40 + set * 2 + (pressed ? 1 : 0);
+    for (const char ch : button) seed = seed * 31 + static_cast<unsigned char>(ch);
+    SketchCanvas c(42, 20, seed);
     QPainter& p = c.painter();
     QPainterPath all;
     all.addRect(0, 0, 42, 20);
@@ -50,10 +53,17 @@ QImage drawButtonFace(int set, bool pressed) {
         p.setPen(QPen(colours.dark.darker(115), 1.0));
         p.drawLine(QPointF(4, 18), QPointF(38, 18));
     }
-    // a pencilled frame inside the face, the sketchbook's signature
-    QColor pencil = colours.border;
-    pencil.setAlpha(150);
-    c.pencilRect(QRectF(6 + shift, 5.5 + shift, 30, 9), pencil, 0.8);
+    // The button's symbol, pushed in with the face; a plain face keeps the
+    // pencilled frame that is the sketchbook's signature.
+    p.save();
+    p.translate(shift, shift);
+    const QColor wash = pressed ? colours.light : colours.shine;
+    if (!drawButtonSymbol(c, button, colours.ink, wash)) {
+        QColor pencil = colours.border;
+        pencil.setAlpha(150);
+        c.pencilRect(QRectF(6, 5.5, 30, 9), pencil, 0.8);
+    }
+    p.restore();
     return c.finish();
 }
 

@@ -1,21 +1,51 @@
-// Draws the game's pictures: the four window skins, the button faces and the
-// board's welcome picture, as 256-colour bitmaps.
+// Draws the game's pictures: the four window skins, the plain button faces,
+// each image button's own faces (under buttons/) and the board's welcome
+// picture, as 256-colour bitmaps.
 //
 //   rabuscal-draw-assets OUTPUT_DIR [--preview PNG_DIR]
 //
-// --preview also writes each picture, read back from its bitmap, as a PNG.
+// --preview also writes each picture, read back from its bitmap, as a PNG,
+// and buttons-sheet.png: every button's faces, released and pressed, at their
+// own size and four times larger, to judge the symbols at a glance.
 #include <QDir>
 #include <QGuiApplication>
 #include <QImage>
+#include <QPainter>
 #include <cstdio>
 #include <functional>
 #include <utility>
 #include <vector>
 
+#include "assets/asset_names.h"
 #include "assets/indexed_bitmap.h"
 #include "assets/skins.h"
 
 using namespace rabuscal::assets;
+
+namespace {
+
+void writeButtonSheet(const QDir& pictures, const QString& png) {
+    constexpr int kRow = 24, kZoom = 4;
+    QImage sheet(2 * 46 + 2 * 46 * kZoom, int(kImageButtons.size()) * kRow * kZoom,
+                 QImage::Format_RGB32);
+    sheet.fill(QColor(176, 168, 155));
+    QPainter p(&sheet);
+    for (std::size_t i = 0; i < kImageButtons.size(); ++i) {
+        for (const bool pressed : {false, true}) {
+            const QImage face(pictures.filePath(
+                "buttons/" +
+                buttonFaceFile(QString::fromLatin1(kImageButtons[i].button), pressed)));
+            const int top = int(i) * kRow * kZoom;
+            p.drawImage(QPoint(pressed ? 46 : 2, top + 2), face);
+            p.drawImage(QRect(2 * 46 + (pressed ? 46 * kZoom : 0), top, 42 * kZoom, 20 * kZoom),
+                        face);
+        }
+    }
+    p.end();
+    sheet.save(png, "PNG");
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
     // Fonts need a GUI application; no window is ever shown.
@@ -33,7 +63,7 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    const std::vector<std::pair<const char*, std::function<QImage()>>> pictures{
+    std::vector<std::pair<QString, std::function<QImage()>>> pictures{
         {"skin_form1.bmp", drawMainWindowSkin},
         {"skin_form2.bmp", drawChatWindowSkin},
         {"skin_form3.bmp", drawServerWindowSkin},
@@ -44,6 +74,15 @@ int main(int argc, char** argv) {
         {"btdw2.bmp", [] { return drawButtonFace(2, true); }},
         {"welcome.bmp", drawWelcomePicture},
     };
+    if (!QDir().mkpath(out.filePath("buttons"))) {
+        std::fprintf(stderr, "cannot create the output folders\n");
+        return 1;
+    }
+    for (const ImageButtonFaces& b : kImageButtons)
+        for (const bool pressed : {false, true})
+            pictures.emplace_back(
+                "buttons/" + buttonFaceFile(QString::fromLatin1(b.button), pressed),
+                [b, pressed] { return drawButtonFace(b.set, pressed, b.button); });
     for (const auto& [name, draw] : pictures) {
         const QString path = out.filePath(name);
         if (!saveBitmap(draw(), path)) {
@@ -51,10 +90,11 @@ int main(int argc, char** argv) {
             return 1;
         }
         if (!preview.isEmpty()) {
-            QString png = QDir(preview).filePath(name);
+            QString png = QDir(preview).filePath(QString(name).replace('/', '-'));
             png.replace(".bmp", ".png");
             QImage(path).save(png, "PNG");
         }
     }
+    if (!preview.isEmpty()) writeButtonSheet(out, QDir(preview).filePath("buttons-sheet.png"));
     return 0;
 }

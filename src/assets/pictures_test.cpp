@@ -4,6 +4,8 @@
 
 #include <QImage>
 #include <QString>
+#include <cstdlib>
+#include <vector>
 
 #include "assets/asset_names.h"
 #include "assets/window_layout.h"
@@ -32,6 +34,12 @@ int transparentPixelsIn(const QImage& skin, const QRect& r) {
         for (int x = r.left(); x <= r.right(); ++x)
             if (!skin.valid(x, y) || skin.pixel(x, y) == kMagenta) ++count;
     return count;
+}
+
+bool nearlySame(QRgb a, QRgb b) {
+    return std::abs(qRed(a) - qRed(b)) + std::abs(qGreen(a) - qGreen(b)) +
+               std::abs(qBlue(a) - qBlue(b)) <
+           40;
 }
 
 }  // namespace
@@ -91,6 +99,40 @@ TEST(Pictures, ButtonFacesAreFullRectanglesAndPressedDiffersFromReleased) {
         EXPECT_NE(released.convertToFormat(QImage::Format_RGB32),
                   pressed.convertToFormat(QImage::Format_RGB32))
             << up;
+    }
+}
+
+// The face of a button differs from the plain face of its set only inside its
+// border: the symbol sits within the 42 x 20 and leaves the edge as it was.
+TEST(Pictures, EveryButtonHasItsOwnFacesWithASymbolInside) {
+    std::vector<QImage> seen;
+    for (const ImageButtonFaces& button : kImageButtons) {
+        const QString name = QString::fromLatin1(button.button);
+        const char* plainPaths[2][2] = {{kButtonUp1, kButtonDown1}, {kButtonUp2, kButtonDown2}};
+        QImage faces[2];
+        for (const bool pressed : {false, true}) {
+            const QImage face =
+                load(buttonFacePath(name, pressed)).convertToFormat(QImage::Format_RGB32);
+            const QImage plain =
+                load(plainPaths[button.set - 1][pressed]).convertToFormat(QImage::Format_RGB32);
+            ASSERT_EQ(face.size(), kButtonSize) << button.button;
+            EXPECT_EQ(transparentPixelsIn(face, face.rect()), 0) << button.button;
+            int inside = 0, edge = 0;
+            for (int y = 0; y < 20; ++y)
+                for (int x = 0; x < 42; ++x) {
+                    // Each picture has its own 256 colours: shades may shift a little.
+                    if (nearlySame(face.pixel(x, y), plain.pixel(x, y))) continue;
+                    const bool onEdge = x < 2 || x > 39 || y < 2 || y > 17;
+                    ++(onEdge ? edge : inside);
+                }
+            EXPECT_GT(inside, 40) << button.button << ": no symbol to be seen";
+            EXPECT_LT(edge, 8) << button.button << ": the symbol spills over the face's edge";
+            faces[pressed] = face;
+        }
+        EXPECT_NE(faces[0], faces[1]) << button.button << ": pressing shows no change";
+        for (const QImage& other : seen)
+            EXPECT_NE(faces[0], other) << button.button << " looks like another button";
+        seen.push_back(faces[0]);
     }
 }
 

@@ -19,14 +19,6 @@ QImage drawChatWindowSkin() {
     c.buttonSlot({372, 239});
     c.pencilLine({418, 257}, {466, 256}, kCardboardDark, 0.8);  // under "Tentar..."
 
-    // a speech bubble doodle above the button
-    QPainterPath bubble;
-    bubble.addRoundedRect(QRectF(380, 223.5, 30, 11), 5, 5);
-    bubble.moveTo(386, 234.5);
-    bubble.lineTo(382, 238);
-    bubble.lineTo(391, 234.5);
-    c.pencilPath(bubble, kGraphiteSoft, 0.9, 0.3);
-
     for (qreal x = 20; x < 456; x += 18) bindingRing(c, {x, 8.5}, 2.0, 6, 2.4);
     c.drawSheetEdge();
     return c.finish();

@@ -27,11 +27,13 @@ void drawCover(SketchCanvas& c) {
     p.setPen(kGraphite);
     p.drawText(QPointF(34, 87), "Rabuscal");
 
-    c.insetField({74, 95, 126, 153}, kLightField);                  // Lista
-    c.pencilRect(QRectF(14.5, 144.5, 53, 39), kGraphiteSoft, 1.0);  // "Pontos:" and Pontos
+    c.insetField({74, 95, 126, 153}, kLightField);  // Lista
+    // "Pontos:" and a writing line under Pontos, which may run up to the list
+    c.pencilLine({8, 181.5}, {66, 181.5}, kGraphiteSoft, 1.0);
     for (const QPoint b : {QPoint(23, 120), QPoint(23, 190), QPoint(23, 210)}) c.buttonSlot(b);
-    for (const QPoint b : {QPoint(163, 271), QPoint(163, 291), QPoint(163, 311)}) c.buttonSlot(b);
-    // writing lines for the captions beside the drawer's buttons
+    // The drawer's buttons (163,271 / 163,291 / 163,311) are hidden from the
+    // other players, so they get no slot: an empty dark slot looks broken.
+    // Only the writing lines for their captions are pencilled in.
     for (int y : {285, 305, 325})
         c.pencilLine({86, qreal(y)}, {156, qreal(y)}, kCardboardDark, 0.8);
 

@@ -27,8 +27,8 @@ inline const SkinLayout kMainWindow{
         {425, 29, 131, 14},   // Explic
         {177, 77, 15, 14},    // Versao
         {74, 95, 126, 153},   // Lista
-        {18, 163, 46, 16},    // Pontos
-        {18, 148, 46, 14},    // "Pontos:" above it
+        {7, 163, 65, 16},     // Pontos
+        {7, 147, 50, 14},     // "Pontos:" above it
         {84, 273, 76, 56},    // "Definir frase:", "Fundo vis:", "Limpar:"
     },
     {{290, 26},

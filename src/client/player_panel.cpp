@@ -27,11 +27,11 @@ PlayerPanel::PlayerPanel(MainFrame& frame, QWidget* window) : QObject(window), f
     listColours.setColor(QPalette::Text, look::kNavy);
     Lista->setPalette(listColours);
 
+    // Wide enough for any stake the wire can carry, "-2147483648" included.
     PontosCaption = look::caption(window, QStringLiteral("PontosCaption"),
-                                  QStringLiteral("Pontos:"), {18, 147, 50, 14});
-    Pontos =
-        look::caption(window, QStringLiteral("Pontos"), QStringLiteral("0"), {18, 163, 46, 16});
-    Pontos->setFont(look::arial(12, true));
+                                  QStringLiteral("Pontos:"), {7, 147, 50, 14});
+    Pontos = look::caption(window, QStringLiteral("Pontos"), QStringLiteral("0"), {7, 163, 65, 16});
+    Pontos->setFont(look::arial(11, true));
 
     btTroc = new ImageButton(faceSet1(), QStringLiteral("btTroc"), window, 23, 190);
     btTerm = new ImageButton(faceSet1(), QStringLiteral("btTerm"), window, 23, 210);

@@ -1,8 +1,12 @@
 #include "ui/error_report.h"
 
-#include <QCoreApplication>
+#include <QApplication>
+#include <QGuiApplication>
 #include <QMessageBox>
 #include <QPointer>
+#include <QScreen>
+
+#include "ui/report_placement.h"
 
 namespace {
 
@@ -33,6 +37,21 @@ QMessageBox* newReportBox() {
     return box;
 }
 
+// Opens the box beside the game's windows rather than over the list or the
+// fields whose failure it reports.
+void placeAside(QMessageBox* box) {
+    QList<QRect> windows;
+    for (const QWidget* window : QApplication::topLevelWidgets())
+        if (window != box && window->isVisible() && !window->isMinimized())
+            windows.append(window->frameGeometry());
+    QScreen* screen = windows.isEmpty() ? QGuiApplication::primaryScreen() : nullptr;
+    if (!screen) screen = QGuiApplication::screenAt(windows.front().center());
+    if (!screen) screen = QGuiApplication::primaryScreen();
+    if (!screen) return;
+    box->adjustSize();
+    box->move(reportPlacement(box->size(), screen->availableGeometry(), windows));
+}
+
 }  // namespace
 
 void reportError(const QString& text) {
@@ -47,6 +66,8 @@ void reportError(const QString& text) {
         report.count = 1;
     }
     report.box->setText(shownText(report));
+    // Placed when it opens; a box the player moved stays where it was put.
+    if (!open) placeAside(report.box);
     report.box->show();
     report.box->raise();
 }

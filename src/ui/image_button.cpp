@@ -4,9 +4,9 @@
 
 ImageButton::ImageButton(const FaceSet& faces, const QString& name, QWidget* parent, int left,
                          int top)
-    : QLabel(parent), faces_(faces) {
+    : QLabel(parent), faces_(facesOf(name, faces)) {
     setObjectName(name);
-    setGeometry(left, top, faces.released.width(), faces.released.height());
+    setGeometry(left, top, faces_.released.width(), faces_.released.height());
     setCursor(Qt::DragMoveCursor);
     // Moves without a pressed button are needed for the hover captions.
     setMouseTracking(true);

@@ -10,6 +10,9 @@
 // pressed button wherever the pointer is, because the window system keeps the
 // mouse on the control that took the press. MouseMove is emitted for every
 // move over the button, pressed or not, so that windows can show a caption.
+// A button shows its own faces, found by its name, with a symbol of what it
+// does; `faces` is the face set they are drawn in, shown by a button without
+// faces of its own.
 class ImageButton : public QLabel {
     Q_OBJECT
   public:

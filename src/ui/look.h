@@ -19,7 +19,8 @@ inline const QColor kMaroon{128, 0, 0};
 inline const QColor kRed{255, 0, 0};
 inline const QColor kLime{0, 255, 0};
 inline const QColor kNavy{0, 0, 128};
-inline const QColor kCaptionBrown{108, 100, 85};
+// Dark enough to read on the grey-beige cardboard as well as on the paper.
+inline const QColor kCaptionBrown{58, 48, 36};
 
 QFont arial(int pixelSize, bool bold = false, bool underline = false);
 QFont courierNew(int pixelSize, bool bold = false);

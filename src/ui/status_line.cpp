@@ -1,5 +1,7 @@
 #include "ui/status_line.h"
 
+#include <QPainter>
+
 StatusLine::StatusLine(const QString& name, QWidget* parent, QRect place, const QFont& font,
                        const QColor& textColour, const QColor& background, const QString& initial)
     : QLabel(initial, parent) {
@@ -14,4 +16,22 @@ StatusLine::StatusLine(const QString& name, QWidget* parent, QRect place, const 
     colours.setColor(QPalette::Window, background);
     setPalette(colours);
     setAutoFillBackground(background.isValid());
+}
+
+QString StatusLine::shownText() const {
+    // Only the first line of a text that holds line breaks fits the line.
+    QString line = text();
+    const qsizetype end = line.indexOf(QLatin1Char('\n'));
+    if (end >= 0) line = line.left(end) + QStringLiteral("...");
+    return fontMetrics().elidedText(line, Qt::ElideRight, contentsRect().width());
+}
+
+void StatusLine::paintEvent(QPaintEvent*) {
+    const QString shown = shownText();
+    // The whole text stays one hover away when it does not fit.
+    const QString tip = shown == text() ? QString() : text();
+    if (toolTip() != tip) setToolTip(tip);
+    QPainter painter(this);
+    painter.setPen(palette().color(QPalette::WindowText));
+    painter.drawText(contentsRect(), int(alignment()), shown);
 }

@@ -6,6 +6,9 @@
 
 #if RABUSCAL_HAVE_WEBENGINE
 #include <QWebEngineHistory>
+#include <QWebEngineLoadingInfo>
+#include <QWebEnginePage>
+#include <QWebEngineSettings>
 #include <QWebEngineView>
 #endif
 
@@ -35,6 +38,26 @@ void allowEngineAsRoot() {
 #endif
 
 }  // namespace
+
+QString offlinePage(const QUrl& address) {
+    // Styled inline: the site and its style sheet are what cannot be reached.
+    return QStringLiteral(
+               "<!DOCTYPE html><html lang=\"pt-BR\"><head><meta charset=\"utf-8\">"
+               "<title>Página indisponível</title><style>"
+               "body{margin:0;background:#efe4d5;color:#3e3a36;"
+               "font:14px/1.45 'Liberation Sans',Arial,sans-serif}"
+               "header{background:#b0a89b;padding:12px 18px;border-bottom:3px solid #544e47}"
+               "h1{display:inline-block;margin:0;padding:1px 14px 2px;background:#e2d6b5;"
+               "transform:rotate(-1.5deg);box-shadow:1px 2px 0 rgba(0,0,0,.18);"
+               "font-size:22px;font-style:italic}"
+               "main{padding:10px 18px}code{color:#6c6455}"
+               "</style></head><body><header><h1>Página indisponível</h1></header><main>"
+               "<p>Não foi possível abrir a página do jogo: o site não respondeu.</p>"
+               "<p>Verifique a conexão com a internet e tente de novo mais tarde. "
+               "O jogo continua funcionando sem o site.</p>"
+               "<p><code>%1</code></p></main></body></html>")
+        .arg(address.toDisplayString().toHtmlEscaped());
+}
 
 BrowserPanel::BrowserPanel(QWidget* window, const QByteArray& base)
     : QObject(window), window_(window), base_(base) {
@@ -77,6 +100,13 @@ void BrowserPanel::createBrowser() {
     connect(Web1, &QWebEngineView::loadProgress, this,
             [this](int progress) { Web1ProgressChange(progress, 100); });
     connect(Web1, &QWebEngineView::loadFinished, this, &BrowserPanel::Web1DownloadComplete);
+    // The engine's own error page is English and says nothing of the game.
+    Web1->settings()->setAttribute(QWebEngineSettings::ErrorPageEnabled, false);
+    connect(Web1->page(), &QWebEnginePage::loadingChanged, this,
+            [this](const QWebEngineLoadingInfo& info) {
+                if (info.status() == QWebEngineLoadingInfo::LoadFailedStatus)
+                    showOfflinePageOnFailure(info.url(), info.errorDomain(), info.errorCode());
+            });
     Web1->show();
 #endif
 }
@@ -96,6 +126,23 @@ void BrowserPanel::navigate(const QUrl& address) {
     if (address.isValid()) Web1->load(address);
 #else
     (void)address;
+#endif
+}
+
+void BrowserPanel::showOfflinePageOnFailure(const QUrl& address, int errorDomain, int errorCode) {
+#if RABUSCAL_HAVE_WEBENGINE
+    // Only an address that cannot be reached; a page the site answers with an
+    // error shows what the site sent, and a load the player stopped stays stopped.
+    constexpr int kAborted = -3;
+    const bool unreachable = errorDomain == QWebEngineLoadingInfo::ConnectionErrorDomain ||
+                             errorDomain == QWebEngineLoadingInfo::DnsErrorDomain;
+    if (!unreachable || errorCode == kAborted) return;
+    // Loaded once the engine is done with the failed load.
+    QMetaObject::invokeMethod(
+        this, [this, address] { Web1->setHtml(offlinePage(address), address); },
+        Qt::QueuedConnection);
+#else
+    (void)address, (void)errorDomain, (void)errorCode;
 #endif
 }
 

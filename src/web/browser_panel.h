@@ -13,6 +13,11 @@
 
 class QWebEngineView;
 
+// The game's own page shown in the browser when the address cannot be
+// reached (no network, the site is down, the host is unknown): Portuguese,
+// in the game's look, instead of the engine's English error page.
+QString offlinePage(const QUrl& address);
+
 // The content of the browser window: the browser `Web1` inside its frame
 // `Panel1`, the buttons to the community page, back, forward and stop, and
 // the lamp `Led` and gauge `G1` that show a page loading. The browser engine
@@ -47,6 +52,7 @@ class BrowserPanel : public QObject {
     void Web1ProgressChange(qint64 progress, qint64 progressMax);
 
   private:
+    void showOfflinePageOnFailure(const QUrl& address, int errorDomain, int errorCode);
     void btPexoMouseDown();
     void btAntMouseDown();
     void btProxMouseDown();

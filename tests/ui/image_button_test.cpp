@@ -107,3 +107,18 @@ TEST_F(ImageButtonTest, ReportsMovesWithoutAPressedMouseButton) {
     QTest::mouseMove(w.handle(), {26, 16});
     EXPECT_EQ(moves.count(), 2);
 }
+
+TEST_F(ImageButtonTest, NamedButtonShowsItsOwnFacesInsteadOfThePlainSet) {
+    QWidget window;
+    ImageButton own(faceSet2(), "btTentar", &window, 0, 0);
+    ImageButton plain(faceSet2(), "btNoSuchButton", &window, 50, 0);
+    EXPECT_EQ(own.size(), QSize(42, 20));
+    EXPECT_FALSE(shows(&own, faceSet2().released));
+    EXPECT_TRUE(shows(&plain, faceSet2().released));
+    const QImage released = own.pixmap().toImage();
+    QTest::mousePress(&own, Qt::LeftButton);
+    EXPECT_NE(own.pixmap().toImage(), released);
+    EXPECT_FALSE(shows(&own, faceSet2().pressed));
+    QTest::mouseRelease(&own, Qt::LeftButton);
+    EXPECT_EQ(own.pixmap().toImage(), released);
+}

@@ -7,6 +7,8 @@
 #include "ui/gauge.h"
 #include "ui/gui_application.h"
 #include "ui/lamp.h"
+#include "ui/report_placement.h"
+#include "ui/status_line.h"
 
 class WidgetsTest : public ::testing::Test {
   protected:
@@ -54,6 +56,34 @@ TEST_F(WidgetsTest, ClosedReportStartsCountingAfresh) {
     reportError("x");
     ASSERT_NE(openErrorReport(), nullptr);
     EXPECT_EQ(openErrorReport()->text(), "x");
+}
+
+TEST_F(WidgetsTest, ReportOpensBesideTheGameWindowsAndHidesNoneOfThem) {
+    const QRect screen(0, 0, 1024, 768);
+    const QRect main(166, 203, 691, 362), chat(275, 250, 474, 268);
+    const QSize box(300, 130);
+    for (const QList<QRect>& windows : {QList<QRect>{main}, QList<QRect>{chat, main}}) {
+        const QRect place(reportPlacement(box, screen, windows), box);
+        EXPECT_TRUE(screen.contains(place));
+        for (const QRect& window : windows) EXPECT_FALSE(place.intersects(window));
+    }
+    // No room beside a window that fills the screen: the box stays on the screen.
+    const QRect place(reportPlacement(box, screen, {screen}), box);
+    EXPECT_TRUE(screen.contains(place));
+}
+
+TEST_F(WidgetsTest, StatusLineCutsALongTextWithAnEllipsisAndKeepsItWhole) {
+    QWidget window;
+    StatusLine line("Stk", &window, {0, 0, 120, 15}, QFont(), Qt::black, QColor(), "Status");
+    EXPECT_EQ(line.shownText(), "Status");
+    const QString longText =
+        "> Existe uma versão mais recente deste jogo, e mais um bocado de texto";
+    line.setText(longText);
+    EXPECT_EQ(line.text(), longText);
+    EXPECT_TRUE(line.shownText().endsWith(QChar(0x2026)));
+    EXPECT_LE(line.fontMetrics().horizontalAdvance(line.shownText()), 120);
+    line.setText("linha um\nlinha dois");
+    EXPECT_EQ(line.shownText(), "linha um...");
 }
 
 TEST_F(WidgetsTest, GaugeKeepsItsPositionWithinRange) {

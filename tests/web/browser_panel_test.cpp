@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QSignalSpy>
+#include <QTcpServer>
 #include <QTest>
 
 #include "http_fixture.h"
@@ -80,3 +81,28 @@ TEST(BrowserWindow, ClosingHidesTheWindowAndKeepsItsPage) {
 }
 
 }  // namespace
+
+TEST(BrowserOffline, UnreachableSiteShowsTheGamesOwnPortuguesePage) {
+    guiApplication();
+    // A port that was free a moment ago: nothing answers there.
+    QTcpServer probe;
+    ASSERT_TRUE(probe.listen(QHostAddress::LocalHost, 0));
+    const QByteArray base = "http://127.0.0.1:" + QByteArray::number(probe.serverPort()) + "/";
+    probe.close();
+    const QUrl address(QString::fromLatin1(base + "rabuscal/pgn01.htm"));
+    const QString page = offlinePage(address);
+    EXPECT_TRUE(page.contains("Não foi possível abrir a página"));
+    EXPECT_TRUE(page.contains(address.toString()));
+    EXPECT_TRUE(offlinePage(QUrl("http://x/?a=1&b=2")).contains("a=1&amp;b=2"))
+        << "the address is text";
+#if RABUSCAL_HAVE_WEBENGINE
+    QWidget window;
+    BrowserPanel panel(&window, base);
+    panel.openPage("rabuscal/pgn01.htm");
+    ASSERT_NE(panel.Web1, nullptr);
+    QSignalSpy titles(panel.Web1, &QWebEngineView::titleChanged);
+    for (int i = 0; i < 20 && panel.Web1->title() != "Página indisponível"; ++i) titles.wait(1000);
+    EXPECT_EQ(panel.Web1->title(), "Página indisponível");
+    EXPECT_EQ(panel.Web1->url(), address) << "back and forward still know the address";
+#endif
+}

@@ -54,9 +54,13 @@ TEST_F(ServedSite, VersionFileIsExactlyOurVersion) {
     EXPECT_EQ(status, "Esta é a versão mais recente do jogo.");
 }
 
-TEST_F(ServedSite, PagesTheGameOpensAreServed) {
-    for (const char* page : {"rabuscal/pgn01.htm", "rabuscal/down.htm", "pags/pexo0.htm"})
-        EXPECT_TRUE(client.get(at(page)).ok) << page;
+TEST_F(ServedSite, PagesTheGameOpensAreServedInTheGamesLook) {
+    for (const char* page : {"rabuscal/pgn01.htm", "rabuscal/down.htm", "pags/pexo0.htm"}) {
+        const Fetched fetched = client.get(at(page));
+        EXPECT_TRUE(fetched.ok) << page;
+        EXPECT_TRUE(fetched.body.contains("estilo.css")) << page << " lost the game's style sheet";
+    }
+    EXPECT_TRUE(client.get(at("rabuscal/estilo.css")).ok);
     EXPECT_FALSE(client.get(at("serve.sh")).ok);
     EXPECT_FALSE(client.get(at("lighttpd.conf")).ok);
 }
