@@ -51,7 +51,10 @@ GroupsPanel::GroupsPanel(MainFrame& frame, QLineEdit& servidor, QWidget* page)
 
     connect(btGrp, &ImageButton::MouseDown, this, &GroupsPanel::btGrpMouseDown);
     connect(btGrp, &ImageButton::MouseUp, this, &GroupsPanel::btGrpMouseUp);
-    connect(Grupos, &QListWidget::currentRowChanged, this, &GroupsPanel::GruposClick);
+    // Selection, not the current row: a list that takes the focus (as when the
+    // window is activated again) gets a current row by itself, and that must
+    // not change `Servidor`.
+    connect(Grupos, &QListWidget::itemSelectionChanged, this, &GroupsPanel::GruposClick);
 }
 
 void GroupsPanel::attach(DirectoryClient& directory) {
@@ -73,9 +76,10 @@ void GroupsPanel::btGrpMouseUp() {}
 
 // Only a group the player picks fills the field: emptying or refilling the
 // list leaves `Servidor` as it is.
-void GroupsPanel::GruposClick(int row) {
-    if (!directory_ || row < 0) return;
-    servidor_.setText(fromWire(directory_->addressAt(row)));
+void GroupsPanel::GruposClick() {
+    const QList<QListWidgetItem*> selected = Grupos->selectedItems();
+    if (!directory_ || selected.isEmpty()) return;
+    servidor_.setText(fromWire(directory_->addressAt(Grupos->row(selected.first()))));
 }
 
 void GroupsPanel::showGroups() {

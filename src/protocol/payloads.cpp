@@ -19,12 +19,11 @@ std::string describe(std::string_view text) {
 BadNumber::BadNumber(std::string_view text) : std::runtime_error(describe(text)), text_(text) {}
 
 bool tryReadInt(std::string_view text, std::int32_t& out) {
+    // The wire writes only "-" in front of a number: "+5" is no number, so
+    // that every receiver reads a field the same way.
     std::string_view digits = text;
-    bool negative = false;
-    if (!digits.empty() && (digits.front() == '-' || digits.front() == '+')) {
-        negative = digits.front() == '-';
-        digits.remove_prefix(1);
-    }
+    const bool negative = !digits.empty() && digits.front() == '-';
+    if (negative) digits.remove_prefix(1);
     if (digits.empty()) return false;
     std::int64_t value = 0;
     for (char c : digits) {
@@ -88,9 +87,9 @@ ChatLine splitChatLine(std::string_view payload) {
     return {payload.substr(0, at + 1), payload.substr(at + 2)};
 }
 
-std::vector<std::string_view> splitPlayerList(std::string_view payload) {
+std::vector<std::string_view> splitPlayerList(std::string_view payload, std::size_t maxEntries) {
     std::vector<std::string_view> entries;
-    while (!payload.empty()) {
+    while (!payload.empty() && entries.size() < maxEntries) {
         const std::size_t bar = payload.find('|');
         entries.push_back(payload.substr(0, bar));
         if (bar == std::string_view::npos) break;

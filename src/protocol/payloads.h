@@ -21,7 +21,8 @@ class BadNumber : public std::runtime_error {
     std::string text_;
 };
 
-// Decimal integer, optional sign, nothing else; must fit in 32 bits.
+// Decimal integer with an optional leading "-" (no "+"), nothing else; must
+// fit in 32 bits.
 std::int32_t readInt(std::string_view text);
 bool tryReadInt(std::string_view text, std::int32_t& out);
 
@@ -82,7 +83,9 @@ ChatLine splitChatLine(std::string_view payload);
 
 // "lst": entries "pppp nick|". Entries are taken up to each "|"; a trailing
 // remainder without its "|" (only a cut message has one) is kept as a last entry.
-std::vector<std::string_view> splitPlayerList(std::string_view payload);
+// At most `maxEntries` are taken; the rest of the payload is not read.
+std::vector<std::string_view> splitPlayerList(std::string_view payload,
+                                              std::size_t maxEntries = SIZE_MAX);
 // The nick of an entry: from the sixth character on, at most 100 characters.
 std::string_view entryNick(std::string_view entry);
 // Four characters: the total right-aligned, last four digits only; "xxxx" for the drawer.

@@ -4,14 +4,13 @@
 
 using namespace rabuscal::protocol;
 
-TEST(ReadInt, AcceptsDecimalWithOptionalSignWithin32Bits) {
+TEST(ReadInt, AcceptsDecimalWithOptionalMinusWithin32Bits) {
     EXPECT_EQ(readInt("007"), 7);
     EXPECT_EQ(readInt("-15"), -15);
-    EXPECT_EQ(readInt("+3"), 3);
     EXPECT_EQ(readInt("2147483647"), 2147483647);
     EXPECT_EQ(readInt("-2147483648"), INT32_MIN);
-    for (const char* bad :
-         {"", "-", " 1", "1 ", "1a", "2147483648", "-2147483649", "0x10", "99999999999999999999"})
+    for (const char* bad : {"", "-", "+3", "+", "-+3", " 1", "1 ", "1a", "2147483648",
+                            "-2147483649", "0x10", "99999999999999999999"})
         EXPECT_THROW(readInt(bad), BadNumber) << bad;
 }
 
@@ -32,6 +31,7 @@ TEST(ReadPoint, SplitsAtTheFirstBarAndReadsAtMostTenCharactersOfY) {
     EXPECT_THROW(readPoint("1020"), BadNumber);
     EXPECT_THROW(readPoint("1|2|3"), BadNumber);
     EXPECT_THROW(readPoint("|5"), BadNumber);
+    EXPECT_THROW(readPoint("+5|+7"), BadNumber) << "the wire writes no plus sign";
     EXPECT_EQ(writePoint(-1, 264), "-1|264");
 }
 
