@@ -61,26 +61,6 @@ std::int32_t FieldReader::nextInt() {
     return value;
 }
 
-PixelBlock readPixelBlock(std::string_view payload) {
-    PixelBlock block;
-    std::size_t i = 0;
-    forEachBlockPixel(payload, [&](std::int32_t x, std::int32_t y, std::int32_t colour) {
-        if (i == 0) {
-            block.x = x + 2;
-            block.y = y + 2;
-        }
-        block.colours[i++] = colour;
-    });
-    return block;
-}
-
-std::string writePixelBlock(const PixelBlock& block) {
-    std::string out = writePoint(block.x, block.y);
-    for (std::int32_t colour : block.colours) out.append(1, '|').append(std::to_string(colour));
-    out.append("|0");
-    return out;
-}
-
 ChatLine splitChatLine(std::string_view payload) {
     const std::size_t at = payload.find(": ");
     if (at == std::string_view::npos) return {payload, {}};
@@ -107,12 +87,6 @@ std::string pointsField(std::int32_t total, bool drawer) {
     if (drawer) return "xxxx";
     const std::string padded = "    " + std::to_string(total);
     return padded.substr(padded.size() - 4);
-}
-
-std::string playerEntry(std::int32_t total, bool drawer, std::string_view nick) {
-    std::string out = pointsField(total, drawer);
-    out.append(1, ' ').append(nick).append(1, '|');
-    return out;
 }
 
 std::vector<Group> readGroupList(std::string_view payload) {

@@ -3,7 +3,6 @@
 // field that must hold a number does not; the caller abandons the rest of its
 // chunk, as every receiver does with a conversion failure.
 
-#include <array>
 #include <cstdint>
 #include <stdexcept>
 #include <string>
@@ -40,12 +39,6 @@ std::string writePoint(std::int32_t x, std::int32_t y);
 // Colour = blue*65536 + green*256 + red; 16777215 is white; -1 is off-board.
 inline constexpr std::int32_t kWhite = 16777215;
 inline constexpr std::int32_t kOffBoard = -1;
-struct PixelBlock {
-    std::int32_t x = 0;
-    std::int32_t y = 0;
-    std::array<std::int32_t, 25> colours{};
-    friend bool operator==(const PixelBlock&, const PixelBlock&) = default;
-};
 // Takes "|"-ended numeric fields one at a time from the front of a payload.
 // A field without its "|" or not a number throws BadNumber.
 class FieldReader {
@@ -58,8 +51,6 @@ class FieldReader {
     std::string_view rest_;
 };
 
-PixelBlock readPixelBlock(std::string_view payload);
-
 // Replays a block pixel by pixel, in the order sent, calling set(x, y, colour).
 // A bad field throws after the pixels before it were set, as a receiver
 // painting the block as it reads it would leave them.
@@ -71,7 +62,6 @@ void forEachBlockPixel(std::string_view payload, SetPixel&& set) {
     for (int row = -2; row <= 2; ++row)
         for (int col = -2; col <= 2; ++col) set(x + col, y + row, fields.nextInt());
 }
-std::string writePixelBlock(const PixelBlock& block);
 
 // "msg": split at the first ": " — heading (colon included) and the chat text.
 // A payload without ": " is all heading with an empty text.
@@ -90,7 +80,6 @@ std::vector<std::string_view> splitPlayerList(std::string_view payload,
 std::string_view entryNick(std::string_view entry);
 // Four characters: the total right-aligned, last four digits only; "xxxx" for the drawer.
 std::string pointsField(std::int32_t total, bool drawer);
-std::string playerEntry(std::int32_t total, bool drawer, std::string_view nick);
 
 // "lsg": records "name|address^". A remainder without its "|" or "^" ends the list.
 struct Group {

@@ -74,6 +74,7 @@ Fetched WebDwn::get(const QUrl& address, qint64 maxBody, Overflow overflow) {
     // and then must not hold the window for longer.
     QTimer deadline;
     deadline.setSingleShot(true);
+    deadline.setTimerType(Qt::PreciseTimer);
     bool timedOut = false;
     bool tooLarge = false;
     bool begun = false;
