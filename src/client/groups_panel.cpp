@@ -2,6 +2,7 @@
 
 #include <QSignalBlocker>
 
+#include "client/texts.h"
 #include "ui/look.h"
 #include "ui/main_frame.h"
 #include "ui/text_codec.h"
@@ -60,8 +61,10 @@ GroupsPanel::GroupsPanel(MainFrame& frame, QLineEdit& servidor, QWidget* page)
 void GroupsPanel::attach(DirectoryClient& directory) {
     if (directory_) directory_->disconnect(this);
     directory_ = &directory;
-    connect(&directory, &DirectoryClient::statusForMain, this,
-            [this](const QByteArray& text) { frame_.setStatus(fromWire(text.toStdString())); });
+    connect(&directory, &DirectoryClient::statusForMain, this, [this](const QByteArray& text) {
+        frame_.setStatus(
+            fromWire(text.left(rabuscal::client::texts::kMaximumShownStatus).toStdString()));
+    });
     connect(&directory, &DirectoryClient::lampChanged, this, &GroupsPanel::showLamp);
     connect(&directory, &DirectoryClient::groupsChanged, this, &GroupsPanel::showGroups);
     showLamp(directory.lamp());

@@ -100,11 +100,18 @@ TEST(Dispatcher, LeavingResetsPointsAndListButKeepsTheDrawer) {
     EXPECT_EQ(rig.view.points, "0") << "no longer joined";
 }
 
-TEST(Dispatcher, PointsAreShownAsReceived) {
+TEST(Dispatcher, PointsAndNoticesAreShownAsReceivedUpToWhatALabelCanShow) {
     ClientRig rig;
     rig.join();
     rig.receive({"pts:007"});
     EXPECT_EQ(rig.view.points, "007");
+
+    const std::string huge(10 << 20, '9');
+    rig.receive({"pts:" + huge, "sys:" + huge, "mdv:" + huge});
+    EXPECT_EQ(rig.view.points, huge.substr(0, texts::kMaximumShownPoints));
+    EXPECT_EQ(rig.client.session().pontos, huge) << "kept whole: it is not a number";
+    EXPECT_EQ(rig.view.statuses.end()[-2], huge.substr(0, texts::kMaximumShownStatus));
+    EXPECT_EQ(rig.view.status(), "> " + huge.substr(0, texts::kMaximumShownStatus - 2));
 }
 
 TEST(PlayerList, DrawerFirstThenHighestPoints) {
