@@ -4,7 +4,7 @@
 // thread asks for a click on `btTentar` every 50 ms, through the event
 // queue as the window system would, and times how long the click waits for
 // its handler. The same clicks on the idle game are the reference.
-//   chat_flood [messages] [seconds]
+//   chat_flood [messages] [seconds] [padding]   (padding: characters added to each text)
 // Prints the waits (median, 99th percentile, worst) before, during and
 // after the flood, the time until the last entry shows, and peak memory.
 #include <arpa/inet.h>
@@ -44,9 +44,13 @@ long statusKb(const char* field) {
     return -1;
 }
 
+int padding = 0;
+
 std::string entry(int i) {
-    return i % 2 == 0 ? "$-$msg:fulano falou: mensagem n\xfamero " + std::to_string(i)
-                      : "$-$avs:fulano tentou \"gato\" e... eerrroooouuuuu... " + std::to_string(i);
+    const std::string pad(std::size_t(padding), 'x');
+    return i % 2 == 0
+               ? "$-$msg:fulano falou: mensagem " + pad + " n\xfamero " + std::to_string(i)
+               : "$-$avs:fulano tentou \"" + pad + "\" e... eerrroooouuuuu... " + std::to_string(i);
 }
 
 // Sends "onj" and then the flood to the first connection; keeps it open
@@ -95,6 +99,7 @@ int main(int argc, char** argv) {
     QApplication application(argc, argv);
     const int messages = argc > 1 ? std::max(1, atoi(argv[1])) : 100000;
     const int seconds = argc > 2 ? std::max(1, atoi(argv[2])) : 10;
+    padding = argc > 3 ? std::max(0, atoi(argv[3])) : 0;
 
     const int listener = socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in address{};
@@ -196,8 +201,8 @@ int main(int argc, char** argv) {
     server.join();
     close(listener);
 
-    std::printf("%d entries in %d s, bursts every 100 ms, platform %s\n", messages, seconds,
-                qPrintable(QGuiApplication::platformName()));
+    std::printf("%d entries (+%d characters) in %d s, bursts every 100 ms, platform %s\n", messages,
+                padding, seconds, qPrintable(QGuiApplication::platformName()));
     before.print("click wait, idle (reference)");
     during.print("click wait, during the flood");
     after.print("click wait, after the flood");
