@@ -63,18 +63,6 @@ TEST(PixelBlock, BadFieldStopsAfterThePixelsBeforeIt) {
     EXPECT_THROW(forEachBlockPixel("1|2|x|", [](int, int, int) {}), BadNumber);
 }
 
-TEST(ChatLine, SplitsAtTheFirstColonSpace) {
-    auto line = splitChatLine("ana falou: veja: um gato");
-    EXPECT_EQ(line.heading, "ana falou:");
-    EXPECT_EQ(line.text, "veja: um gato");
-    line = splitChatLine("a: b falou: oi");
-    EXPECT_EQ(line.heading, "a:");
-    EXPECT_EQ(line.text, "b falou: oi");
-    line = splitChatLine("sem separador");
-    EXPECT_EQ(line.heading, "sem separador");
-    EXPECT_EQ(line.text, "");
-}
-
 TEST(PlayerList, EntriesAndNicks) {
     EXPECT_EQ(pointsField(12345, false), "2345");
     EXPECT_EQ(pointsField(5, false), "   5");
