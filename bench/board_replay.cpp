@@ -36,7 +36,7 @@ struct QuietView : ClientView {
     void showBackgroundCaption(std::string_view) override {}
     void setBoardCursor(BoardCursor) override {}
     void boardChanged(const QRect&) override { ++repaints; }
-    void addChatEntry(const ChatEntry&) override {}
+    void addChatEntries(const std::vector<ChatEntry>&) override {}
 };
 
 struct NoLink : GameLink {

@@ -4,6 +4,7 @@
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextCursor>
+#include <algorithm>
 
 #include "client/chat_entry.h"
 #include "client/chat_input.h"
@@ -28,7 +29,6 @@ QTextEdit* chatView(QWidget* window) {
     chat->setFrameShape(QFrame::NoFrame);
     chat->setFont(look::arial(12));
     chat->viewport()->setCursor(Qt::ArrowCursor);
-    chat->document()->setMaximumBlockCount(TForm2::kMaximumChatLines);
     QPalette colours = chat->palette();
     colours.setColor(QPalette::Base, look::kLightField);
     colours.setColor(QPalette::Text, look::kNavy);
@@ -61,6 +61,15 @@ QLabel* buttonCaption(QWidget* window) {
     colours.setColor(QPalette::WindowText, look::kCaptionBrown);
     label->setPalette(colours);
     return label;
+}
+
+// A line break inside a received text stays a break inside its own line of
+// the entry, so that an entry is always as many lines as it has paragraphs.
+QString oneParagraph(QString text) {
+    text.replace(QStringLiteral("\r\n"), QString(QChar::LineSeparator));
+    text.replace(QLatin1Char('\r'), QChar::LineSeparator);
+    text.replace(QLatin1Char('\n'), QChar::LineSeparator);
+    return text;
 }
 
 bool isEnter(const QKeyEvent* key) {
@@ -98,7 +107,8 @@ void TForm2::FormDestroy() {
     input_ = nullptr;
 }
 
-void TForm2::addChatEntry(const ChatEntry& entry) {
+void TForm2::addChatEntries(const std::vector<ChatEntry>& entries) {
+    if (entries.empty()) return;
     // A reader scrolled back through the history stays where they are; one
     // at the end keeps following the game.
     QScrollBar* scroll = Chat->verticalScrollBar();
@@ -107,29 +117,57 @@ void TForm2::addChatEntry(const ChatEntry& entry) {
     // Indents come in points; the document lays out in pixels.
     const double pixelsPerPoint = Chat->logicalDpiX() / 72.0;
     QTextCursor cursor(Chat->document());
+    cursor.beginEditBlock();
     cursor.movePosition(QTextCursor::End);
-    for (const ChatParagraph& paragraph : entry.paragraphs) {
-        // The wrapped lines sit at first indent + offset; the first line is
-        // pulled back by the offset.
-        QTextBlockFormat block;
-        block.setLeftMargin((paragraph.firstIndent + paragraph.offset) * pixelsPerPoint);
-        block.setTextIndent(-paragraph.offset * pixelsPerPoint);
-        QTextCharFormat characters;
-        characters.setForeground(
-            QColor(paragraph.colour.red, paragraph.colour.green, paragraph.colour.blue));
-        characters.setFontWeight(paragraph.bold ? QFont::Bold : QFont::Normal);
-        // The empty view already holds one empty line: the first paragraph
-        // goes there.
-        if (chatStarted_) {
-            cursor.insertBlock(block, characters);
-        } else {
-            cursor.setBlockFormat(block);
-            cursor.setBlockCharFormat(characters);
-            chatStarted_ = true;
+    for (const ChatEntry& entry : entries) {
+        for (const ChatParagraph& paragraph : entry.paragraphs) {
+            // The wrapped lines sit at first indent + offset; the first line is
+            // pulled back by the offset.
+            QTextBlockFormat block;
+            block.setLeftMargin((paragraph.firstIndent + paragraph.offset) * pixelsPerPoint);
+            block.setTextIndent(-paragraph.offset * pixelsPerPoint);
+            QTextCharFormat characters;
+            characters.setForeground(
+                QColor(paragraph.colour.red, paragraph.colour.green, paragraph.colour.blue));
+            characters.setFontWeight(paragraph.bold ? QFont::Bold : QFont::Normal);
+            // The empty view already holds one empty line: the first paragraph
+            // goes there.
+            if (chatStarted_) {
+                cursor.insertBlock(block, characters);
+            } else {
+                cursor.setBlockFormat(block);
+                cursor.setBlockCharFormat(characters);
+                chatStarted_ = true;
+            }
+            cursor.insertText(oneParagraph(fromWire(paragraph.text)), characters);
         }
-        cursor.insertText(fromWire(paragraph.text), characters);
     }
+    cursor.endEditBlock();
+    trimOldestLines();
     if (following) scroll->setValue(scroll->maximum());
+}
+
+void TForm2::trimOldestLines() {
+    QTextDocument* chat = Chat->document();
+    const int lines = chat->blockCount();
+    const int characters = chat->characterCount();
+    if (lines <= kMaximumChatLines && characters <= int(rabuscal::client::kMaximumChatText)) return;
+    // Keep at most kLinesKeptAfterTrim lines and four fifths of the text.
+    const QTextBlock byLines = chat->findBlockByNumber(std::max(0, lines - kLinesKeptAfterTrim));
+    const QTextBlock byText =
+        chat->findBlock(std::max(0, characters - int(rabuscal::client::kMaximumChatText) * 4 / 5));
+    QTextBlock first = byLines.position() > byText.position() ? byLines : byText;
+    // The view starts with an entry: at its opening, empty line.
+    for (QTextBlock next = first; next.isValid(); next = next.next()) {
+        if (next.text().isEmpty()) {
+            first = next;
+            break;
+        }
+    }
+    if (first.position() == 0) return;
+    QTextCursor cut(chat);
+    cut.setPosition(first.position(), QTextCursor::KeepAnchor);
+    cut.removeSelectedText();
 }
 
 void TForm2::btTentarMouseDown() {

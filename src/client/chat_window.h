@@ -3,13 +3,14 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QTextEdit>
+#include <vector>
 
+#include "client/chat_log.h"
 #include "ui/image_button.h"
 #include "ui/skinned_window.h"
 
 namespace rabuscal::client {
 class ChatInput;
-struct ChatEntry;
 }  // namespace rabuscal::client
 
 // The chat window "Chat": the players' talk, the server's verdicts, and the
@@ -18,9 +19,12 @@ struct ChatEntry;
 class TForm2 : public SkinnedWindow {
     Q_OBJECT
   public:
-    // Entries beyond this many lines push the oldest out, so that a long
-    // game does not grow the view without end.
-    static constexpr int kMaximumChatLines = 5000;
+    // Entries beyond this many lines (or beyond kMaximumChatText characters)
+    // push the oldest out, so that a long game does not grow the view
+    // without end. Removing lines lays the whole view out again, so the
+    // oldest go a thousand lines or so at a time, at the start of an entry.
+    static constexpr int kMaximumChatLines = int(rabuscal::client::kMaximumChatLines);
+    static constexpr int kLinesKeptAfterTrim = kMaximumChatLines - 1000;
 
     TForm2();
     ~TForm2() override;
@@ -28,9 +32,9 @@ class TForm2 : public SkinnedWindow {
     // The game client's chat input; null until the main window binds it.
     void attach(rabuscal::client::ChatInput* input) { input_ = input; }
 
-    // One entry at the end of `Chat`, each paragraph with its indents, colour
-    // and weight.
-    void addChatEntry(const rabuscal::client::ChatEntry& entry);
+    // Entries at the end of `Chat`, each paragraph with its indents, colour
+    // and weight; all of them in one edit, so the view repaints once.
+    void addChatEntries(const std::vector<rabuscal::client::ChatEntry>& entries);
 
     QTextEdit* Chat;
     // The entry field the chat button puts the keyboard focus into.
@@ -48,6 +52,7 @@ class TForm2 : public SkinnedWindow {
     void btTentarMouseUp();
     void FraseKeyDown(int key);
     void FraseKeyUp(int key);
+    void trimOldestLines();
 
     rabuscal::client::ChatInput* input_ = nullptr;
     bool chatStarted_ = false;  // the view's first, empty line has been used

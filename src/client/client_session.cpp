@@ -1,5 +1,6 @@
 #include "client/client_session.h"
 
+#include "client/texts.h"
 #include "protocol/framing.h"
 
 namespace rabuscal::client {
@@ -9,6 +10,10 @@ void ClientSession::send(protocol::Command command, std::string_view payload) {
     link.send(protocol::compose(command, payload));
 }
 
+void ClientSession::setStatus(std::string_view text) {
+    view.showStatus(text.substr(0, texts::kMaximumShownStatus));
+}
+
 void ClientSession::setJoined(bool value) {
     joined = value;
     view.showJoined(value);
@@ -16,7 +21,7 @@ void ClientSession::setJoined(bool value) {
 
 void ClientSession::setPoints(std::string_view points) {
     pontos.assign(points);
-    view.showPoints(pontos);
+    view.showPoints(points.substr(0, texts::kMaximumShownPoints));
 }
 
 void ClientSession::setPlayerList(std::vector<std::string> lines) {

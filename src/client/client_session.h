@@ -43,7 +43,7 @@ struct ClientSession {
     // defused (protocol::defuseSeparator) by the caller.
     void send(protocol::Command command, std::string_view payload = {});
 
-    void setStatus(std::string_view text) { view.showStatus(text); }
+    void setStatus(std::string_view text);
     void setJoined(bool value);
     void setPoints(std::string_view points);
     void setPlayerList(std::vector<std::string> lines);

@@ -51,8 +51,9 @@ class ClientView {
     // The board's pixels changed inside `area` (board coordinates); repaint it
     // from Board::tela().image(). Called once per received chunk or action.
     virtual void boardChanged(const QRect& area) = 0;
-    // One entry appended at the end of `Chat`.
-    virtual void addChatEntry(const ChatEntry& entry) = 0;
+    // The chat entries of one received chunk, in order, appended at the end
+    // of `Chat` together (one repaint for all of them).
+    virtual void addChatEntries(const std::vector<ChatEntry>& entries) = 0;
 };
 
 }  // namespace rabuscal::client

@@ -45,6 +45,7 @@ void GameClient::CliRead(std::string_view chunk) {
         }
     });
     board_.flushChanges();
+    if (!chatBatch_.empty()) session_.view.addChatEntries(chatBatch_.take());
 }
 
 void GameClient::dispatch(std::string_view command, std::string_view payload) {
@@ -81,9 +82,9 @@ void GameClient::dispatch(std::string_view command, std::string_view payload) {
         case Command::Blc:
             return board_.replayBlc(payload);
         case Command::Msg:
-            return session_.view.addChatEntry(chatLog_.speechEntry(payload));
+            return chatBatch_.add(chatLog_.speechEntry(payload));
         case Command::Avs:
-            return session_.view.addChatEntry(chatLog_.noticeEntry(payload));
+            return chatBatch_.add(chatLog_.noticeEntry(payload));
         default:
             return;  // "mup" and what only clients send
     }

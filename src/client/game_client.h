@@ -44,7 +44,8 @@ class GameClient {
     void CliRead(std::string_view chunk);
 
     // One server message. Throws protocol::BadNumber when a board message's
-    // numbers do not read; CliRead then drops the rest of the chunk.
+    // numbers do not read; CliRead then drops the rest of the chunk. Chat
+    // entries are shown when CliRead has read the whole chunk.
     void dispatch(std::string_view command, std::string_view payload);
 
     // Sends a message whose payload the player typed (the lobby's "slc" and
@@ -73,6 +74,7 @@ class GameClient {
     RoundControls roundControls_{session_, board_};
     ChatInput chatInput_{session_};
     ChatLog chatLog_;
+    ChatBatch chatBatch_;  // the chat entries of the chunk being read
     protocol::ChunkReader reader_{protocol::kGameSeparator};
 };
 

@@ -2,6 +2,7 @@
 
 #include <QSignalBlocker>
 
+#include "client/texts.h"
 #include "ui/look.h"
 #include "ui/main_frame.h"
 #include "ui/text_codec.h"
@@ -51,14 +52,19 @@ GroupsPanel::GroupsPanel(MainFrame& frame, QLineEdit& servidor, QWidget* page)
 
     connect(btGrp, &ImageButton::MouseDown, this, &GroupsPanel::btGrpMouseDown);
     connect(btGrp, &ImageButton::MouseUp, this, &GroupsPanel::btGrpMouseUp);
-    connect(Grupos, &QListWidget::currentRowChanged, this, &GroupsPanel::GruposClick);
+    // Selection, not the current row: a list that takes the focus (as when the
+    // window is activated again) gets a current row by itself, and that must
+    // not change `Servidor`.
+    connect(Grupos, &QListWidget::itemSelectionChanged, this, &GroupsPanel::GruposClick);
 }
 
 void GroupsPanel::attach(DirectoryClient& directory) {
     if (directory_) directory_->disconnect(this);
     directory_ = &directory;
-    connect(&directory, &DirectoryClient::statusForMain, this,
-            [this](const QByteArray& text) { frame_.setStatus(fromWire(text.toStdString())); });
+    connect(&directory, &DirectoryClient::statusForMain, this, [this](const QByteArray& text) {
+        frame_.setStatus(
+            fromWire(text.left(rabuscal::client::texts::kMaximumShownStatus).toStdString()));
+    });
     connect(&directory, &DirectoryClient::lampChanged, this, &GroupsPanel::showLamp);
     connect(&directory, &DirectoryClient::groupsChanged, this, &GroupsPanel::showGroups);
     showLamp(directory.lamp());
@@ -73,9 +79,10 @@ void GroupsPanel::btGrpMouseUp() {}
 
 // Only a group the player picks fills the field: emptying or refilling the
 // list leaves `Servidor` as it is.
-void GroupsPanel::GruposClick(int row) {
-    if (!directory_ || row < 0) return;
-    servidor_.setText(fromWire(directory_->addressAt(row)));
+void GroupsPanel::GruposClick() {
+    const QList<QListWidgetItem*> selected = Grupos->selectedItems();
+    if (!directory_ || selected.isEmpty()) return;
+    servidor_.setText(fromWire(directory_->addressAt(Grupos->row(selected.first()))));
 }
 
 void GroupsPanel::showGroups() {

@@ -41,7 +41,7 @@ class GroupsPanel : public QWidget {
   private:
     void btGrpMouseDown();
     void btGrpMouseUp();
-    void GruposClick(int row);
+    void GruposClick();
     void showGroups();
     void showLamp(rabuscal::client::DirectoryClient::Lamp colour);
 

@@ -78,8 +78,8 @@ void MainWindowView::boardChanged(const QRect& area) {
     board_.Tela->update(area);
 }
 
-void MainWindowView::addChatEntry(const ChatEntry& entry) {
-    if (chat_) chat_->addChatEntry(entry);
+void MainWindowView::addChatEntries(const std::vector<ChatEntry>& entries) {
+    if (chat_) chat_->addChatEntries(entries);
 }
 
 }  // namespace rabuscal::client

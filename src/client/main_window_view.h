@@ -35,7 +35,7 @@ class MainWindowView : public ClientView {
     void showBackgroundCaption(std::string_view caption) override;
     void setBoardCursor(BoardCursor cursor) override;
     void boardChanged(const QRect& area) override;
-    void addChatEntry(const ChatEntry& entry) override;
+    void addChatEntries(const std::vector<ChatEntry>& entries) override;
 
   private:
     MainFrame& frame_;

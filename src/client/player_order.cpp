@@ -102,7 +102,8 @@ int comparePlayerLines(std::string_view a, std::string_view b) {
 
 std::vector<std::string> playerListLines(std::string_view payload) {
     std::vector<std::string> lines;
-    for (std::string_view entry : protocol::splitPlayerList(payload)) lines.emplace_back(entry);
+    for (std::string_view entry : protocol::splitPlayerList(payload, kMaximumListedPlayers))
+        lines.emplace_back(entry.substr(0, kMaximumPlayerLine));
     std::sort(lines.begin(), lines.end(), [](const std::string& a, const std::string& b) {
         return comparePlayerLines(a, b) > 0;  // descending: the drawer's "xxxx" first
     });

@@ -8,9 +8,16 @@
 // convert at their own boundary (ui's toWire / fromWire); nothing in the
 // client logic holds UTF-8 or QString.
 
+#include <cstddef>
 #include <string_view>
 
 namespace rabuscal::client::texts {
+
+// A received text shows at most this much of itself in the status line and
+// in `Pontos`: laying out megabytes in a one-line label holds the window
+// up for seconds, and nobody could read it anyway.
+inline constexpr std::size_t kMaximumShownStatus = 1000;
+inline constexpr std::size_t kMaximumShownPoints = 64;
 
 // Connection events.
 inline constexpr std::string_view kConnecting = "> Conectando o jogo.";

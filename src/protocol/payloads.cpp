@@ -19,12 +19,11 @@ std::string describe(std::string_view text) {
 BadNumber::BadNumber(std::string_view text) : std::runtime_error(describe(text)), text_(text) {}
 
 bool tryReadInt(std::string_view text, std::int32_t& out) {
+    // The wire writes only "-" in front of a number: "+5" is no number, so
+    // that every receiver reads a field the same way.
     std::string_view digits = text;
-    bool negative = false;
-    if (!digits.empty() && (digits.front() == '-' || digits.front() == '+')) {
-        negative = digits.front() == '-';
-        digits.remove_prefix(1);
-    }
+    const bool negative = !digits.empty() && digits.front() == '-';
+    if (negative) digits.remove_prefix(1);
     if (digits.empty()) return false;
     std::int64_t value = 0;
     for (char c : digits) {
@@ -62,35 +61,15 @@ std::int32_t FieldReader::nextInt() {
     return value;
 }
 
-PixelBlock readPixelBlock(std::string_view payload) {
-    PixelBlock block;
-    std::size_t i = 0;
-    forEachBlockPixel(payload, [&](std::int32_t x, std::int32_t y, std::int32_t colour) {
-        if (i == 0) {
-            block.x = x + 2;
-            block.y = y + 2;
-        }
-        block.colours[i++] = colour;
-    });
-    return block;
-}
-
-std::string writePixelBlock(const PixelBlock& block) {
-    std::string out = writePoint(block.x, block.y);
-    for (std::int32_t colour : block.colours) out.append(1, '|').append(std::to_string(colour));
-    out.append("|0");
-    return out;
-}
-
 ChatLine splitChatLine(std::string_view payload) {
     const std::size_t at = payload.find(": ");
     if (at == std::string_view::npos) return {payload, {}};
     return {payload.substr(0, at + 1), payload.substr(at + 2)};
 }
 
-std::vector<std::string_view> splitPlayerList(std::string_view payload) {
+std::vector<std::string_view> splitPlayerList(std::string_view payload, std::size_t maxEntries) {
     std::vector<std::string_view> entries;
-    while (!payload.empty()) {
+    while (!payload.empty() && entries.size() < maxEntries) {
         const std::size_t bar = payload.find('|');
         entries.push_back(payload.substr(0, bar));
         if (bar == std::string_view::npos) break;
@@ -108,12 +87,6 @@ std::string pointsField(std::int32_t total, bool drawer) {
     if (drawer) return "xxxx";
     const std::string padded = "    " + std::to_string(total);
     return padded.substr(padded.size() - 4);
-}
-
-std::string playerEntry(std::int32_t total, bool drawer, std::string_view nick) {
-    std::string out = pointsField(total, drawer);
-    out.append(1, ' ').append(nick).append(1, '|');
-    return out;
 }
 
 std::vector<Group> readGroupList(std::string_view payload) {

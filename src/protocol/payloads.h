@@ -3,7 +3,6 @@
 // field that must hold a number does not; the caller abandons the rest of its
 // chunk, as every receiver does with a conversion failure.
 
-#include <array>
 #include <cstdint>
 #include <stdexcept>
 #include <string>
@@ -21,7 +20,8 @@ class BadNumber : public std::runtime_error {
     std::string text_;
 };
 
-// Decimal integer, optional sign, nothing else; must fit in 32 bits.
+// Decimal integer with an optional leading "-" (no "+"), nothing else; must
+// fit in 32 bits.
 std::int32_t readInt(std::string_view text);
 bool tryReadInt(std::string_view text, std::int32_t& out);
 
@@ -39,12 +39,6 @@ std::string writePoint(std::int32_t x, std::int32_t y);
 // Colour = blue*65536 + green*256 + red; 16777215 is white; -1 is off-board.
 inline constexpr std::int32_t kWhite = 16777215;
 inline constexpr std::int32_t kOffBoard = -1;
-struct PixelBlock {
-    std::int32_t x = 0;
-    std::int32_t y = 0;
-    std::array<std::int32_t, 25> colours{};
-    friend bool operator==(const PixelBlock&, const PixelBlock&) = default;
-};
 // Takes "|"-ended numeric fields one at a time from the front of a payload.
 // A field without its "|" or not a number throws BadNumber.
 class FieldReader {
@@ -57,8 +51,6 @@ class FieldReader {
     std::string_view rest_;
 };
 
-PixelBlock readPixelBlock(std::string_view payload);
-
 // Replays a block pixel by pixel, in the order sent, calling set(x, y, colour).
 // A bad field throws after the pixels before it were set, as a receiver
 // painting the block as it reads it would leave them.
@@ -70,7 +62,6 @@ void forEachBlockPixel(std::string_view payload, SetPixel&& set) {
     for (int row = -2; row <= 2; ++row)
         for (int col = -2; col <= 2; ++col) set(x + col, y + row, fields.nextInt());
 }
-std::string writePixelBlock(const PixelBlock& block);
 
 // "msg": split at the first ": " — heading (colon included) and the chat text.
 // A payload without ": " is all heading with an empty text.
@@ -82,12 +73,13 @@ ChatLine splitChatLine(std::string_view payload);
 
 // "lst": entries "pppp nick|". Entries are taken up to each "|"; a trailing
 // remainder without its "|" (only a cut message has one) is kept as a last entry.
-std::vector<std::string_view> splitPlayerList(std::string_view payload);
+// At most `maxEntries` are taken; the rest of the payload is not read.
+std::vector<std::string_view> splitPlayerList(std::string_view payload,
+                                              std::size_t maxEntries = SIZE_MAX);
 // The nick of an entry: from the sixth character on, at most 100 characters.
 std::string_view entryNick(std::string_view entry);
 // Four characters: the total right-aligned, last four digits only; "xxxx" for the drawer.
 std::string pointsField(std::int32_t total, bool drawer);
-std::string playerEntry(std::int32_t total, bool drawer, std::string_view nick);
 
 // "lsg": records "name|address^". A remainder without its "|" or "^" ends the list.
 struct Group {

@@ -1,14 +1,16 @@
 #include "web/gallery.h"
 
 #include <QSaveFile>
+#include <algorithm>
 
 #include "web/drawing_list.h"
 #include "web/web_dwn.h"
 
 namespace {
 
-// Lists are a few names; anything far larger is not a list.
-constexpr qint64 kMaxListBytes = 1024 * 1024;
+// Enough for the first kMaxDrawingNames names of any length a file name can
+// have (255 bytes, and the line end): a longer list is read that far.
+constexpr qint64 kMaxListBytes = kMaxDrawingNames * (255 + 2);
 
 QByteArray bytesOf(std::string_view text) {
     return QByteArray(text.data(), qsizetype(text.size()));
@@ -35,8 +37,15 @@ QList<QByteArray> Gallery::fetchClubList(const QByteArray& login, const QByteArr
 
 QList<QByteArray> Gallery::fetchList() {
     const QByteArray path = GalleryPrefix_ + bytesOf(web::kDrawingList);
-    const Fetched answer = client_.get(web::webAddress(base_, path.toStdString()), kMaxListBytes);
+    Fetched answer = client_.get(web::webAddress(base_, path.toStdString()), kMaxListBytes,
+                                 WebDwn::Overflow::KeepFirst);
     if (!answer.ok) return {};
+    // The first bytes of a longer list end inside a name: it is left out.
+    if (answer.cut) {
+        const qsizetype lastEnd =
+            std::max(answer.body.lastIndexOf('\n'), answer.body.lastIndexOf('\r'));
+        answer.body.truncate(lastEnd + 1);
+    }
     return parseDrawingList(answer.body);
 }
 
@@ -46,7 +55,7 @@ QUrl Gallery::drawingAddress(const QByteArray& name) const {
 }
 
 LoadedPicture Gallery::downloadDrawing(const QByteArray& name) {
-    const Fetched answer = client_.get(drawingAddress(name));
+    const Fetched answer = client_.get(drawingAddress(name), kMaxBitmapFileBytes);
     if (!answer.ok) {
         LoadedPicture failed;
         failed.error = answer.error;

@@ -55,7 +55,7 @@ void WebDwn::setPassword(const QByteArray& password) {
     manager_.clearAccessCache();
 }
 
-Fetched WebDwn::get(const QUrl& address, qint64 maxBody) {
+Fetched WebDwn::get(const QUrl& address, qint64 maxBody, Overflow overflow) {
     Fetched result;
     if (busy_) {
         result.error = QStringLiteral("Another transfer is in progress");
@@ -70,23 +70,40 @@ Fetched WebDwn::get(const QUrl& address, qint64 maxBody) {
 
     QNetworkReply* reply = manager_.get(request);
     QEventLoop loop;
-    QTimer stall;
-    stall.setSingleShot(true);
-    bool stalled = false;
+    // One deadline for the whole fetch: a server that trickles a byte now
+    // and then must not hold the window for longer.
+    QTimer deadline;
+    deadline.setSingleShot(true);
+    deadline.setTimerType(Qt::PreciseTimer);
+    bool timedOut = false;
     bool tooLarge = false;
     bool begun = false;
     qint64 announced = -1;
 
-    connect(&stall, &QTimer::timeout, reply, [&] {
-        stalled = true;
+    // Takes what arrived, up to maxBody; beyond it the transfer ends.
+    auto take = [&](const QByteArray& bytes) {
+        if (result.body.size() + bytes.size() <= maxBody) {
+            result.body += bytes;
+            return true;
+        }
+        if (overflow == Overflow::KeepFirst) {
+            result.body += bytes.left(maxBody - result.body.size());
+            result.cut = true;
+        } else {
+            tooLarge = true;
+        }
+        return false;
+    };
+
+    connect(&deadline, &QTimer::timeout, reply, [&] {
+        timedOut = true;
         reply->abort();
     });
     connect(reply, &QNetworkReply::metaDataChanged, reply, [&] {
-        stall.start(stallTimeout_);
         keepCookie2(*reply);
         const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
         announced = length.isValid() ? length.toLongLong() : -1;
-        if (announced > maxBody) {
+        if (announced > maxBody && overflow == Overflow::Fail) {
             tooLarge = true;
             reply->abort();
             return;
@@ -97,32 +114,24 @@ Fetched WebDwn::get(const QUrl& address, qint64 maxBody) {
         }
     });
     connect(reply, &QNetworkReply::readyRead, reply, [&] {
-        stall.start(stallTimeout_);
-        const QByteArray chunk = reply->readAll();
-        if (result.body.size() + chunk.size() > maxBody) {
-            tooLarge = true;
+        if (!take(reply->readAll())) {
             reply->abort();
             return;
         }
-        result.body += chunk;
         emit Work(result.body.size());
     });
     connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
 
-    stall.start(stallTimeout_);
+    deadline.start(deadline_);
     if (!reply->isFinished()) loop.exec(QEventLoop::ExcludeUserInputEvents);
-    stall.stop();
-    if (!tooLarge && !stalled) {
-        const QByteArray rest = reply->readAll();
-        if (result.body.size() + rest.size() > maxBody)
-            tooLarge = true;
-        else
-            result.body += rest;
-    }
+    deadline.stop();
+    if (!tooLarge && !timedOut && !result.cut) take(reply->readAll());
 
     const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    if (stalled)
+    if (timedOut)
         result.error = QStringLiteral("Read timed out.");
+    else if (result.cut && status >= 200 && status <= 299)
+        result.ok = true;  // the first bytes of a longer answer, as asked
     else if (tooLarge)
         result.error = QStringLiteral("Answer larger than %1 bytes.").arg(maxBody);
     else if (status != 0 && (status < 200 || status > 299))

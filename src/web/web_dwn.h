@@ -17,14 +17,16 @@ struct Fetched {
     bool ok = false;
     QByteArray body;
     QString error;
+    bool cut = false;  // the answer was longer: body holds its first bytes only
 };
 
-// The game's HTTP client. A fetch blocks its caller until the answer is in:
-// it runs a nested event loop that leaves user input queued, so the windows
-// cannot start a second fetch or act on a half-done one, while the progress
-// signals still repaint the download gauge. Socket notifications of the game
-// connections are not filtered by that loop: their handlers may run during a
-// fetch, each to completion, as they do in the main loop.
+// The game's HTTP client. A fetch blocks its caller until the answer is in,
+// or until its deadline (30 s from its start) has passed, however slowly the
+// bytes keep coming: it runs a nested event loop that leaves user input
+// queued, so the windows cannot start a second fetch or act on a half-done
+// one, while the progress signals still repaint the download gauge. Socket notifications of the
+// game connections are not filtered by that loop: their handlers may run during a fetch, each to
+// completion, as they do in the main loop.
 //
 // Every request is a GET over HTTP/1.1 without proxy, with the headers the
 // site has always seen ("text/html, */*", the Indy user agent). Cookies the
@@ -34,14 +36,20 @@ struct Fetched {
 class WebDwn : public QObject {
     Q_OBJECT
   public:
-    static constexpr std::chrono::milliseconds kDefaultStallTimeout{30000};
+    static constexpr std::chrono::milliseconds kDefaultDeadline{30000};
     static constexpr qint64 kDefaultMaxBody = 64 * 1024 * 1024;
+
+    // What a body longer than the limit gives: a failure, or its first bytes.
+    enum class Overflow { Fail, KeepFirst };
 
     explicit WebDwn(QObject* parent = nullptr);
 
     // GET of a full address; blocks until the body is whole or the fetch
-    // failed. A body larger than maxBody fails rather than filling memory.
-    Fetched get(const QUrl& address, qint64 maxBody = kDefaultMaxBody);
+    // failed. A body larger than maxBody fails rather than filling memory,
+    // or, with Overflow::KeepFirst, ends the transfer there and gives the
+    // first maxBody bytes (Fetched::cut).
+    Fetched get(const QUrl& address, qint64 maxBody = kDefaultMaxBody,
+                Overflow overflow = Overflow::Fail);
 
     // HTTP Basic authentication: sent with every request while the switch is
     // on and a user name is set, and used once to answer a 401 challenge.
@@ -53,8 +61,8 @@ class WebDwn : public QObject {
     QByteArray password() const { return password_; }
     bool basicAuthentication() const { return basicAuthentication_; }
 
-    // A fetch that receives nothing for this long fails.
-    void setStallTimeout(std::chrono::milliseconds timeout) { stallTimeout_ = timeout; }
+    // A fetch that has not ended this long after its start fails as timed out.
+    void setDeadline(std::chrono::milliseconds deadline) { deadline_ = deadline; }
 
     bool busy() const { return busy_; }
     QNetworkCookieJar& cookies() { return *jar_; }
@@ -75,7 +83,7 @@ class WebDwn : public QObject {
     QByteArray username_;
     QByteArray password_;
     bool basicAuthentication_ = false;
-    std::chrono::milliseconds stallTimeout_ = kDefaultStallTimeout;
+    std::chrono::milliseconds deadline_ = kDefaultDeadline;
     bool busy_ = false;
     int challengesAnswered_ = 0;
 };

@@ -29,6 +29,7 @@ struct RecordingView : ClientView {
     std::optional<BoardCursor> cursor;
     std::vector<QRect> changes;
     std::vector<ChatEntry> chat;
+    int chatBatches = 0;
 
     std::string status() const { return statuses.empty() ? "Status" : statuses.back(); }
 
@@ -46,7 +47,10 @@ struct RecordingView : ClientView {
     void showBackgroundCaption(std::string_view c) override { backgroundCaption = c; }
     void setBoardCursor(BoardCursor c) override { cursor = c; }
     void boardChanged(const QRect& area) override { changes.push_back(area); }
-    void addChatEntry(const ChatEntry& e) override { chat.push_back(e); }
+    void addChatEntries(const std::vector<ChatEntry>& entries) override {
+        chat.insert(chat.end(), entries.begin(), entries.end());
+        ++chatBatches;
+    }
 };
 
 struct RecordingLink : GameLink {

@@ -145,6 +145,27 @@ TEST(ChatEntries, SpeechHeadingBoldThenTextIndented) {
               (ChatParagraph{"bia tentou \"gato\" e... ACERTOU !", 3, 0, kMaroon, true}));
 }
 
+TEST(ChatEntries, OneChunkIsShownAtOnceWithOnlyWhatTheChatKeepsAndTextsCut) {
+    ClientRig rig;
+    rig.join();
+    std::string chunk;
+    for (int i = 0; i < 4000; ++i) chunk += "$-$avs:aviso " + std::to_string(i);
+    chunk += "$-$msg:" + std::string(10000, 'h') + ": " + std::string(1 << 20, 't');
+    rig.client.CliRead(chunk);
+    EXPECT_EQ(rig.view.chatBatches, 1);
+    std::size_t lines = 0;
+    for (const ChatEntry& entry : rig.view.chat) lines += entry.paragraphs.size();
+    EXPECT_LE(lines, kMaximumChatLines);
+    EXPECT_GT(lines, kMaximumChatLines - 3);
+    EXPECT_EQ(rig.view.chat.front().paragraphs[1].text, "aviso 1502") << "the newest entries";
+    const auto& speech = rig.view.chat.back().paragraphs;
+    EXPECT_EQ(speech[1].text, std::string(kMaximumShownText, 'h') + "...");
+    EXPECT_EQ(speech[2].text, std::string(kMaximumShownText, 't') + "...");
+
+    rig.receive({"pts:5"});
+    EXPECT_EQ(rig.view.chatBatches, 1) << "a chunk without chat shows nothing in it";
+}
+
 TEST(ChatEntries, TheHeadingEndsAtTheFirstColonBlank) {
     ClientRig rig;
     rig.join();

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "client/player_order.h"
 #include "client/texts.h"
 #include "client_rig.h"
@@ -98,11 +100,18 @@ TEST(Dispatcher, LeavingResetsPointsAndListButKeepsTheDrawer) {
     EXPECT_EQ(rig.view.points, "0") << "no longer joined";
 }
 
-TEST(Dispatcher, PointsAreShownAsReceived) {
+TEST(Dispatcher, PointsAndNoticesAreShownAsReceivedUpToWhatALabelCanShow) {
     ClientRig rig;
     rig.join();
     rig.receive({"pts:007"});
     EXPECT_EQ(rig.view.points, "007");
+
+    const std::string huge(10 << 20, '9');
+    rig.receive({"pts:" + huge, "sys:" + huge, "mdv:" + huge});
+    EXPECT_EQ(rig.view.points, huge.substr(0, texts::kMaximumShownPoints));
+    EXPECT_EQ(rig.client.session().pontos, huge) << "kept whole: it is not a number";
+    EXPECT_EQ(rig.view.statuses.end()[-2], huge.substr(0, texts::kMaximumShownStatus));
+    EXPECT_EQ(rig.view.status(), "> " + huge.substr(0, texts::kMaximumShownStatus - 2));
 }
 
 TEST(PlayerList, DrawerFirstThenHighestPoints) {
@@ -125,6 +134,16 @@ TEST(PlayerList, DrawerFirstThenHighestPoints) {
 TEST(PlayerList, RemainderWithoutBarIsKeptAsLastEntry) {
     EXPECT_EQ(playerListLines("xxxx ana|  20 bo"),
               (std::vector<std::string>{"xxxx ana", "  20 bo"}));
+}
+
+TEST(PlayerList, HugeListShowsOnlyAsManyPlayersAsAServerHoldsWithShortLines) {
+    std::string payload = "xxxx " + std::string(1000, 'n') + "|";
+    for (int i = 0; i < 100000; ++i) payload += "   1 p" + std::to_string(i) + "|";
+    const std::vector<std::string> lines = playerListLines(payload);
+    ASSERT_EQ(lines.size(), kMaximumListedPlayers);
+    EXPECT_EQ(lines.front(), "xxxx " + std::string(100, 'n')) << "the nick as far as it is read";
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "   1 p254"), 1);
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "   1 p255"), 0);
 }
 
 TEST(PlayerOrder, BlanksThenSymbolsThenDigitsThenLetters) {

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QFocusEvent>
 #include <QLineEdit>
 #include <QTest>
 #include <memory>
@@ -90,6 +91,36 @@ TEST_F(GroupsPanelTest, AnEmptyListEmptiesGruposAndLeavesTheChosenAddress) {
 
     askAndAnswer("j#glsg:");
     EXPECT_TRUE(waitNames({}));
+    EXPECT_EQ(servidor_.text(), QStringLiteral("10.0.0.5"));
+}
+
+TEST_F(GroupsPanelTest, OnlyThePlayersPickChangesTheServerFieldNotARefillOrTheFocus) {
+    askAndAnswer("j#glsg:sala|10.0.0.5^outra|10.0.0.6^");
+    ASSERT_TRUE(waitNames({QStringLiteral("sala"), QStringLiteral("outra")}));
+    servidor_.setText(QStringLiteral("meu.servidor"));
+    QListWidget* grupos = panel_->Grupos;
+    // The window comes back to the front and the list takes the focus: Qt
+    // then makes its first row current by itself.
+    page_.show();
+    page_.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&page_));
+    grupos->setFocus(Qt::ActiveWindowFocusReason);
+    QFocusEvent focusIn(QEvent::FocusIn, Qt::ActiveWindowFocusReason);
+    QCoreApplication::sendEvent(grupos, &focusIn);
+    EXPECT_EQ(grupos->currentRow(), 0);
+    EXPECT_EQ(servidor_.text(), QStringLiteral("meu.servidor"));
+
+    // The player's click and arrow keys pick.
+    QTest::mouseClick(grupos->viewport(), Qt::LeftButton, {},
+                      grupos->visualItemRect(grupos->item(1)).center());
+    EXPECT_EQ(servidor_.text(), QStringLiteral("10.0.0.6"));
+    QTest::keyClick(grupos, Qt::Key_Up);
+    EXPECT_EQ(servidor_.text(), QStringLiteral("10.0.0.5"));
+
+    // A refill while the list has the focus picks nothing either.
+    askAndAnswer("j#glsg:nova|10.0.0.7^");
+    ASSERT_TRUE(waitNames({QStringLiteral("nova")}));
+    QCoreApplication::sendEvent(grupos, &focusIn);
     EXPECT_EQ(servidor_.text(), QStringLiteral("10.0.0.5"));
 }
 

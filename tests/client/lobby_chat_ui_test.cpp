@@ -1,6 +1,7 @@
 // The lobby, the round controls, the board and the chat window of one copy,
 // against a raw peer that plays the server byte for byte.
 
+#include <QElapsedTimer>
 #include <QMessageBox>
 #include <QScrollBar>
 #include <QTextBlock>
@@ -277,10 +278,42 @@ TEST_F(OneCopy, ChatFollowsTheGameAndKeepsOnlyTheLatestLines) {
     QTextDocument* chat = ana->chat.Chat->document();
     ASSERT_TRUE(QTest::qWaitFor(
         [&] { return chat->lastBlock().text() == QStringLiteral("> aviso 2999"); }, kPatience));
-    EXPECT_EQ(chat->blockCount(), TForm2::kMaximumChatLines);
+    EXPECT_LE(chat->blockCount(), TForm2::kMaximumChatLines);
+    EXPECT_GE(chat->blockCount(), TForm2::kLinesKeptAfterTrim - 3);
+    EXPECT_TRUE(chat->begin().text().isEmpty()) << "the oldest lines go a whole entry at a time";
     QScrollBar* scroll = ana->chat.Chat->verticalScrollBar();
     EXPECT_GT(scroll->maximum(), 0);
     EXPECT_EQ(scroll->value(), scroll->maximum());
+
+    // Line breaks in a received text stay inside its one line of the entry.
+    peer.say("$-$avs:um\r\ndois\nfim");
+    const QString broken = QStringLiteral("um\u2028dois\u2028fim");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return chat->lastBlock().text() == broken; }, kPatience));
+    EXPECT_TRUE(chat->lastBlock().previous().text().isEmpty());
+    EXPECT_EQ(chat->lastBlock().previous().previous().text(), QStringLiteral("> aviso 2999"));
+}
+
+// The oldest lines go in batches: an entry appended to a full chat costs
+// about what one appended below the cap costs, each entry in its own chunk.
+TEST_F(OneCopy, AppendingAtTheLineCapStaysAsCheapAsBelowIt) {
+    rabuscal::client::ChatLog log;
+    int sent = 0;
+    auto append = [&](int entries) {
+        QElapsedTimer clock;
+        clock.start();
+        for (int i = 0; i < entries; ++i) {
+            ana->chat.addChatEntries({log.noticeEntry("> aviso " + std::to_string(sent++))});
+            QCoreApplication::processEvents();  // and its repaint
+        }
+        return double(clock.nsecsElapsed());
+    };
+    append(500);
+    const double below = append(1000);  // from 1,000 to 3,000 lines
+    append(1500);
+    const double atCap = append(1000);  // the chat full all along
+    EXPECT_LE(ana->chat.Chat->document()->blockCount(), TForm2::kMaximumChatLines);
+    EXPECT_LT(atCap / below, 4.0) << "below the cap " << below / 1e6 << " ms, at the cap "
+                                  << atCap / 1e6 << " ms, for 1,000 entries";
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QImage>
 #include <QTemporaryDir>
+#include <QtEndian>
 
 #include "core_application.h"
 #include "http_fixture.h"
@@ -65,10 +66,63 @@ TEST(BitmapFile, TruncatedGarbageAndForeignPicturesAreNotValidBitmaps) {
     buffer.open(QIODevice::WriteOnly);
     QImage(8, 8, QImage::Format_RGB32).save(&buffer, "PNG");
     EXPECT_FALSE(decodeBitmap(png).ok());
+}
 
-    QByteArray huge = whole;  // a header promising 30000 x 30000 pixels
-    huge[18] = char(0x30), huge[19] = char(0x75), huge[22] = char(0x30), huge[23] = char(0x75);
-    EXPECT_FALSE(decodeBitmap(huge).ok());
+// A BMP file with a 256-colour palette and the given pixel data; compression
+// 0 plain, 1 RLE8, 2 RLE4.
+QByteArray bitmapFile(qint32 width, qint32 height, int bits, int compression,
+                      const QByteArray& data) {
+    const int colours = bits <= 8 ? 1 << bits : 0;
+    QByteArray info(40, '\0');
+    qToLittleEndian<quint32>(40, info.data());
+    qToLittleEndian<qint32>(width, info.data() + 4);
+    qToLittleEndian<qint32>(height, info.data() + 8);
+    qToLittleEndian<quint16>(1, info.data() + 12);
+    qToLittleEndian<quint16>(quint16(bits), info.data() + 14);
+    qToLittleEndian<quint32>(quint32(compression), info.data() + 16);
+    qToLittleEndian<quint32>(quint32(data.size()), info.data() + 20);
+    qToLittleEndian<quint32>(quint32(colours), info.data() + 32);
+    const QByteArray palette(colours * 4, '\x40');
+    QByteArray file("BM");
+    file.resize(14);
+    const quint32 offset = quint32(14 + info.size() + palette.size());
+    qToLittleEndian<quint32>(offset + quint32(data.size()), file.data() + 2);
+    qToLittleEndian<quint32>(0, file.data() + 6);
+    qToLittleEndian<quint32>(offset, file.data() + 10);
+    return file + info + palette + data;
+}
+
+TEST(BitmapFile, PicturesTooLargeOrRunLengthDataThatCannotFillThemAreRefusedUndecoded) {
+    // 1,080 bytes whose header asks for 5600 x 5600 pixels.
+    const QByteArray bomb = bitmapFile(5600, 5600, 8, 1, QByteArray("\0\1", 2));
+    ASSERT_EQ(bomb.size(), 1080);
+    EXPECT_EQ(decodeBitmap(bomb).error,
+              "Bitmap image is too large (5600 x 5600; at most 4096 x 4096)");
+    // Within the size, but the data codes almost nothing of the picture.
+    EXPECT_EQ(decodeBitmap(bitmapFile(4096, 4096, 8, 1, QByteArray("\0\1", 2))).error,
+              kInvalidBitmapText);
+    const QByteArray halfCoded("\x04\x07\0\0\0\1", 6);  // 4 x 2: the first row only
+    EXPECT_FALSE(decodeBitmap(bitmapFile(4, 2, 8, 1, halfCoded)).ok());
+    QByteArray lineEnds;  // every row ended at once: nothing coded
+    for (int row = 0; row < 4096; ++row) lineEnds += QByteArray("\0\0", 2);
+    EXPECT_FALSE(decodeBitmap(bitmapFile(4096, 4096, 8, 1, lineEnds)).ok());
+
+    // Run-length pictures that code every pixel load: runs, a padded literal
+    // stretch, RLE4 pairs.
+    const QByteArray rle8("\0\x03\x01\x02\x03\0\x01\x05\0\0\x04\x03\0\x01", 14);
+    const LoadedPicture coded = decodeBitmap(bitmapFile(4, 2, 8, 1, rle8));
+    ASSERT_TRUE(coded.ok()) << coded.error.toStdString();
+    EXPECT_EQ(coded.picture.size(), QSize(4, 2));
+    EXPECT_TRUE(decodeBitmap(bitmapFile(4, 1, 4, 2, QByteArray("\x04\x12\0\x01", 4))).ok());
+
+    // A whole, valid file that is simply too large says so.
+    const QByteArray large = bitmapFile(8000, 8000, 1, 0, QByteArray(1000 * 8000, '\0'));
+    EXPECT_EQ(decodeBitmap(large).error,
+              "Bitmap image is too large (8000 x 8000; at most 4096 x 4096)");
+    EXPECT_TRUE(decodeBitmap(bitmapFile(4096, 4096, 1, 0, QByteArray(512 * 4096, '\0'))).ok());
+    QByteArray lying = bitmapFile(300, 200, 24, 0, QByteArray(900 * 200, '\0'));
+    qToLittleEndian<qint32>(30000, lying.data() + 18);  // a header promising 30000 x 200
+    EXPECT_TRUE(decodeBitmap(lying).error.startsWith("Bitmap image is too large"));
 }
 
 TEST(BitmapFile, IndexedAndMonochromeBitmapsLoad) {
@@ -123,6 +177,24 @@ TEST_F(GalleryTest, ClubListSendsTheLoginAndDrawingsComeFromTheClubArea) {
     EXPECT_TRUE(gallery.downloadDrawing("sol").ok());
     EXPECT_EQ(lastPath(), "/rabuscal/sol.bmp");
     EXPECT_FALSE(site.requests().last().header("Authorization").isEmpty());
+}
+
+TEST_F(GalleryTest, ListsOverAMegabyteGiveTheirFirstNames) {
+    QByteArray names;  // 30,000 names of 100 bytes: 3 MiB
+    for (int i = 0; i < 30000; ++i)
+        names += QByteArray::number(i).rightJustified(100, '0') + "\r\n";
+    listBody = names;
+    const QList<QByteArray> first = gallery.fetchPublicList();
+    ASSERT_EQ(first.size(), kMaxDrawingNames);
+    EXPECT_EQ(first.last(), QByteArray::number(9999).rightJustified(100, '0'));
+
+    // With names so long that the list ends inside one, that one is left out.
+    listBody = QByteArray();
+    for (int i = 0; i < 10000; ++i) listBody += QByteArray(298, 'a' + i % 26) + "\n";
+    const QList<QByteArray> longNames = gallery.fetchPublicList();
+    ASSERT_GT(longNames.size(), 1000);
+    EXPECT_LT(longNames.size(), kMaxDrawingNames);
+    EXPECT_EQ(longNames.last().size(), 298);
 }
 
 TEST_F(GalleryTest, FailedListFetchGivesAnEmptyList) {

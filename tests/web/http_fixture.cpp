@@ -92,10 +92,10 @@ void HttpFixture::answer(QTcpSocket* socket, const Request& request) {
     const bool closeAfter =
         answer.framing == Framing::CloseDelimited || answer.framing == Framing::Truncated;
     socket->write(head);
-    sendPieces(socket, answer.body, answer.pieceSize, closeAfter);
+    sendPieces(socket, answer.body, answer.pieceSize, answer.pieceInterval, closeAfter);
 }
 
-void HttpFixture::sendPieces(QTcpSocket* socket, QByteArray rest, qsizetype pieceSize,
+void HttpFixture::sendPieces(QTcpSocket* socket, QByteArray rest, qsizetype pieceSize, int interval,
                              bool closeAfter) {
     const qsizetype now = pieceSize > 0 ? std::min(pieceSize, rest.size()) : rest.size();
     socket->write(rest.left(now));
@@ -103,8 +103,8 @@ void HttpFixture::sendPieces(QTcpSocket* socket, QByteArray rest, qsizetype piec
     rest.remove(0, now);
     if (!rest.isEmpty()) {
         // A short pause between pieces so that the client sees each one.
-        QTimer::singleShot(5, socket, [this, socket, rest, pieceSize, closeAfter] {
-            sendPieces(socket, rest, pieceSize, closeAfter);
+        QTimer::singleShot(interval, socket, [this, socket, rest, pieceSize, interval, closeAfter] {
+            sendPieces(socket, rest, pieceSize, interval, closeAfter);
         });
         return;
     }

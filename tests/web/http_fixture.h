@@ -35,7 +35,8 @@ class HttpFixture : public QObject {
         QList<QPair<QByteArray, QByteArray>> headers;
         QByteArray body;
         Framing framing = Framing::Length;
-        qsizetype pieceSize = 0;  // > 0: body sent in pieces, a few ms apart
+        qsizetype pieceSize = 0;  // > 0: body sent in pieces, pieceInterval ms apart
+        int pieceInterval = 5;
         void addHeader(const QByteArray& name, const QByteArray& value) {
             headers.append(qMakePair(name, value));
         }
@@ -61,7 +62,8 @@ class HttpFixture : public QObject {
     void accept();
     void readFrom(QTcpSocket* socket);
     void answer(QTcpSocket* socket, const Request& request);
-    void sendPieces(QTcpSocket* socket, QByteArray rest, qsizetype pieceSize, bool closeAfter);
+    void sendPieces(QTcpSocket* socket, QByteArray rest, qsizetype pieceSize, int interval,
+                    bool closeAfter);
 
     QTcpServer server_;
     Handler handler_;

@@ -147,31 +147,47 @@ TEST_F(WebDwnTest, WithoutUserNameNothingIsSentAndTheChallengeFails) {
     EXPECT_TRUE(site.requests().first().header("Authorization").isEmpty());
 }
 
-TEST_F(WebDwnTest, SilentServerFailsTheFetchAfterTheStallTimeout) {
-    site.setHandler([](const HttpFixture::Request&) {
-        Answer answer = HttpFixture::ok("a beginning");
-        answer.framing = Answer::Framing::Stalled;
+TEST_F(WebDwnTest, SilentOrTricklingServerFailsTheFetchAtItsDeadline) {
+    site.setHandler([](const HttpFixture::Request& request) {
+        Answer answer = HttpFixture::ok(QByteArray(100, 't'));
+        if (request.path == "/stalled") {
+            answer.framing = Answer::Framing::Stalled;
+        } else {
+            // A byte every 20 ms: never silent for long, done only after 2 s.
+            answer.pieceSize = 1;
+            answer.pieceInterval = 20;
+        }
         return answer;
     });
-    client.setStallTimeout(std::chrono::milliseconds(200));
-    const Fetched answer = client.get(at("stalled"));
-    EXPECT_FALSE(answer.ok);
-    EXPECT_EQ(answer.error, "Read timed out.");
+    client.setDeadline(std::chrono::milliseconds(300));
+    for (const char* path : {"stalled", "trickling"}) {
+        const Fetched answer = client.get(at(path));
+        EXPECT_FALSE(answer.ok) << path;
+        EXPECT_EQ(answer.error, "Read timed out.") << path;
+    }
     // The client is free again for the next fetch.
-    site.serve("/next", "ok");
+    site.setHandler([](const HttpFixture::Request&) { return HttpFixture::ok("ok"); });
     EXPECT_TRUE(client.get(at("next")).ok);
 }
 
-TEST_F(WebDwnTest, AnswerLargerThanTheLimitFails) {
-    site.serve("/big", QByteArray(5000, 'x'));
-    EXPECT_FALSE(client.get(at("big"), 4096).ok);
-    site.setHandler([](const HttpFixture::Request&) {
+TEST_F(WebDwnTest, AnswerLargerThanTheLimitFailsOrGivesItsFirstBytes) {
+    site.setHandler([](const HttpFixture::Request& request) {
         Answer answer = HttpFixture::ok(QByteArray(5000, 'y'));
-        answer.framing = Answer::Framing::CloseDelimited;
-        answer.pieceSize = 1000;
+        if (request.path == "/unannounced") {
+            answer.framing = Answer::Framing::CloseDelimited;
+            answer.pieceSize = 1000;
+        }
         return answer;
     });
-    EXPECT_FALSE(client.get(at("big"), 4096).ok);
+    for (const char* path : {"announced", "unannounced"}) {
+        EXPECT_FALSE(client.get(at(path), 4096).ok) << path;
+        const Fetched first = client.get(at(path), 4096, WebDwn::Overflow::KeepFirst);
+        ASSERT_TRUE(first.ok) << path << first.error.toStdString();
+        EXPECT_TRUE(first.cut);
+        EXPECT_EQ(first.body, QByteArray(4096, 'y'));
+    }
+    const Fetched whole = client.get(at("announced"), 5000, WebDwn::Overflow::KeepFirst);
+    EXPECT_TRUE(whole.ok && !whole.cut);
 }
 
 // What the download gauge showed during one fetch.
