@@ -42,10 +42,9 @@ TcpDirectoryServer::TcpDirectoryServer(LogSink log) : relay_(std::make_shared<Lo
     });
 }
 
-TcpDirectoryServer::~TcpDirectoryServer() {
-    directory_.reset();
-    relay_->deliver();
-}
+// Lines logged while stopping are not delivered: the sink's owner may be
+// going away too.
+TcpDirectoryServer::~TcpDirectoryServer() = default;
 
 std::optional<QString> TcpDirectoryServer::start(const QHostAddress& address, quint16 port) {
     if (auto error = directory_->start(address.toString().toStdString(), port))
