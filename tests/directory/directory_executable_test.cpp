@@ -50,5 +50,16 @@ TEST(DirectoryExecutableTest, HelpAndBadOptionsAreAnswered) {
     }
 }
 
+TEST(DirectoryExecutableTest, OutOfDescriptorsItRestsThenAcceptsAgain) {
+    ServiceProcess service({}, 40);
+    const quint16 port = service.port();
+    std::vector<std::unique_ptr<testing::WirePeer>> peers;
+    for (int i = 0; i < 50; ++i) peers.push_back(std::make_unique<testing::WirePeer>(port));
+    ASSERT_TRUE(service.waitOutput("accepting again in 500 ms"));
+    peers.erase(peers.begin(), peers.begin() + 25);
+    EXPECT_EQ(peers.back()->ask("jgs", "rabuscal"), (protocol::Message{"lsg", ""}))
+        << "the last connection is accepted once descriptors are free";
+}
+
 }  // namespace
 }  // namespace rabuscal::directory

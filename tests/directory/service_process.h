@@ -2,6 +2,7 @@
 // Test helpers: rabuscal-directory and redis-server as child processes.
 
 #include <signal.h>
+#include <sys/resource.h>
 
 #include <QFile>
 #include <QProcess>
@@ -18,8 +19,14 @@ namespace rabuscal::directory::testing {
 // rabuscal-directory on an ephemeral port, its output collected.
 class ServiceProcess {
   public:
-    explicit ServiceProcess(QStringList args = {}) {
+    // `fileLimit`: the open-file limit it runs under, if not 0.
+    explicit ServiceProcess(QStringList args = {}, rlim_t fileLimit = 0) {
         ensureApp();
+        if (fileLimit)
+            process_.setChildProcessModifier([fileLimit] {
+                const rlimit few{fileLimit, fileLimit};
+                ::setrlimit(RLIMIT_NOFILE, &few);
+            });
         process_.start(RABUSCAL_DIRECTORY_BIN, QStringList{"--port", "0"} + args);
         const QRegularExpression listening("listening on port (\\d+)");
         [[maybe_unused]] const bool started = QTest::qWaitFor(
