@@ -2,7 +2,8 @@
 // then list requests from fresh connections, against a minimal single-threaded
 // epoll service (directory_reference) measured the same way in the same run.
 //
-// Usage: bench_directory [LISTS=20000] [IN_FLIGHT=16]
+// Usage: bench_directory [LISTS=20000] [IN_FLIGHT=16] [redis://HOST:PORT]
+// With a store address the service keeps its groups there (--store).
 //
 // Every connection comes from its own range of 127.x.y.z source addresses so
 // that the per-address limits of the service are not what is measured.
@@ -19,8 +20,8 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <csignal>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -313,21 +314,22 @@ int main(int argc, char* argv[]) {
     ::setrlimit(RLIMIT_NOFILE, &files);
     const int lists = argc > 1 ? std::atoi(argv[1]) : 20000;
     const int inFlight = argc > 2 ? std::atoi(argv[2]) : 16;
+    std::vector<std::string> service = {RABUSCAL_DIRECTORY_EXE, "--port", "0"};
+    if (argc > 3) service.insert(service.end(), {"--store", argv[3]});
     constexpr int kGroups = 200;
     std::printf(
         "bench_directory: %d groups, %d lists from fresh connections, %d in flight; "
-        "open-file limit %ld\n",
-        kGroups, lists, inFlight, static_cast<long>(files.rlim_cur));
+        "open-file limit %ld; groups %s\n",
+        kGroups, lists, inFlight, static_cast<long>(files.rlim_cur),
+        argc > 3 ? argv[3] : "in memory");
     for (const int idle : {1000, 15000}) {
-        const Run service =
-            measure({RABUSCAL_DIRECTORY_EXE, "--port", "0"}, true, idle, kGroups, lists, inFlight);
-        print("rabuscal-directory", idle, service);
+        const Run ours = measure(service, true, idle, kGroups, lists, inFlight);
+        print(argc > 3 ? "directory + store" : "rabuscal-directory", idle, ours);
         const Run reference = measure({DIRECTORY_REFERENCE_EXE, std::to_string(kGroups)}, false,
                                       idle, kGroups, lists, inFlight);
         print("epoll reference", idle, reference);
-        std::printf("%-20s idle %6d | lists/s service/reference %.2f\n", "ratio", idle,
-                    reference.lists.perSecond > 0
-                        ? service.lists.perSecond / reference.lists.perSecond
-                        : 0.0);
+        std::printf(
+            "%-20s idle %6d | lists/s directory/reference %.2f\n", "ratio", idle,
+            reference.lists.perSecond > 0 ? ours.lists.perSecond / reference.lists.perSecond : 0.0);
     }
 }

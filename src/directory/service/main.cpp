@@ -87,10 +87,13 @@ int main(int argc, char* argv[]) {
 
     asio::io_context io(1);
     std::unique_ptr<GroupStore> store;
+    RedisStore* shared = nullptr;
     if (options->store) {
-        store = std::make_unique<RedisStore>(
+        auto redis = std::make_unique<RedisStore>(
             *options->store, [&io](std::function<void()> task) { asio::post(io, std::move(task)); },
             printLine);
+        shared = redis.get();
+        store = std::move(redis);
     } else {
         store = std::make_unique<MemoryStore>();
     }
@@ -110,6 +113,7 @@ int main(int argc, char* argv[]) {
                                     std::to_string(options->store->port)
                               : std::string("in memory")));
     std::fflush(stdout);
+    if (shared) shared->start();  // its lines come after "listening", which tools wait for
 
     asio::steady_timer flusher(io);
     flushEvery(flusher);

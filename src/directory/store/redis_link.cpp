@@ -103,8 +103,11 @@ RedisLink::RedisLink(RedisSettings settings, Post post, Log log, Lost lost)
       post_(std::move(post)),
       log_(std::move(log)),
       lost_(std::move(lost)),
-      instance_(makeInstanceName()),
-      thread_([this] { run(); }) {}
+      instance_(makeInstanceName()) {}
+
+void RedisLink::start() {
+    if (!thread_.joinable()) thread_ = std::thread([this] { run(); });
+}
 
 RedisLink::~RedisLink() {
     {
@@ -112,7 +115,7 @@ RedisLink::~RedisLink() {
         stopping_ = true;
     }
     wake_.notify_one();
-    thread_.join();
+    if (thread_.joinable()) thread_.join();
     if (context_) redisFree(context_);
 }
 
@@ -314,7 +317,19 @@ void RedisLink::exists(std::string gameId, std::string name, Done done) {
 }
 
 void RedisLink::list(std::string gameId, Listed done) {
-    enqueue([this, gameId = std::move(gameId), done = std::move(done)] {
+    {
+        std::lock_guard lock(mutex_);
+        std::vector<Listed>& waiters = listWaiters_[gameId];
+        waiters.push_back(std::move(done));
+        if (waiters.size() > 1) return;  // the queued read answers this one too
+    }
+    enqueue([this, gameId = std::move(gameId)] {
+        std::vector<Listed> waiters;
+        {
+            std::lock_guard lock(mutex_);
+            waiters.swap(listWaiters_[gameId]);
+            listWaiters_.erase(gameId);
+        }
         std::optional<std::vector<protocol::Group>> groups;
         if (context_) {
             const std::string order = orderKey(gameId), prefix = namePrefix(gameId);
@@ -333,8 +348,8 @@ void RedisLink::list(std::string gameId, Listed done) {
                 }
             }
         }
-        report([done = std::move(done), groups = std::move(groups)]() mutable {
-            done(std::move(groups));
+        report([waiters = std::move(waiters), groups = std::move(groups)] {
+            for (const Listed& done : waiters) done(groups);
         });
     });
 }

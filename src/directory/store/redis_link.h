@@ -55,6 +55,9 @@ class RedisLink {
     RedisLink(RedisSettings settings, Post post, Log log, Lost lost);
     ~RedisLink();  // finishes the queued work (bounded by the time-outs), then stops
 
+    // Starts the thread: it connects, then does the work queued so far.
+    void start();
+
     void add(std::string gameId, std::string name, std::string address, ConnectionId owner,
              Done done);
     void remove(std::string gameId, std::string name);  // this instance's group
@@ -94,6 +97,8 @@ class RedisLink {
     mutable std::mutex mutex_;
     std::condition_variable wake_;
     std::deque<Job> jobs_;
+    // Lists asked for while one read of the game is queued share that read.
+    std::map<std::string, std::vector<Listed>> listWaiters_;
     bool stopping_ = false;
     std::atomic<bool> reachable_{false};
 

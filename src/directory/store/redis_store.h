@@ -15,6 +15,8 @@ namespace rabuscal::directory {
 class RedisStore final : public GroupStore {
   public:
     RedisStore(RedisSettings settings, RedisLink::Post post, RedisLink::Log log);
+    // Connects to the store; until then requests wait.
+    void start() { link_->start(); }
 
     void add(std::string_view gameId, std::string_view name, std::string_view address,
              ConnectionId owner, AddDone done) override;
