@@ -258,7 +258,8 @@ TEST_F(DirectoryServiceTest, EachAddressHoldsAFairShareOfConnectionsAndGroups) {
 }
 
 TEST_F(DirectoryServiceTest, PeerWithoutIPv4IsNotListedButMayAsk) {
-    WirePeer& host = peer({}, "::1");
+    WirePeer host(server_->port(), "::1");
+    if (!host.connected()) GTEST_SKIP() << "no IPv6 loopback here";
     EXPECT_EQ(host.ask("atv", "rabuscal|sala"),
               sys("Seu servidor precisa de um endere\xe7o IPv4 para ser anunciado."));
     EXPECT_EQ(host.ask("jgs", "rabuscal"), (Message{"lsg", ""}));

@@ -83,6 +83,8 @@ std::optional<std::string> DirectoryServer::listen(const std::string& address, s
     if (!error) acceptor_.non_blocking(true, error);
     if (error) {
         acceptor_.close();
+        // A host without IPv6 still serves IPv4.
+        if (host.is_v6() && host.to_v6().is_unspecified()) return listen("0.0.0.0", port);
         return error.message();
     }
     backlog_ = std::min(kWantedBacklog, kernelBacklogCap());
