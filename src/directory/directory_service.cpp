@@ -68,10 +68,20 @@ DirectoryService::DirectoryService(Transport& transport, GroupStore& store, Addr
       store_(store),
       limits_(limits),
       log_(std::move(log)),
-      self_(std::make_shared<DirectoryService*>(this)) {}
+      self_(std::make_shared<DirectoryService*>(this)) {
+    store_.onLost([this](ConnectionId owner, std::string gameId, std::string name) {
+        Connection* from = find(owner);
+        if (!from) return;
+        addedGroup(*from, -1);
+        this->log(owner, from->peer,
+                  "lost " + printable(gameId) + "|" + printable(name) + " to another instance -> " +
+                      notify(owner, notices::ownedByOther(name)));
+    });
+}
 
 DirectoryService::~DirectoryService() {
     *self_ = nullptr;
+    store_.onLost({});
 }
 
 DirectoryService::Connection* DirectoryService::find(ConnectionId id) {

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -19,6 +20,9 @@ class GroupStore {
     using AddDone = std::function<void(GroupRegistry::AddOutcome)>;
     using RemoveDone = std::function<void(GroupRegistry::RemoveOutcome)>;
     using ListDone = std::function<void(std::vector<protocol::Group>)>;
+    // A group this instance listed went to another instance (a shared store
+    // that was out of reach meanwhile); it is no longer listed for `owner`.
+    using Lost = std::function<void(ConnectionId owner, std::string gameId, std::string name)>;
 
     virtual ~GroupStore() = default;
 
@@ -33,6 +37,11 @@ class GroupStore {
 
     // The groups announced through this instance.
     virtual const GroupRegistry& own() const = 0;
+
+    void onLost(Lost lost) { lost_ = std::move(lost); }
+
+  protected:
+    Lost lost_;
 };
 
 // The groups of one instance, in its memory: every call completes at once.

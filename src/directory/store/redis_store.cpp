@@ -16,7 +16,9 @@ RedisStore::RedisStore(RedisSettings settings, RedisLink::Post post, RedisLink::
     : link_(std::make_unique<RedisLink>(
           std::move(settings), std::move(post), std::move(log),
           [this](std::string gameId, std::string name, ConnectionId owner) {
-              own_.remove(gameId, name, owner);
+              if (own_.remove(gameId, name, owner) == GroupRegistry::RemoveOutcome::Removed &&
+                  lost_)
+                  lost_(owner, std::move(gameId), std::move(name));
           })) {}
 
 void RedisStore::add(std::string_view gameId, std::string_view name, std::string_view address,
