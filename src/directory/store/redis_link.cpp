@@ -195,28 +195,9 @@ std::optional<RedisLink::Answer> RedisLink::announce(const std::string& gameId,
     if (!context_) return std::nullopt;
     const std::string ttl = std::to_string(settings_.ttl.count());
     const std::string max = std::to_string(maxGroups);
-    const std::string keys[] = {groupKey(gameId, name), orderKey(gameId)};
-    const std::string prefix = namePrefix(gameId);
-    const std::string* args[] = {&kAnnounce, &keys[0],     &keys[1], &group.value, &ttl,
-                                 &max,       &group.score, &prefix,  &name};
-    const char* argv[11];
-    std::size_t lengths[11];
-    static const std::string eval = "EVAL", two = "2";
-    argv[0] = eval.data();
-    lengths[0] = eval.size();
-    argv[1] = args[0]->data();
-    lengths[1] = args[0]->size();
-    argv[2] = two.data();
-    lengths[2] = two.size();
-    for (int i = 1; i < 9; ++i) {
-        argv[i + 2] = args[i]->data();
-        lengths[i + 2] = args[i]->size();
-    }
-    ReplyPtr reply{static_cast<redisReply*>(redisCommandArgv(context_, 11, argv, lengths))};
-    if (!reply.reply) {
-        disconnect(context_->errstr);
-        return std::nullopt;
-    }
+    ReplyPtr reply{command({"EVAL", kAnnounce, "2", groupKey(gameId, name), orderKey(gameId),
+                            group.value, ttl, max, group.score, namePrefix(gameId), name})};
+    if (!reply.reply) return std::nullopt;
     const redisReply* r = reply.reply;
     if (r->type != REDIS_REPLY_ARRAY || r->elements < 1 ||
         r->element[0]->type != REDIS_REPLY_INTEGER) {
@@ -232,6 +213,20 @@ std::optional<RedisLink::Answer> RedisLink::announce(const std::string& gameId,
         default:
             return Answer::NameTaken;
     }
+}
+
+redisReply* RedisLink::command(std::initializer_list<std::string_view> words) {
+    if (!context_) return nullptr;
+    std::vector<const char*> argv;
+    std::vector<std::size_t> lengths;
+    for (std::string_view word : words) {
+        argv.push_back(word.data());
+        lengths.push_back(word.size());
+    }
+    auto* reply = static_cast<redisReply*>(
+        redisCommandArgv(context_, static_cast<int>(argv.size()), argv.data(), lengths.data()));
+    if (!reply) disconnect(context_->errstr);
+    return reply;
 }
 
 void RedisLink::refreshAll() {
@@ -254,13 +249,8 @@ void RedisLink::refreshAll() {
 
 void RedisLink::withdraw(const std::string& gameId, const std::string& name, const Owned& group) {
     if (!context_) return;  // the key expires by itself
-    const std::string key = groupKey(gameId, name), order = orderKey(gameId);
-    const char* argv[] = {"EVAL",       kWithdraw.data(),   "2",        key.data(),
-                          order.data(), group.value.data(), name.data()};
-    const std::size_t lengths[] = {
-        4, kWithdraw.size(), 1, key.size(), order.size(), group.value.size(), name.size()};
-    ReplyPtr reply{static_cast<redisReply*>(redisCommandArgv(context_, 7, argv, lengths))};
-    if (!reply.reply) disconnect(context_->errstr);
+    ReplyPtr reply{command(
+        {"EVAL", kWithdraw, "2", groupKey(gameId, name), orderKey(gameId), group.value, name})};
 }
 
 void RedisLink::add(std::string gameId, std::string name, std::string address, ConnectionId owner,
@@ -304,12 +294,8 @@ void RedisLink::exists(std::string gameId, std::string name, Done done) {
     enqueue([this, key = groupKey(gameId, name), done = std::move(done)] {
         Answer answer = Answer::Unavailable;
         if (context_) {
-            const char* argv[] = {"EXISTS", key.data()};
-            const std::size_t lengths[] = {6, key.size()};
-            ReplyPtr reply{static_cast<redisReply*>(redisCommandArgv(context_, 2, argv, lengths))};
-            if (!reply.reply)
-                disconnect(context_->errstr);
-            else if (reply.reply->type == REDIS_REPLY_INTEGER)
+            ReplyPtr reply{command({"EXISTS", key})};
+            if (reply.reply && reply.reply->type == REDIS_REPLY_INTEGER)
                 answer = reply.reply->integer ? Answer::Exists : Answer::Missing;
         }
         report([done = std::move(done), answer] { done(answer); });
@@ -332,13 +318,8 @@ void RedisLink::list(std::string gameId, Listed done) {
         }
         std::optional<std::vector<protocol::Group>> groups;
         if (context_) {
-            const std::string order = orderKey(gameId), prefix = namePrefix(gameId);
-            const char* argv[] = {"EVAL", kList.data(), "1", order.data(), prefix.data()};
-            const std::size_t lengths[] = {4, kList.size(), 1, order.size(), prefix.size()};
-            ReplyPtr reply{static_cast<redisReply*>(redisCommandArgv(context_, 5, argv, lengths))};
-            if (!reply.reply) {
-                disconnect(context_->errstr);
-            } else if (reply.reply->type == REDIS_REPLY_ARRAY) {
+            ReplyPtr reply{command({"EVAL", kList, "1", orderKey(gameId), namePrefix(gameId)})};
+            if (reply.reply && reply.reply->type == REDIS_REPLY_ARRAY) {
                 groups.emplace();
                 for (std::size_t i = 0; i + 1 < reply.reply->elements; i += 2) {
                     const std::string value = text(reply.reply->element[i + 1]);

@@ -18,10 +18,12 @@
 #include <condition_variable>
 #include <deque>
 #include <functional>
+#include <initializer_list>
 #include <map>
 #include <mutex>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -29,6 +31,7 @@
 #include "protocol/payloads.h"
 
 struct redisContext;
+struct redisReply;
 
 namespace rabuscal::directory {
 
@@ -84,6 +87,8 @@ class RedisLink {
     // Announces or refreshes one group; returns the script's answer or nothing.
     std::optional<Answer> announce(const std::string& gameId, const std::string& name, Owned& group,
                                    std::size_t maxGroups);
+    // One command; nothing when the store is or just went out of reach.
+    redisReply* command(std::initializer_list<std::string_view> words);
     void refreshAll();
     void withdraw(const std::string& gameId, const std::string& name, const Owned& group);
     void report(Job job) { post_(std::move(job)); }
