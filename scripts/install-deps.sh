@@ -11,6 +11,7 @@ packages=(
   xvfb xauth x11-utils
   lighttpd apache2-utils
   procps
+  libasio-dev redis-server libhiredis-dev
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -4,13 +4,14 @@
 #include <optional>
 
 #include "directory/group_name.h"
-#include "directory/limits.h"
 #include "directory/notices.h"
 #include "protocol/commands.h"
 
 namespace rabuscal::directory {
 
 namespace dir = protocol::directory;
+using AddOutcome = GroupRegistry::AddOutcome;
+using RemoveOutcome = GroupRegistry::RemoveOutcome;
 
 namespace {
 
@@ -39,6 +40,10 @@ std::string_view refusalFor(NameProblem problem) {
     return notices::kForbiddenText;
 }
 
+std::string describe(const protocol::Message& request) {
+    return printable(request.command) + " " + printable(request.payload);
+}
+
 }  // namespace
 
 std::string printable(std::string_view bytes, std::size_t maxBytes) {
@@ -57,88 +62,199 @@ std::string printable(std::string_view bytes, std::size_t maxBytes) {
     return out;
 }
 
-DirectoryService::DirectoryService(Transport& transport, LogSink log)
-    : transport_(transport), log_(std::move(log)) {}
+DirectoryService::DirectoryService(Transport& transport, GroupStore& store, AddressLimits limits,
+                                   LogSink log)
+    : transport_(transport),
+      store_(store),
+      limits_(limits),
+      log_(std::move(log)),
+      self_(std::make_shared<DirectoryService*>(this)) {
+    store_.onLost([this](ConnectionId owner, std::string gameId, std::string name) {
+        Connection* from = find(owner);
+        if (!from) return;
+        addedGroup(*from, -1);
+        this->log(owner, from->peer,
+                  "lost " + printable(gameId) + "|" + printable(name) + " to another instance -> " +
+                      notify(owner, notices::ownedByOther(name)));
+    });
+}
 
-void DirectoryService::connectionOpened(ConnectionId id, std::string address) {
+DirectoryService::~DirectoryService() {
+    *self_ = nullptr;
+    store_.onLost({});
+}
+
+DirectoryService::Connection* DirectoryService::find(ConnectionId id) {
+    const auto found = connections_.find(id);
+    return found == connections_.end() ? nullptr : found->second.get();
+}
+
+void DirectoryService::connectionOpened(ConnectionId id, Peer peer) {
     auto connection = std::make_unique<Connection>();
-    connection->address = std::move(address);
+    connection->peer = std::move(peer);
     connections_[id] = std::move(connection);
 }
 
 void DirectoryService::dataReceived(ConnectionId id, std::string_view chunk) {
-    const auto found = connections_.find(id);
-    if (found == connections_.end()) return;
-    Connection& from = *found->second;
-    from.reader.feed(chunk, [&](std::string_view command, std::string_view payload) {
-        handle(id, from, command, payload);
+    Connection* from = find(id);
+    if (!from) return;
+    from->reader.feed(chunk, [&](std::string_view command, std::string_view payload) {
+        from->waiting.push_back({std::string(command), std::string(payload)});
         return true;
     });
+    handleWaiting(id, *from);
+}
+
+bool DirectoryService::takesInput(ConnectionId id) const {
+    const auto found = connections_.find(id);
+    return found != connections_.end() && !found->second->inStore;
 }
 
 void DirectoryService::connectionClosed(ConnectionId id) {
     const auto found = connections_.find(id);
     if (found == connections_.end()) return;
-    const std::size_t dropped = groups_.removeAllOf(id);
-    if (dropped > 0)
-        log(id, *found->second, "closed, " + std::to_string(dropped) + " group(s) dropped");
+    Connection& from = *found->second;
+    const std::size_t dropped = store_.removeAllOf(id);
+    addedGroup(from, -static_cast<long>(from.groupCount));
+    if (dropped > 0) log(id, from.peer, "closed, " + std::to_string(dropped) + " group(s) dropped");
     connections_.erase(found);
 }
 
-void DirectoryService::handle(ConnectionId id, Connection& from, std::string_view command,
-                              std::string_view payload) {
-    std::string outcome = "ignored";
-    if (command == dir::kList) {
-        outcome = list(id, payload);
-    } else if (command == dir::kActivate || command == dir::kDeactivate) {
-        if (const auto request = splitGroupRequest(payload);
-            request && isValidGameId(request->gameId)) {
-            outcome = command == dir::kActivate
-                          ? activate(id, from, request->gameId, request->name)
-                          : deactivate(id, from, request->gameId, request->name);
-        }
+void DirectoryService::handleWaiting(ConnectionId id, Connection& from) {
+    from.handling = true;
+    while (!from.inStore && !from.waiting.empty()) {
+        const protocol::Message request = std::move(from.waiting.front());
+        from.waiting.pop_front();
+        if (handle(id, from, request)) log(id, from.peer, describe(request) + " -> ignored");
     }
-    log(id, from, printable(command) + " " + printable(payload) + " -> " + outcome);
+    from.handling = false;
 }
 
-std::string DirectoryService::list(ConnectionId id, std::string_view gameId) {
-    if (!isValidGameId(gameId)) return "ignored";
-    const std::vector<protocol::Group> groups = groups_.list(gameId);
-    reply(id, dir::kGroups, protocol::writeGroupList(groups));
-    return std::to_string(groups.size()) + " group(s) listed";
+bool DirectoryService::handle(ConnectionId id, Connection& from, const protocol::Message& request) {
+    if (request.command == dir::kList) {
+        if (!isValidGameId(request.payload)) return true;
+        list(id, request.payload);
+        return false;
+    }
+    if (request.command != dir::kActivate && request.command != dir::kDeactivate) return true;
+    const auto group = splitGroupRequest(request.payload);
+    if (!group || !isValidGameId(group->gameId)) return true;
+    if (const NameProblem problem = checkGroupName(group->name); problem != NameProblem::None) {
+        log(id, from.peer, describe(request) + " -> " + notify(id, refusalFor(problem)));
+        return false;
+    }
+    if (request.command == dir::kActivate) {
+        if (const std::string refused = activate(id, from, group->gameId, group->name);
+            !refused.empty())
+            log(id, from.peer, describe(request) + " -> " + refused);
+    } else {
+        deactivate(id, group->gameId, group->name);
+    }
+    return false;
+}
+
+void DirectoryService::list(ConnectionId id, std::string_view gameId) {
+    const std::string request = "jgs " + printable(gameId);
+    connections_[id]->inStore = true;
+    std::weak_ptr<DirectoryService*> self = self_;
+    store_.list(gameId, [self, id, request](std::vector<protocol::Group> groups) {
+        const auto service = self.lock();
+        if (!service || !*service || !(*service)->find(id)) return;
+        (*service)->reply(id, dir::kGroups, protocol::writeGroupList(groups));
+        (*service)->storeDone(id, request, std::to_string(groups.size()) + " group(s) listed");
+    });
 }
 
 std::string DirectoryService::activate(ConnectionId id, Connection& from, std::string_view gameId,
                                        std::string_view name) {
-    if (const NameProblem problem = checkGroupName(name); problem != NameProblem::None)
-        return notify(id, refusalFor(problem));
-    if (from.groupCount >= kMaxGroupsPerConnection) return notify(id, notices::kTooManyGroups);
-    switch (groups_.add(gameId, name, from.address, id)) {
-        case GroupRegistry::AddOutcome::Added:
-            ++from.groupCount;
-            return notify(id, notices::activated(name));
-        case GroupRegistry::AddOutcome::NameTaken:
-            return notify(id, notices::nameTaken(name));
-        case GroupRegistry::AddOutcome::GameFull:
-            break;
+    std::string refusal;
+    if (!from.peer.isIPv4) {
+        refusal = notices::kNeedsIPv4;
+    } else if (from.groupCount >= kMaxGroupsPerConnection) {
+        refusal = notices::kTooManyGroups;
+    } else if (groupsPerAddress_[from.peer.limitKey] >= limits_.groups) {
+        refusal = notices::tooManyGroupsFromAddress(limits_.groups);
     }
-    return notify(id, notices::kGameFull);
+    if (!refusal.empty()) return notify(id, refusal);
+    // Counted at once, so that requests still in the store count too.
+    addedGroup(from, +1);
+    from.inStore = true;
+    const std::string request = "atv " + printable(gameId) + "|" + printable(name);
+    const std::string groupName(name);
+    std::weak_ptr<DirectoryService*> self = self_;
+    store_.add(gameId, name, from.peer.address, id,
+               [self, id, request, groupName](AddOutcome outcome) {
+                   const auto service = self.lock();
+                   if (!service || !*service) return;
+                   DirectoryService& rules = **service;
+                   Connection* from = rules.find(id);
+                   if (!from) return;
+                   std::string text;
+                   switch (outcome) {
+                       case AddOutcome::Added:
+                           text = notices::activated(groupName);
+                           break;
+                       case AddOutcome::NameTaken:
+                           text = notices::nameTaken(groupName);
+                           break;
+                       case AddOutcome::GameFull:
+                           text = notices::kGameFull;
+                           break;
+                   }
+                   if (outcome != AddOutcome::Added) rules.addedGroup(*from, -1);
+                   rules.storeDone(id, request, rules.notify(id, text));
+               });
+    return {};
 }
 
-std::string DirectoryService::deactivate(ConnectionId id, Connection& from, std::string_view gameId,
-                                         std::string_view name) {
-    if (const NameProblem problem = checkGroupName(name); problem != NameProblem::None)
-        return notify(id, refusalFor(problem));
-    switch (groups_.remove(gameId, name, id)) {
-        case GroupRegistry::RemoveOutcome::Removed:
-            --from.groupCount;
-            return notify(id, notices::deactivated(name));
-        case GroupRegistry::RemoveOutcome::OwnedByOther:
-            return notify(id, notices::ownedByOther(name));
-        case GroupRegistry::RemoveOutcome::NotListed:
-            break;
+void DirectoryService::deactivate(ConnectionId id, std::string_view gameId, std::string_view name) {
+    connections_[id]->inStore = true;
+    const std::string request = "dtv " + printable(gameId) + "|" + printable(name);
+    const std::string groupName(name);
+    std::weak_ptr<DirectoryService*> self = self_;
+    store_.remove(gameId, name, id, [self, id, request, groupName](RemoveOutcome outcome) {
+        const auto service = self.lock();
+        if (!service || !*service) return;
+        DirectoryService& rules = **service;
+        Connection* from = rules.find(id);
+        if (!from) return;
+        std::string text;
+        switch (outcome) {
+            case RemoveOutcome::Removed:
+                rules.addedGroup(*from, -1);
+                text = notices::deactivated(groupName);
+                break;
+            case RemoveOutcome::OwnedByOther:
+                text = notices::ownedByOther(groupName);
+                break;
+            case RemoveOutcome::NotListed:
+                text = notices::notListed(groupName);
+                break;
+        }
+        rules.storeDone(id, request, rules.notify(id, text));
+    });
+}
+
+void DirectoryService::storeDone(ConnectionId id, const std::string& request,
+                                 const std::string& outcome) {
+    Connection* from = find(id);
+    if (!from) return;
+    log(id, from->peer, request + " -> " + outcome);
+    from->inStore = false;
+    if (from->handling) return;  // the store answered at once; the loop goes on
+    handleWaiting(id, *from);
+    if (!from->inStore) transport_.resume(id);
+}
+
+void DirectoryService::addedGroup(Connection& from, long change) {
+    from.groupCount = static_cast<std::size_t>(static_cast<long>(from.groupCount) + change);
+    auto count = groupsPerAddress_.find(from.peer.limitKey);
+    if (count == groupsPerAddress_.end()) {
+        if (change <= 0) return;
+        count = groupsPerAddress_.emplace(from.peer.limitKey, 0).first;
     }
-    return notify(id, notices::notListed(name));
+    count->second = static_cast<std::size_t>(static_cast<long>(count->second) + change);
+    if (count->second == 0) groupsPerAddress_.erase(count);
 }
 
 void DirectoryService::reply(ConnectionId id, std::string_view command, std::string_view payload) {
@@ -150,7 +266,7 @@ std::string DirectoryService::notify(ConnectionId id, std::string_view text) {
     return printable(text);
 }
 
-void DirectoryService::log(ConnectionId id, const Connection& from, std::string_view what) {
+void DirectoryService::log(ConnectionId id, const Peer& from, std::string_view what) {
     if (!log_) return;
     std::string line = "#" + std::to_string(id) + " " + printable(from.address) + " ";
     line.append(what);

@@ -19,10 +19,17 @@ bool holdsForbiddenText(std::string_view text) {
     return text.find(protocol::kDirectorySeparator) != std::string_view::npos;
 }
 
+// A name of blanks alone would list as an empty line in every lobby.
+bool isBlank(std::string_view text) {
+    for (char c : text)
+        if (c != ' ' && c != '\xa0') return false;
+    return true;
+}
+
 }  // namespace
 
 NameProblem checkGroupName(std::string_view name) {
-    if (name.empty()) return NameProblem::Empty;
+    if (isBlank(name)) return NameProblem::Empty;
     if (name.size() > kMaxGroupNameBytes) return NameProblem::TooLong;
     if (holdsForbiddenText(name)) return NameProblem::ForbiddenText;
     return NameProblem::None;

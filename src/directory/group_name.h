@@ -8,7 +8,7 @@ namespace rabuscal::directory {
 
 enum class NameProblem {
     None,
-    Empty,
+    Empty,  // nothing but blanks (spaces, no-break spaces)
     TooLong,
     ForbiddenText,  // "|", "^", "j#g" or a control character
 };

@@ -32,4 +32,14 @@ std::string notListed(std::string_view name) {
     return aboutGroup("O grupo ", name, " n\xe3o est\xe1 ativo.");
 }
 
+std::string tooManyGroupsFromAddress(std::size_t limit) {
+    return "Limite de " + std::to_string(limit) + " grupos por endere\xe7o atingido.";
+}
+
+std::string tooManyConnectionsFromAddress(std::size_t limit) {
+    return "Limite de " + std::to_string(limit) +
+           " conex\xf5"
+           "es por endere\xe7o atingido. Tente mais tarde.";
+}
+
 }  // namespace rabuscal::directory::notices

@@ -2,6 +2,7 @@
 // The texts of the directory's "sys" replies, in Portuguese, as Windows-1252
 // bytes. None may hold "j#g": the reader on the other side would cut it there.
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -20,5 +21,11 @@ inline constexpr std::string_view kNameTooLong =
 inline constexpr std::string_view kForbiddenText = "Nome do grupo inv\xe1lido (sem | nem ^).";
 inline constexpr std::string_view kTooManyGroups = "Limite de 8 grupos por conex\xe3o atingido.";
 inline constexpr std::string_view kGameFull = "Lista de grupos cheia. Tente mais tarde.";
+// Lobbies copy every address into their server field, and they take only a
+// host name or a dotted IPv4 address.
+inline constexpr std::string_view kNeedsIPv4 =
+    "Seu servidor precisa de um endere\xe7o IPv4 para ser anunciado.";
+std::string tooManyGroupsFromAddress(std::size_t limit);
+std::string tooManyConnectionsFromAddress(std::size_t limit);
 
 }  // namespace rabuscal::directory::notices

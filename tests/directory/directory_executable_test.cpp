@@ -2,57 +2,63 @@
 
 #include <gtest/gtest.h>
 
-#include <QProcess>
-#include <QRegularExpression>
-
-#include "directory/wire_peer.h"
+#include "directory/service_process.h"
 
 namespace rabuscal::directory {
 namespace {
 
 using testing::kWaitMsecs;
+using testing::ServiceProcess;
 
 TEST(DirectoryExecutableTest, ServesOnAnEphemeralPortAndStopsCleanlyOnSigterm) {
-    testing::ensureApp();
-    QProcess service;
-    service.start(RABUSCAL_DIRECTORY_BIN, {"--port", "0"});
-    ASSERT_TRUE(service.waitForStarted(kWaitMsecs));
-    QByteArray out;
-    const QRegularExpression listening("listening on port (\\d+)");
-    QRegularExpressionMatch match;
-    ASSERT_TRUE(QTest::qWaitFor(
-        [&] {
-            out += service.readAllStandardOutput();
-            match = listening.match(QString::fromLatin1(out));
-            return match.hasMatch();
-        },
-        kWaitMsecs));
+    ServiceProcess service;
+    ASSERT_NE(service.port(), 0);
+    EXPECT_TRUE(service.waitOutput("open-file limit")) << "the capacity is logged";
 
-    testing::WirePeer host(match.captured(1).toUShort());
+    testing::WirePeer host(service.port());
     ASSERT_TRUE(host.connected());
     EXPECT_EQ(host.ask("atv", "rabuscal|sala"), (protocol::Message{"sys", "Grupo sala ativado."}));
     EXPECT_EQ(host.ask("jgs", "rabuscal"), (protocol::Message{"lsg", "sala|127.0.0.1^"}));
 
-    service.terminate();
-    ASSERT_TRUE(service.waitForFinished(kWaitMsecs));
-    EXPECT_EQ(service.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(service.exitCode(), 0);
-    out += service.readAllStandardOutput();
-    EXPECT_TRUE(out.contains("atv rabuscal|sala -> Grupo sala ativado.")) << out.toStdString();
+    service.process().terminate();
+    ASSERT_TRUE(service.process().waitForFinished(kWaitMsecs));
+    EXPECT_EQ(service.process().exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(service.process().exitCode(), 0);
+    EXPECT_TRUE(service.output().contains("atv rabuscal|sala -> Grupo sala ativado."))
+        << service.output().toStdString();
+    EXPECT_TRUE(host.waitClosed());
 }
 
-TEST(DirectoryExecutableTest, HelpAndBadPortAreAnswered) {
+TEST(DirectoryExecutableTest, HelpAndBadOptionsAreAnswered) {
     testing::ensureApp();
     QProcess help;
     help.start(RABUSCAL_DIRECTORY_BIN, {"--help"});
     ASSERT_TRUE(help.waitForFinished(kWaitMsecs));
     EXPECT_EQ(help.exitCode(), 0);
-    EXPECT_TRUE(help.readAllStandardOutput().contains("--port"));
+    const QByteArray text = help.readAllStandardOutput();
+    for (const char* option :
+         {"--port", "--store", "--max-connections-per-address", "--max-groups-per-address"})
+        EXPECT_TRUE(text.contains(option)) << option;
 
-    QProcess bad;
-    bad.start(RABUSCAL_DIRECTORY_BIN, {"--port", "70000"});
-    ASSERT_TRUE(bad.waitForFinished(kWaitMsecs));
-    EXPECT_NE(bad.exitCode(), 0);
+    for (const QStringList& bad : {QStringList{"--port", "70000"}, QStringList{"--store", "x:1"},
+                                   QStringList{"--max-groups-per-address=0"},
+                                   QStringList{"--bogus", "1"}, QStringList{"--port"}}) {
+        QProcess refused;
+        refused.start(RABUSCAL_DIRECTORY_BIN, bad);
+        ASSERT_TRUE(refused.waitForFinished(kWaitMsecs));
+        EXPECT_EQ(refused.exitCode(), 2) << bad.join(' ').toStdString();
+    }
+}
+
+TEST(DirectoryExecutableTest, OutOfDescriptorsItRestsThenAcceptsAgain) {
+    ServiceProcess service({}, 40);
+    const quint16 port = service.port();
+    std::vector<std::unique_ptr<testing::WirePeer>> peers;
+    for (int i = 0; i < 50; ++i) peers.push_back(std::make_unique<testing::WirePeer>(port));
+    ASSERT_TRUE(service.waitOutput("accepting again in 500 ms"));
+    peers.erase(peers.begin(), peers.begin() + 25);
+    EXPECT_EQ(peers.back()->ask("jgs", "rabuscal"), (protocol::Message{"lsg", ""}))
+        << "the last connection is accepted once descriptors are free";
 }
 
 }  // namespace

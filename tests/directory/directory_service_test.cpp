@@ -1,13 +1,17 @@
 // The directory service on a loopback port, driven with raw bytes.
 
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
-#include <QHostAddress>
 #include <memory>
+#include <mutex>
 
 #include "directory/group_name.h"
 #include "directory/limits.h"
-#include "directory/net/tcp_directory_server.h"
+#include "directory/net/background_directory.h"
 #include "directory/wire_peer.h"
 
 namespace rabuscal::directory {
@@ -18,16 +22,26 @@ using testing::WirePeer;
 
 class DirectoryServiceTest : public ::testing::Test {
   protected:
-    void SetUp() override {
+    void SetUp() override { start({}); }
+    // The directory's thread logs until it stops.
+    void TearDown() override { server_.reset(); }
+
+    void start(AddressLimits limits) {
         testing::ensureApp();
-        server_ = std::make_unique<TcpDirectoryServer>(
-            [this](const std::string& line) { log_.push_back(line); });
-        ASSERT_FALSE(server_->start(QHostAddress::LocalHost, 0).has_value());
+        peers_.clear();
+        server_.reset();
+        server_ = std::make_unique<BackgroundDirectory>(
+            [this](const std::string& line) {
+                std::lock_guard lock(logMutex_);
+                log_.push_back(line);
+            },
+            limits);
+        ASSERT_FALSE(server_->start("::", 0).has_value());
     }
 
     // A connected peer, kept alive by the fixture.
-    WirePeer& peer() {
-        peers_.push_back(std::make_unique<WirePeer>(server_->port()));
+    WirePeer& peer(const QString& from = {}, const QString& host = "127.0.0.1") {
+        peers_.push_back(std::make_unique<WirePeer>(server_->port(), host, from));
         EXPECT_TRUE(peers_.back()->connected());
         return *peers_.back();
     }
@@ -38,13 +52,19 @@ class DirectoryServiceTest : public ::testing::Test {
         EXPECT_EQ(reply.command, "lsg");
         return reply.payload;
     }
-    bool waitForNoConnections() {
-        return QTest::qWaitFor([&] { return server_->rules().connectionCount() == 0; },
-                               testing::kWaitMsecs);
+    bool waitFor(const std::function<bool()>& done) {
+        return QTest::qWaitFor(done, testing::kWaitMsecs);
+    }
+    bool logged(std::string_view text) {
+        std::lock_guard lock(logMutex_);
+        for (const std::string& line : log_)
+            if (line.find(text) != std::string::npos) return true;
+        return false;
     }
 
-    std::unique_ptr<TcpDirectoryServer> server_;
+    std::unique_ptr<BackgroundDirectory> server_;
     std::vector<std::unique_ptr<WirePeer>> peers_;
+    std::mutex logMutex_;
     std::vector<std::string> log_;
 };
 
@@ -59,7 +79,7 @@ TEST_F(DirectoryServiceTest, AnnouncedGroupIsListedWithItsAddressUntilWithdrawn)
 
     EXPECT_EQ(host.ask("dtv", "rabuscal|sala"), sys("Grupo sala desativado."));
     EXPECT_EQ(listing(), "");
-    EXPECT_FALSE(log_.empty()) << "every request is logged";
+    EXPECT_TRUE(logged("atv rabuscal|sala -> Grupo sala ativado.")) << "every request is logged";
 }
 
 TEST_F(DirectoryServiceTest, GroupsAreListedPerGameInOrderOfAnnouncement) {
@@ -82,8 +102,7 @@ TEST_F(DirectoryServiceTest, ClosingTheAnnouncingConnectionDropsItsGroupsOnly) {
     staying.ask("atv", "rabuscal|fica");
     leaving.ask("atv", "outro|vai2");
     leaving.close();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return server_->rules().groups().size() == 1; },
-                                testing::kWaitMsecs));
+    ASSERT_TRUE(waitFor([&] { return server_->groupCount() == 1; }));
 
     EXPECT_EQ(listing(), "fica|127.0.0.1^");
     EXPECT_EQ(listing("outro"), "");
@@ -116,6 +135,7 @@ TEST_F(DirectoryServiceTest, BadGroupNamesAreRefusedWithANotice) {
     WirePeer& host = peer();
     const std::string longest(kMaxGroupNameBytes, 'x');
     EXPECT_EQ(host.ask("atv", "rabuscal|"), sys("Informe o nome do grupo."));
+    EXPECT_EQ(host.ask("atv", "rabuscal| \xa0 "), sys("Informe o nome do grupo."));
     EXPECT_EQ(host.ask("atv", "rabuscal|a|b"), sys("Nome do grupo inv\xe1lido (sem | nem ^)."));
     EXPECT_EQ(host.ask("atv", "rabuscal|a^b"), sys("Nome do grupo inv\xe1lido (sem | nem ^)."));
     EXPECT_EQ(host.ask("atv", "rabuscal|a\nb"), sys("Nome do grupo inv\xe1lido (sem | nem ^)."));
@@ -166,13 +186,13 @@ TEST_F(DirectoryServiceTest, GarbageGetsNoReplyAndHarmsNothing) {
     EXPECT_EQ(pest.ask("jgs", "rabuscal"), (Message{"lsg", "sala|127.0.0.1^"}));
     EXPECT_EQ(pest.messages().size(), 1u);
     EXPECT_EQ(flooder.ask("jgs", "rabuscal"), (Message{"lsg", "sala|127.0.0.1^"}));
-    EXPECT_EQ(server_->rules().connectionCount(), 3u);
+    EXPECT_EQ(server_->connectionCount(), 3u);
 }
 
 TEST_F(DirectoryServiceTest, PeerThatStopsReadingRepliesIsDropped) {
     // Big listings: 256 groups with long names.
     for (int host = 0; host < 32; ++host) {
-        WirePeer& announcer = peer();
+        WirePeer& announcer = peer("127.0.2." + QString::number(host + 1));
         for (int group = 0; group < 8; ++group)
             announcer.sendRequest(
                 "atv", "rabuscal|" + std::string(60, 'a' + group) + "-" + std::to_string(host));
@@ -184,30 +204,92 @@ TEST_F(DirectoryServiceTest, PeerThatStopsReadingRepliesIsDropped) {
     for (int i = 0; i < 2000; ++i) flood += "j#gjgs:rabuscal";
     deaf.send(flood);
 
-    EXPECT_TRUE(QTest::qWaitFor([&] { return server_->rules().connectionCount() == 32; }, 60000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return server_->connectionCount() == 32; }, 60000));
 }
 
 TEST_F(DirectoryServiceTest, TwoHundredConnectionsAnnounceAtOnceAndLeave) {
     constexpr int kPeers = 200;
     std::vector<WirePeer*> hosts;
-    for (int i = 0; i < kPeers; ++i) hosts.push_back(&peer());
+    // Twenty hosts, ten connections and groups each: within the per-address limits.
+    for (int i = 0; i < kPeers; ++i)
+        hosts.push_back(&peer("127.0.3." + QString::number(i % 20 + 1)));
     for (int i = 0; i < kPeers; ++i) hosts[i]->sendRequest("atv", "rabuscal|g" + std::to_string(i));
     for (int i = 0; i < kPeers; ++i)
         ASSERT_EQ(hosts[i]->waitMessage(1), sys("Grupo g" + std::to_string(i) + " ativado."));
 
     const auto listed = protocol::readGroupList(listing());
     ASSERT_EQ(listed.size(), static_cast<std::size_t>(kPeers));
-    for (const auto& group : listed) EXPECT_EQ(group.address, "127.0.0.1");
+    for (const auto& group : listed) EXPECT_TRUE(group.address.starts_with("127.0.3."));
 
     for (WirePeer* host : hosts) host->close();
-    ASSERT_TRUE(waitForNoConnections());
-    EXPECT_EQ(server_->rules().groups().size(), 0u);
+    ASSERT_TRUE(waitFor([&] { return server_->connectionCount() == 0; }));
+    EXPECT_EQ(server_->groupCount(), 0u);
 }
 
-TEST(PeerAddressTest, IPv4MappedPeersAreWrittenAsDottedIPv4) {
-    EXPECT_EQ(peerAddressText(QHostAddress("::ffff:10.1.2.3")), "10.1.2.3");
-    EXPECT_EQ(peerAddressText(QHostAddress("192.168.0.7")), "192.168.0.7");
-    EXPECT_EQ(peerAddressText(QHostAddress("2001:db8::1")), "2001:db8::1");
+TEST_F(DirectoryServiceTest, CutHeaderLeftOverDoesNotSwallowTheNextRequest) {
+    WirePeer& host = peer();
+    // A name holding "j#g" leaves "j#gb" behind: a header cut short, then
+    // the next chunk opens a new request.
+    EXPECT_EQ(host.ask("atv", "rabuscal|salaj#gb"), sys("Grupo sala ativado."));
+    EXPECT_EQ(host.ask("jgs", "rabuscal"), (Message{"lsg", "sala|127.0.0.1^"}));
+}
+
+TEST_F(DirectoryServiceTest, EachAddressHoldsAFairShareOfConnectionsAndGroups) {
+    start({.connections = 3, .groups = 2});
+    WirePeer& first = peer("127.0.0.5");
+    peer("127.0.0.5");
+    WirePeer& third = peer("127.0.0.5");
+    WirePeer& refused = peer("127.0.0.5");
+    EXPECT_EQ(refused.waitMessage(1), sys("Limite de 3 conex\xf5"
+                                          "es por endere\xe7o atingido. Tente mais tarde."));
+    EXPECT_TRUE(refused.waitClosed());
+    EXPECT_TRUE(logged("refused a connection from 127.0.0.5"));
+
+    EXPECT_EQ(first.ask("atv", "rabuscal|um"), sys("Grupo um ativado."));
+    EXPECT_EQ(third.ask("atv", "rabuscal|dois"), sys("Grupo dois ativado."));
+    EXPECT_EQ(third.ask("atv", "rabuscal|tr\xeas"),
+              sys("Limite de 2 grupos por endere\xe7o atingido."));
+    EXPECT_EQ(peer("127.0.0.6").ask("atv", "rabuscal|outro"), sys("Grupo outro ativado."))
+        << "another address has its own share";
+
+    first.close();  // frees a connection and a group of 127.0.0.5
+    ASSERT_TRUE(waitFor([&] { return server_->groupCount() == 2; }));
+    EXPECT_EQ(peer("127.0.0.5").ask("atv", "rabuscal|tr\xeas"), sys("Grupo tr\xeas ativado."));
+}
+
+TEST_F(DirectoryServiceTest, PeerWithoutIPv4IsNotListedButMayAsk) {
+    WirePeer host(server_->port(), "::1");
+    if (!host.connected()) GTEST_SKIP() << "no IPv6 loopback here";
+    EXPECT_EQ(host.ask("atv", "rabuscal|sala"),
+              sys("Seu servidor precisa de um endere\xe7o IPv4 para ser anunciado."));
+    EXPECT_EQ(host.ask("jgs", "rabuscal"), (Message{"lsg", ""}));
+}
+
+// Idle connections, held with plain sockets so that the test's own event loop
+// does not watch them.
+TEST_F(DirectoryServiceTest, ListIsAnsweredPromptlyWithFiveThousandIdleConnections) {
+    rlimit files{};
+    ::getrlimit(RLIMIT_NOFILE, &files);
+    files.rlim_cur = files.rlim_max;
+    ::setrlimit(RLIMIT_NOFILE, &files);
+    constexpr int kIdle = 5000;
+    if (files.rlim_cur < 2 * kIdle + 100) GTEST_SKIP() << "open-file limit too low";
+    std::vector<int> idle;
+    for (int i = 0; i < kIdle; ++i) {
+        const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in from{}, to{};
+        from.sin_family = to.sin_family = AF_INET;
+        from.sin_addr.s_addr = htonl(0x7f040001 + i / 200);  // 127.4.x.y, 200 per address
+        to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        to.sin_port = htons(server_->port());
+        ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&from), sizeof from), 0);
+        ASSERT_EQ(::connect(fd, reinterpret_cast<sockaddr*>(&to), sizeof to), 0);
+        idle.push_back(fd);
+    }
+    ASSERT_TRUE(QTest::qWaitFor([&] { return server_->connectionCount() == kIdle; }, 30000));
+
+    EXPECT_EQ(listing(), "") << "answered within the peer's wait";
+    for (int fd : idle) ::close(fd);
 }
 
 }  // namespace

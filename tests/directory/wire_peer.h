@@ -3,6 +3,7 @@
 // speaks bytes to a directory and collects its replies.
 
 #include <QCoreApplication>
+#include <QHostAddress>
 #include <QTcpSocket>
 #include <QTest>
 #include <string>
@@ -28,7 +29,11 @@ inline constexpr int kWaitMsecs = 10000;
 // received so far splits into whole messages.
 class WirePeer {
   public:
-    explicit WirePeer(quint16 port) { socket_.connectToHost("127.0.0.1", port); }
+    // `from`: the local address to connect from (loopback has all of 127/8).
+    explicit WirePeer(quint16 port, const QString& host = "127.0.0.1", const QString& from = {}) {
+        if (!from.isEmpty()) socket_.bind(QHostAddress(from));
+        socket_.connectToHost(host, port);
+    }
 
     bool connected() {
         return QTest::qWaitFor([&] { return socket_.state() == QAbstractSocket::ConnectedState; },

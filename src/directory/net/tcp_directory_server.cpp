@@ -1,89 +1,77 @@
 #include "directory/net/tcp_directory_server.h"
 
-#include <QTcpSocket>
-#include <QTimer>
-
-#include "directory/limits.h"
+#include <QCoreApplication>
+#include <QMetaObject>
+#include <mutex>
 
 namespace rabuscal::directory {
 
-std::string peerAddressText(const QHostAddress& peer) {
-    bool isIPv4 = false;
-    const quint32 v4 = peer.toIPv4Address(&isIPv4);
-    const QString text = isIPv4 ? QHostAddress(v4).toString() : peer.toString();
-    return text.toStdString();
+struct TcpDirectoryServer::LogRelay {
+    LogSink sink;
+    std::mutex mutex;
+    std::vector<std::string> lines;
+
+    void deliver() {
+        std::vector<std::string> taken;
+        {
+            std::lock_guard lock(mutex);
+            taken.swap(lines);
+        }
+        if (sink)
+            for (const std::string& line : taken) sink(line);
+    }
+};
+
+TcpDirectoryServer::TcpDirectoryServer(LogSink log) : relay_(std::make_shared<LogRelay>()) {
+    relay_->sink = std::move(log);
+    std::weak_ptr<LogRelay> weak = relay_;
+    directory_ = std::make_unique<BackgroundDirectory>([weak](const std::string& line) {
+        const auto relay = weak.lock();
+        if (!relay) return;
+        {
+            std::lock_guard lock(relay->mutex);
+            relay->lines.push_back(line);
+        }
+        if (QCoreApplication* app = QCoreApplication::instance())
+            QMetaObject::invokeMethod(
+                app,
+                [weak] {
+                    if (const auto alive = weak.lock()) alive->deliver();
+                },
+                Qt::QueuedConnection);
+    });
 }
 
-TcpDirectoryServer::TcpDirectoryServer(LogSink log, QObject* parent)
-    : QObject(parent), log_(log), rules_(*this, std::move(log)) {
-    listener_.setMaxPendingConnections(64);
-    connect(&listener_, &QTcpServer::newConnection, this, &TcpDirectoryServer::acceptPending);
-}
-
-TcpDirectoryServer::~TcpDirectoryServer() {
-    // Sockets are children of the listener; their signals must not reach the
-    // rules while both are being torn down.
-    for (auto& [id, socket] : sockets_) socket->disconnect(this);
-}
+// Lines logged while stopping are not delivered: the sink's owner may be
+// going away too.
+TcpDirectoryServer::~TcpDirectoryServer() = default;
 
 std::optional<QString> TcpDirectoryServer::start(const QHostAddress& address, quint16 port) {
-    if (!listener_.listen(address, port)) return listener_.errorString();
+    if (auto error = directory_->start(address.toString().toStdString(), port))
+        return QString::fromStdString(*error);
     return std::nullopt;
 }
 
-quint16 TcpDirectoryServer::port() const {
-    return listener_.isListening() ? listener_.serverPort() : 0;
+void TcpDirectoryServer::deliverLog() const {
+    relay_->deliver();
 }
 
-void TcpDirectoryServer::acceptPending() {
-    while (QTcpSocket* socket = listener_.nextPendingConnection()) {
-        if (sockets_.size() >= kMaxConnections) {
-            if (log_) log_("refused a connection: " + std::to_string(kMaxConnections) + " open");
-            socket->abort();
-            socket->deleteLater();
-            continue;
-        }
-        const ConnectionId id = nextId_++;
-        socket->setReadBufferSize(kReadChunkBytes);
-        sockets_[id] = socket;
-        rules_.connectionOpened(id, peerAddressText(socket->peerAddress()));
-        connect(socket, &QTcpSocket::readyRead, this, [this, id] { readChunk(id); });
-        connect(socket, &QTcpSocket::disconnected, this, [this, id] { closeConnection(id); });
-        // Bytes may have arrived before the signals were connected.
-        if (socket->bytesAvailable() > 0) readChunk(id);
-    }
+std::vector<protocol::Group> TcpDirectoryServer::Groups::list(std::string_view gameId) const {
+    auto groups = owner_.directory_->listed(gameId);
+    owner_.deliverLog();
+    return groups;
 }
 
-void TcpDirectoryServer::readChunk(ConnectionId id) {
-    const auto found = sockets_.find(id);
-    if (found == sockets_.end()) return;
-    const QByteArray chunk = found->second->read(kReadChunkBytes);
-    if (!chunk.isEmpty()) rules_.dataReceived(id, std::string_view(chunk.data(), chunk.size()));
+std::size_t TcpDirectoryServer::Groups::size() const {
+    const std::size_t count = owner_.directory_->groupCount();
+    owner_.deliverLog();
+    return count;
 }
 
-void TcpDirectoryServer::send(ConnectionId id, std::string_view bytes) {
-    const auto found = sockets_.find(id);
-    if (found == sockets_.end()) return;
-    QTcpSocket* socket = found->second;
-    if (socket->bytesToWrite() + static_cast<qint64>(bytes.size()) >
-        static_cast<qint64>(kMaxUnsentBytes)) {
-        // A peer that does not read its replies is dropped, after the request
-        // being handled, so the rules never see a close in the middle of one.
-        QTimer::singleShot(0, this, [this, id] { closeConnection(id); });
-        return;
-    }
-    socket->write(bytes.data(), static_cast<qint64>(bytes.size()));
-}
-
-void TcpDirectoryServer::closeConnection(ConnectionId id) {
-    const auto found = sockets_.find(id);
-    if (found == sockets_.end()) return;
-    QTcpSocket* socket = found->second;
-    sockets_.erase(found);
-    socket->disconnect(this);
-    rules_.connectionClosed(id);
-    socket->abort();
-    socket->deleteLater();
+std::size_t TcpDirectoryServer::Rules::connectionCount() const {
+    const std::size_t count = owner_.directory_->connectionCount();
+    owner_.deliverLog();
+    return count;
 }
 
 }  // namespace rabuscal::directory

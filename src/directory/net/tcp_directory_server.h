@@ -1,60 +1,56 @@
 #pragma once
-// The directory on the network: a QTcpServer whose accepted sockets feed the
-// DirectoryService rules. One thread, the Qt event loop, non-blocking sockets.
-//
-//  - each readyRead reads what is pending, at most kReadChunkBytes, as one chunk;
-//    the socket buffers no more than that, so a flood costs bounded memory;
-//  - each reply is one write; a connection that leaves more than
-//    kMaxUnsentBytes of replies unread is dropped once the current event is done;
-//  - beyond kMaxConnections open connections, new ones are closed at once;
-//  - the address recorded for a connection is its peer address, IPv4-mapped
-//    IPv6 written as dotted IPv4.
+// The in-process directory for Qt programs and tests: a BackgroundDirectory
+// behind the QHostAddress-based interface they use. Log lines reach the sink
+// on the Qt thread, from its event loop or before any query returns, so the
+// sink never runs on the directory's thread.
 
 #include <QHostAddress>
-#include <QObject>
 #include <QString>
-#include <QTcpServer>
+#include <memory>
 #include <optional>
-#include <string>
-#include <unordered_map>
 
-#include "directory/directory_service.h"
-
-class QTcpSocket;
+#include "directory/net/background_directory.h"
 
 namespace rabuscal::directory {
 
-class TcpDirectoryServer : public QObject, private Transport {
-    Q_OBJECT
-
+class TcpDirectoryServer {
   public:
-    explicit TcpDirectoryServer(LogSink log = {}, QObject* parent = nullptr);
-    ~TcpDirectoryServer() override;
+    explicit TcpDirectoryServer(LogSink log = {});
+    ~TcpDirectoryServer();
 
-    // Listens on `address`:`port` (port 0: any free port). On failure returns
-    // the socket layer's error text.
     std::optional<QString> start(const QHostAddress& address, quint16 port);
-    // The port actually bound; 0 while not listening.
-    quint16 port() const;
+    quint16 port() const { return directory_->port(); }
 
-    const DirectoryService& rules() const { return rules_; }
+    // Read-only views that ask the directory's thread.
+    class Groups {
+      public:
+        std::vector<protocol::Group> list(std::string_view gameId) const;
+        std::size_t size() const;
+
+      private:
+        friend class TcpDirectoryServer;
+        explicit Groups(const TcpDirectoryServer& owner) : owner_(owner) {}
+        const TcpDirectoryServer& owner_;
+    };
+    class Rules {
+      public:
+        Groups groups() const { return Groups(owner_); }
+        std::size_t connectionCount() const;
+
+      private:
+        friend class TcpDirectoryServer;
+        explicit Rules(const TcpDirectoryServer& owner) : owner_(owner) {}
+        const TcpDirectoryServer& owner_;
+    };
+    Rules rules() const { return Rules(*this); }
 
   private:
-    void send(ConnectionId id, std::string_view bytes) override;
+    struct LogRelay;
+    // Hands the lines logged so far to the sink, on the calling thread.
+    void deliverLog() const;
 
-    void acceptPending();
-    void readChunk(ConnectionId id);
-    void closeConnection(ConnectionId id);
-
-    QTcpServer listener_;
-    LogSink log_;
-    DirectoryService rules_;
-    std::unordered_map<ConnectionId, QTcpSocket*> sockets_;
-    ConnectionId nextId_ = 1;
+    std::shared_ptr<LogRelay> relay_;
+    std::unique_ptr<BackgroundDirectory> directory_;
 };
-
-// The text that goes into "lsg" for a peer: dotted IPv4 for IPv4 and
-// IPv4-mapped IPv6 peers, the usual IPv6 text otherwise.
-std::string peerAddressText(const QHostAddress& peer);
 
 }  // namespace rabuscal::directory

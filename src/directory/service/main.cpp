@@ -1,90 +1,132 @@
 // rabuscal-directory: lists the groups that game servers announce, for the
-// lobbies that ask. One line per request on stdout; SIGINT/SIGTERM end it.
+// lobbies that ask. One line per request, refusal and store event on stdout;
+// SIGINT/SIGTERM end it.
 
-#include <signal.h>
-#include <sys/socket.h>
-#include <unistd.h>
+#include <dirent.h>
+#include <sys/resource.h>
 
-#include <QCommandLineParser>
-#include <QCoreApplication>
-#include <QDateTime>
-#include <QHostAddress>
-#include <QSocketNotifier>
+#include <asio.hpp>
+#include <chrono>
+#include <csignal>
 #include <cstdio>
+#include <ctime>
 #include <iostream>
+#include <memory>
 
-#include "directory/net/tcp_directory_server.h"
+#include "directory/net/directory_server.h"
+#include "directory/service/options.h"
+#include "directory/store/redis_store.h"
 #include "rabuscal_config.h"
 
 namespace {
 
-int signalPipe[2] = {-1, -1};
+using namespace rabuscal::directory;
 
-void onStopSignal(int) {
-    const char byte = 1;
-    [[maybe_unused]] const ssize_t written = ::write(signalPipe[1], &byte, 1);
-}
-
-// The signal handler only writes a byte; the event loop reads it and quits,
-// so the listener closes through the ordinary path.
-bool routeStopSignals(QCoreApplication& app) {
-    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) != 0) return false;
-    auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, &app);
-    QObject::connect(notifier, &QSocketNotifier::activated, &app, [&app] {
-        char byte;
-        [[maybe_unused]] const ssize_t got = ::read(signalPipe[0], &byte, 1);
-        app.quit();
-    });
-    struct sigaction action = {};
-    action.sa_handler = onStopSignal;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    return ::sigaction(SIGINT, &action, nullptr) == 0 &&
-           ::sigaction(SIGTERM, &action, nullptr) == 0;
-}
-
+// Lines are buffered and flushed a few times a second: a busy directory
+// writes thousands per second. The store's thread logs too; one fwrite per
+// line keeps lines whole.
 void printLine(const std::string& line) {
-    const QString now = QDateTime::currentDateTimeUtc().toString(Qt::ISODate);
-    std::cout << now.toStdString() << ' ' << line << std::endl;
+    char stamp[32];
+    const std::time_t now = std::time(nullptr);
+    std::tm utc{};
+    gmtime_r(&now, &utc);
+    std::string text(stamp, std::strftime(stamp, sizeof stamp, "%Y-%m-%dT%H:%M:%SZ ", &utc));
+    text.append(line).push_back('\n');
+    std::fwrite(text.data(), 1, text.size(), stdout);
+}
+
+void flushEvery(asio::steady_timer& timer) {
+    std::fflush(stdout);
+    timer.expires_after(std::chrono::milliseconds(100));
+    timer.async_wait([&timer](const asio::error_code& error) {
+        if (!error) flushEvery(timer);
+    });
+}
+
+// Every open connection costs one descriptor: take all the kernel allows.
+rlim_t raiseOpenFileLimit() {
+    rlimit limit{};
+    if (::getrlimit(RLIMIT_NOFILE, &limit) != 0) return 0;
+    if (limit.rlim_cur < limit.rlim_max) {
+        rlimit raised = limit;
+        raised.rlim_cur = limit.rlim_max == RLIM_INFINITY ? 1048576 : limit.rlim_max;
+        if (::setrlimit(RLIMIT_NOFILE, &raised) == 0) limit = raised;
+    }
+    return limit.rlim_cur;
+}
+
+// Descriptors already taken (stdio, listener, event loop, store).
+long openDescriptors() {
+    long count = 0;
+    if (DIR* dir = ::opendir("/proc/self/fd")) {
+        while (const dirent* entry = ::readdir(dir))
+            if (entry->d_name[0] != '.') ++count;
+        ::closedir(dir);
+        --count;  // the one opendir() holds
+    }
+    return count;
 }
 
 }  // namespace
 
 int main(int argc, char* argv[]) {
-    QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationName("rabuscal-directory");
-
-    QCommandLineParser parser;
-    parser.setApplicationDescription(
-        "Directory of Rabuscal game groups: servers announce their group (\"atv\"), withdraw "
-        "it (\"dtv\"), lobbies ask for the list (\"jgs\").");
-    parser.addHelpOption();
-    parser.addOption({"port", "TCP port to listen on (0: any free port, printed).", "N",
-                      QString::number(rabuscal::config::kDirectoryPort)});
-    parser.process(app);
-
-    bool portOk = false;
-    const uint port = parser.value("port").toUInt(&portOk);
-    if (!portOk || port > 65535) {
-        std::cerr << "rabuscal-directory: invalid port '" << parser.value("port").toStdString()
-                  << "'" << std::endl;
+    const std::uint16_t defaultPort = rabuscal::config::kDirectoryPort;
+    std::string error;
+    const auto options =
+        parseOptions(std::vector<std::string>(argv + 1, argv + argc), defaultPort, error);
+    if (!options) {
+        std::cerr << "rabuscal-directory: " << error << "\n" << usage(defaultPort);
         return 2;
     }
+    if (options->help) {
+        std::cout << usage(defaultPort);
+        return 0;
+    }
+    std::signal(SIGPIPE, SIG_IGN);
+    const rlim_t openFiles = raiseOpenFileLimit();
 
-    if (!routeStopSignals(app)) {
-        std::perror("rabuscal-directory: signal setup");
+    asio::io_context io(1);
+    std::unique_ptr<GroupStore> store;
+    RedisStore* shared = nullptr;
+    if (options->store) {
+        auto redis = std::make_unique<RedisStore>(
+            *options->store, [&io](std::function<void()> task) { asio::post(io, std::move(task)); },
+            printLine);
+        shared = redis.get();
+        store = std::move(redis);
+    } else {
+        store = std::make_unique<MemoryStore>();
+    }
+    auto server = std::make_unique<DirectoryServer>(io, *store, options->limits, printLine);
+    if (const auto failure = server->listen(options->listen, options->port)) {
+        std::cerr << "rabuscal-directory: cannot listen on " << options->listen << " port "
+                  << options->port << ": " << *failure << std::endl;
         return 1;
     }
+    printLine("listening on port " + std::to_string(server->port()));
+    printLine("open-file limit " + std::to_string(openFiles) + ": room for about " +
+              std::to_string(static_cast<long>(openFiles) - openDescriptors()) +
+              " connections; accept backlog " + std::to_string(server->backlog()) + "; " +
+              std::to_string(options->limits.connections) + " connections and " +
+              std::to_string(options->limits.groups) + " groups per address; groups kept " +
+              (options->store ? "in the store at " + options->store->host + ":" +
+                                    std::to_string(options->store->port)
+                              : std::string("in memory")));
+    std::fflush(stdout);
+    if (shared) shared->start();  // its lines come after "listening", which tools wait for
 
-    rabuscal::directory::TcpDirectoryServer server(printLine);
-    if (const auto error = server.start(QHostAddress::Any, static_cast<quint16>(port))) {
-        std::cerr << "rabuscal-directory: cannot listen on port " << port << ": "
-                  << error->toStdString() << std::endl;
-        return 1;
-    }
-    printLine("listening on port " + std::to_string(server.port()));
+    asio::steady_timer flusher(io);
+    flushEvery(flusher);
+    asio::signal_set stopSignals(io, SIGINT, SIGTERM);
+    stopSignals.async_wait([&](const asio::error_code&, int) {
+        server->stop();
+        io.stop();
+    });
+    io.run();
 
-    const int status = app.exec();
+    server.reset();
+    store.reset();  // withdraws this instance's groups from a reachable store
     printLine("stopped");
-    return status;
+    std::fflush(stdout);
+    return 0;
 }

@@ -1,0 +1,28 @@
+#pragma once
+// rabuscal-directory's command line.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "directory/limits.h"
+#include "directory/store/redis_link.h"
+
+namespace rabuscal::directory {
+
+struct ServiceOptions {
+    bool help = false;
+    std::string listen = "::";  // every IPv4 and IPv6 address
+    std::uint16_t port = 0;
+    std::optional<RedisSettings> store;
+    AddressLimits limits;
+};
+
+// On a bad option returns nothing and says why in `error`.
+std::optional<ServiceOptions> parseOptions(const std::vector<std::string>& args,
+                                           std::uint16_t defaultPort, std::string& error);
+
+std::string usage(std::uint16_t defaultPort);
+
+}  // namespace rabuscal::directory

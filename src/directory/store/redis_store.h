@@ -1,0 +1,38 @@
+#pragma once
+// Groups kept in Redis, shared by every directory instance that uses the same
+// store: one list in order of announcement, each name held by one group
+// across instances. This instance also keeps its own groups in memory, so
+// that it goes on serving them (alone) while the store is out of reach, and
+// announces them again when the store is back.
+
+#include <memory>
+
+#include "directory/group_store.h"
+#include "directory/store/redis_link.h"
+
+namespace rabuscal::directory {
+
+class RedisStore final : public GroupStore {
+  public:
+    RedisStore(RedisSettings settings, RedisLink::Post post, RedisLink::Log log);
+    // Connects to the store; until then requests wait.
+    void start() { link_->start(); }
+
+    void add(std::string_view gameId, std::string_view name, std::string_view address,
+             ConnectionId owner, AddDone done) override;
+    void remove(std::string_view gameId, std::string_view name, ConnectionId owner,
+                RemoveDone done) override;
+    std::size_t removeAllOf(ConnectionId owner) override;
+    void list(std::string_view gameId, ListDone done) override;
+    const GroupRegistry& own() const override { return own_; }
+
+  private:
+    GroupRegistry own_;
+    // Last, so that its thread stops before the rest goes.
+    std::unique_ptr<RedisLink> link_;
+};
+
+// Reads "redis://HOST:PORT" (port 6379 if left out).
+std::optional<RedisSettings> parseStoreAddress(std::string_view text);
+
+}  // namespace rabuscal::directory
