@@ -7,7 +7,7 @@
 #include "ui/main_frame.h"
 #include "ui/text_codec.h"
 
-using rabuscal::client::DirectoryClient;
+using rabuscal::directory::DirectoryConnection;
 
 namespace {
 
@@ -58,15 +58,15 @@ GroupsPanel::GroupsPanel(MainFrame& frame, QLineEdit& servidor, QWidget* page)
     connect(Grupos, &QListWidget::itemSelectionChanged, this, &GroupsPanel::GruposClick);
 }
 
-void GroupsPanel::attach(DirectoryClient& directory) {
+void GroupsPanel::attach(DirectoryConnection& directory) {
     if (directory_) directory_->disconnect(this);
     directory_ = &directory;
-    connect(&directory, &DirectoryClient::statusForMain, this, [this](const QByteArray& text) {
+    connect(&directory, &DirectoryConnection::statusForMain, this, [this](const QByteArray& text) {
         frame_.setStatus(
             fromWire(text.left(rabuscal::client::texts::kMaximumShownStatus).toStdString()));
     });
-    connect(&directory, &DirectoryClient::lampChanged, this, &GroupsPanel::showLamp);
-    connect(&directory, &DirectoryClient::groupsChanged, this, &GroupsPanel::showGroups);
+    connect(&directory, &DirectoryConnection::lampChanged, this, &GroupsPanel::showLamp);
+    connect(&directory, &DirectoryConnection::groupsChanged, this, &GroupsPanel::showGroups);
     showLamp(directory.lamp());
     showGroups();
 }
@@ -92,15 +92,15 @@ void GroupsPanel::showGroups() {
     for (const std::string& name : directory_->Grupos()) Grupos->addItem(fromWire(name));
 }
 
-void GroupsPanel::showLamp(DirectoryClient::Lamp colour) {
+void GroupsPanel::showLamp(rabuscal::protocol::LinkLamp colour) {
     switch (colour) {
-        case DirectoryClient::Lamp::Maroon:
+        case rabuscal::protocol::LinkLamp::Maroon:
             Shp2->setColour(Lamp::kMaroon);
             break;
-        case DirectoryClient::Lamp::Red:
+        case rabuscal::protocol::LinkLamp::Red:
             Shp2->setColour(Lamp::kRed);
             break;
-        case DirectoryClient::Lamp::Lime:
+        case rabuscal::protocol::LinkLamp::Lime:
             Shp2->setColour(Lamp::kLime);
             break;
     }

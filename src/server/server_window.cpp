@@ -2,7 +2,7 @@
 
 #include <QHostInfo>
 
-#include "client/directory_client.h"
+#include "directory/client/directory_connection.h"
 #include "ui/error_report.h"
 #include "ui/forms.h"
 #include "ui/look.h"
@@ -97,7 +97,7 @@ void TForm3::link(ServerWindowLinks links) {
     links_ = std::move(links);
     directory_ = links_.directory;
     if (directory_)
-        connect(directory_, &rabuscal::client::DirectoryClient::statusForServerWindow, this,
+        connect(directory_, &rabuscal::directory::DirectoryConnection::statusForServerWindow, this,
                 [this](const QByteArray& text) { Stk->setText(fromWire(text.toStdString())); });
 }
 
