@@ -2,6 +2,7 @@
 
 #include <QSignalBlocker>
 
+#include "assets/window_layout.h"
 #include "client/texts.h"
 #include "ui/look.h"
 #include "ui/main_frame.h"
@@ -11,13 +12,16 @@ using rabuscal::directory::DirectoryConnection;
 
 namespace {
 
-// Controls are laid out in page coordinates; the panel starts at kPlace.
+namespace lobby = rabuscal::assets::lobby;
+
+// Controls are laid out in page coordinates; the panel starts at lobby::Groups.
 QRect onPanel(QRect pagePlace) {
-    return pagePlace.translated(-GroupsPanel::kPlace.topLeft());
+    return pagePlace.translated(-lobby::Groups.place.topLeft());
 }
 
-QPoint onPanel(QPoint pagePoint) {
-    return pagePoint - GroupsPanel::kPlace.topLeft();
+rabuscal::assets::Button onPanel(rabuscal::assets::Button button) {
+    button.at -= lobby::Groups.place.topLeft();
+    return button;
 }
 
 }  // namespace
@@ -25,15 +29,14 @@ QPoint onPanel(QPoint pagePoint) {
 GroupsPanel::GroupsPanel(MainFrame& frame, QLineEdit& servidor, QWidget* page)
     : QWidget(page), frame_(frame), servidor_(servidor) {
     setObjectName(QStringLiteral("Groups"));
-    setGeometry(kPlace);
+    setGeometry(lobby::Groups.place);
 
-    Shp2 = new Lamp(Lamp::Shape::Circle, QStringLiteral("Shp2"), this, onPanel({275, 9, 10, 10}));
-    const QPoint button = onPanel(QPoint(292, 4));
-    btGrp = new ImageButton(faceSet2(), QStringLiteral("btGrp"), this, button.x(), button.y());
+    Shp2 = new Lamp(Lamp::Shape::Circle, QStringLiteral("Shp2"), this, onPanel(lobby::Shp2.place));
+    btGrp = new ImageButton(faceSet2(), onPanel(lobby::btGrp), this);
 
     Label8 = new QLabel(QStringLiteral("Grupos ativos..."), this);
     Label8->setObjectName(QStringLiteral("Label8"));
-    Label8->setGeometry(onPanel({337, 6, 104, 14}));
+    Label8->setGeometry(onPanel(lobby::Label8.place));
     Label8->setFont(look::arial(11, true));
     QPalette captionColours = Label8->palette();
     captionColours.setColor(QPalette::WindowText, look::kCaptionBrown);
@@ -41,7 +44,7 @@ GroupsPanel::GroupsPanel(MainFrame& frame, QLineEdit& servidor, QWidget* page)
 
     Grupos = new QListWidget(this);
     Grupos->setObjectName(QStringLiteral("Grupos"));
-    Grupos->setGeometry(onPanel({275, 25, 166, 231}));
+    Grupos->setGeometry(onPanel(lobby::Grupos.place));
     // The directory's order is the order to list them in.
     Grupos->setSortingEnabled(false);
     Grupos->setFont(look::arial(12, true));

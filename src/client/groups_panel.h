@@ -35,9 +35,6 @@ class GroupsPanel : public QWidget {
     QLabel* Label8;
     QListWidget* Grupos;
 
-    // The panel's place on the page.
-    static constexpr QRect kPlace{275, 4, 166, 252};
-
   private:
     void btGrpMouseDown();
     void btGrpMouseUp();
