@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The one command that installs what is missing, builds everything and runs
 # every test: unit and wire-level tests, GUI tests offscreen, the smoke test
-# under Xvfb, then a short libFuzzer run of the splitter and the server.
+# under Xvfb, then a short libFuzzer run of the splitter, the game server, the
+# directory service and the game client.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/install-deps.sh"
@@ -12,12 +13,14 @@ export BUILD_DIR=${BUILD_DIR:-$root/build}
 # Fuzzing needs clang's libFuzzer: a second, small build of just the targets.
 fuzz_dir=${FUZZ_BUILD_DIR:-$root/build-fuzz}
 CC=clang CXX=clang++ cmake -S "$root" -B "$fuzz_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$fuzz_dir" --target fuzz_chunk_reader fuzz_game_server
-for target in chunk_reader game_server; do
+cmake --build "$fuzz_dir" --target fuzz_chunk_reader fuzz_game_server fuzz_directory_service \
+  fuzz_game_client
+for target in chunk_reader game_server directory_service game_client; do
+  if [[ $target == directory_service ]]; then dict=directory; else dict=game; fi
   found="$fuzz_dir/corpus/$target"
   mkdir -p "$found"
   echo "Fuzzing $target for ${FUZZ_SECONDS:-30} s"
   "$fuzz_dir/bin/fuzz_$target" -max_total_time="${FUZZ_SECONDS:-30}" -print_final_stats=1 \
-    -dict="$root/tests/fuzz/game.dict" "$found" "$root/tests/fuzz/corpus/$target" 2>&1 | tail -n 12
+    -dict="$root/tests/fuzz/$dict.dict" "$found" "$root/tests/fuzz/corpus/$target" 2>&1 | tail -n 12
 done
 echo "All tests passed."

@@ -2,15 +2,16 @@
 
 #include "app/main_window.h"
 #include "client/chat_window.h"
-#include "client/directory_client.h"
 #include "client/game_session.h"
 #include "client/groups_panel.h"
 #include "client/lobby_page.h"
+#include "directory/client/directory_connection.h"
 #include "server/server_window.h"
 #include "ui/forms.h"
 #include "web/browser_window.h"
 
-GameWindows::GameWindows() : directory_(std::make_unique<rabuscal::client::DirectoryClient>()) {
+GameWindows::GameWindows()
+    : directory_(std::make_unique<rabuscal::directory::DirectoryConnection>()) {
     form1_ = std::make_unique<TForm1>();
     Form1 = form1_.get();
     form2_ = std::make_unique<TForm2>();

@@ -7,8 +7,8 @@ class TForm2;
 class TForm3;
 class TFWeb;
 
-namespace rabuscal::client {
-class DirectoryClient;
+namespace rabuscal::directory {
+class DirectoryConnection;
 }
 
 // The four windows of the game for the whole run. Creating this object
@@ -33,7 +33,7 @@ class GameWindows {
   private:
     void linkServerWindowToLobby();
 
-    std::unique_ptr<rabuscal::client::DirectoryClient> directory_;
+    std::unique_ptr<rabuscal::directory::DirectoryConnection> directory_;
     std::unique_ptr<TForm1> form1_;
     std::unique_ptr<TForm2> form2_;
     std::unique_ptr<TForm3> form3_;

@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 
 #include "app/main_window_web.h"
+#include "assets/window_layout.h"
 #include "client/board_view.h"
 #include "client/chat_window.h"
 #include "client/game_session.h"
@@ -19,10 +20,12 @@
 
 namespace {
 
+namespace form1 = rabuscal::assets::form1;
+
 QLabel* hoverCaptionLabel(QWidget* window) {
     auto* label = new QLabel(window);
     label->setObjectName(QStringLiteral("Explic"));
-    label->setGeometry(425, 29, 131, 14);
+    label->setGeometry(form1::Explic.place);
     label->setFont(look::arial(11, true, true));
     label->setAlignment(Qt::AlignCenter);
     label->setTextFormat(Qt::PlainText);
@@ -50,19 +53,19 @@ void invertVisibility(QWidget* window) {
 TForm1::TForm1()
     : SkinnedWindow(loadSkinPicture(QStringLiteral(":/assets/skin_form1.bmp"), skin::kForm1),
                     QStringLiteral("Form1"), QString()),
-      btServ(new ImageButton(faceSet1(), QStringLiteral("btServ"), this, 290, 26)),
-      btConec(new ImageButton(faceSet1(), QStringLiteral("btConec"), this, 335, 26)),
+      btServ(new ImageButton(faceSet1(), form1::btServ, this)),
+      btConec(new ImageButton(faceSet1(), form1::btConec, this)),
       Explic(hoverCaptionLabel(this)),
-      btMin(new ImageButton(faceSet1(), QStringLiteral("btMin"), this, 560, 26)),
-      btFim(new ImageButton(faceSet1(), QStringLiteral("btFim"), this, 605, 26)),
+      btMin(new ImageButton(faceSet1(), form1::btMin, this)),
+      btFim(new ImageButton(faceSet1(), form1::btFim, this)),
       Abook(new QStackedWidget(this)),
-      Stk(new StatusLine(QStringLiteral("Stk"), this, {235, 340, 336, 15}, look::arial(12, true),
+      Stk(new StatusLine(QStringLiteral("Stk"), this, form1::Stk.place, look::arial(12, true),
                          look::kMaroon, look::kWindowColour, QStringLiteral("Status"))),
-      btJog(new ImageButton(faceSet2(), QStringLiteral("btJog"), this, 577, 338)),
-      btPan(new ImageButton(faceSet2(), QStringLiteral("btPan"), this, 627, 338)),
+      btJog(new ImageButton(faceSet2(), form1::btJog, this)),
+      btPan(new ImageButton(faceSet2(), form1::btPan, this)),
       Panel(new PlayerPanel(*this, this)) {
     Abook->setObjectName(QStringLiteral("Abook"));
-    Abook->setGeometry(229, 67, 450, 264);
+    Abook->setGeometry(form1::Abook.place);
     Board = new BoardView(*this, Abook);
     Extra = createExtraPage();
     Lobby = new LobbyPage(*this, Abook);

@@ -65,12 +65,17 @@ TEST(Pictures, EachSkinHasItsWindowSizeAndAnOutlineCutInMagenta) {
 TEST(Pictures, NoControlOfAnyWindowFallsOutsideTheOutline) {
     for (const SkinLayout* layout : kAllSkins) {
         const QImage skin = load(QString(":/assets/") + layout->file);
-        for (const QRect& field : layout->fields)
-            EXPECT_EQ(transparentPixelsIn(skin, field), 0)
-                << layout->file << " cuts into the control at " << field.x() << "," << field.y();
-        for (const QPoint& button : layout->buttons)
-            EXPECT_EQ(transparentPixelsIn(skin, QRect(button, kButtonSize)), 0)
-                << layout->file << " cuts into the button at " << button.x() << "," << button.y();
+        const auto check = [&](const char* name, QRect place) {
+            EXPECT_EQ(transparentPixelsIn(skin, place), 0) << layout->file << " cuts into " << name;
+        };
+        for (const Control& control : layout->controls) check(control.name, control.place);
+        for (const Button& button : layout->buttons) check(button.name, button.place());
+        for (const Area& area : layout->areas) {
+            for (const Control& control : area.controls)
+                check(control.name, control.place.translated(area.origin));
+            for (const Button& button : area.buttons)
+                check(button.name, button.place().translated(area.origin));
+        }
     }
 }
 

@@ -21,10 +21,10 @@ QImage drawBrowserWindowSkin() {
     c.addOutline(platePath);
     c.fillSheet(kWindow);
 
-    c.insetField({12, 12, 546, 277}, kLightField, 1);  // Panel1
-    for (const QPoint b : kBrowserWindow.buttons) c.buttonSlot(b);
-    c.insetField({440, 304, 10, 5}, QColor(80, 40, 30), 1);    // Led
-    c.insetField({455, 304, 50, 5}, QColor(80, 40, 30), 1);    // G1
+    c.insetField(fweb::Panel1.place, kLightField, 1);
+    for (const Button& b : kBrowserWindow.buttons) c.buttonSlot(b.at);
+    c.insetField(fweb::Led.place, QColor(80, 40, 30), 1);
+    c.insetField(fweb::G1.place, QColor(80, 40, 30), 1);
     c.pencilLine({66, 314}, {140, 313}, kCardboardDark, 0.8);  // under "PEXO online"
 
     QLinearGradient metal(0, 0, 0, 12);

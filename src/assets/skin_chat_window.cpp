@@ -14,9 +14,9 @@ QImage drawChatWindowSkin() {
     c.addOutline(tornRect(QRectF(1, 6, 472.5, 262.5), 0, 1.5, 2, 1.5, c.random(), 8));
     c.fillSheet(kWindow);
 
-    c.insetField({12, 12, 450, 207}, kLightField, 1);  // Chat
-    c.insetField({19, 229, 347, 32}, kWindow, 1);      // Frase
-    c.buttonSlot({372, 239});
+    c.insetField(form2::Chat.place, kLightField, 1);
+    c.insetField(form2::Frase.place, kWindow, 1);
+    c.buttonSlot(form2::btTentar.at);
     c.pencilLine({418, 257}, {466, 256}, kCardboardDark, 0.8);  // under "Tentar..."
 
     for (qreal x = 20; x < 456; x += 18) bindingRing(c, {x, 8.5}, 2.0, 6, 2.4);

@@ -21,12 +21,12 @@ QImage drawServerWindowSkin() {
 
     p.setPen(Qt::NoPen);
     p.setBrush(kCardboardDark);
-    p.drawEllipse(QRectF(13.5, 17.5, 13, 13));                // socket of the lamp Shp1
-    c.insetField({240, 15, 116, 15}, kLightField, 0, false);  // Ips
-    c.insetField({240, 32, 46, 15}, kLightField, 0, false);   // Lb29
-    c.insetField({107, 70, 154, 18}, kLightField, 1);         // Jogo
-    c.insetField({16, 100, 295, 15}, kWindow, 1);             // Stk
-    for (const QPoint b : kServerWindow.buttons) c.buttonSlot(b);
+    p.drawEllipse(QRectF(13.5, 17.5, 13, 13));  // socket of the lamp Shp1
+    c.insetField(form3::Ips.place, kLightField, 0, false);
+    c.insetField(form3::Lb29.place, kLightField, 0, false);
+    c.insetField(form3::Jogo.place, kLightField, 1);
+    c.insetField(form3::Stk.place, kWindow, 1);
+    for (const Button& b : kServerWindow.buttons) c.buttonSlot(b.at);
 
     // the paper clip, sticking out above the card
     QPainterPath clip(QPointF(172, 30));

@@ -6,6 +6,7 @@
 #include <QTextCursor>
 #include <algorithm>
 
+#include "assets/window_layout.h"
 #include "client/chat_entry.h"
 #include "client/chat_input.h"
 #include "ui/look.h"
@@ -18,10 +19,12 @@ using rabuscal::client::ChatParagraph;
 
 namespace {
 
+namespace form2 = rabuscal::assets::form2;
+
 QTextEdit* chatView(QWidget* window) {
     auto* chat = new QTextEdit(window);
     chat->setObjectName(QStringLiteral("Chat"));
-    chat->setGeometry(12, 12, 450, 207);
+    chat->setGeometry(form2::Chat.place);
     chat->setReadOnly(true);
     chat->setAcceptRichText(false);
     chat->setUndoRedoEnabled(false);
@@ -42,7 +45,7 @@ QTextEdit* chatView(QWidget* window) {
 QPlainTextEdit* phraseField(QWidget* window) {
     auto* field = new QPlainTextEdit(window);
     field->setObjectName(QStringLiteral("Frase"));
-    field->setGeometry(19, 229, 347, 32);
+    field->setGeometry(form2::Frase.place);
     field->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     field->setFrameShape(QFrame::NoFrame);
     field->setFont(look::arial(11, true));
@@ -55,7 +58,7 @@ QPlainTextEdit* phraseField(QWidget* window) {
 QLabel* buttonCaption(QWidget* window) {
     auto* label = new QLabel(QStringLiteral("Tentar..."), window);
     label->setObjectName(QStringLiteral("Label29"));
-    label->setGeometry(419, 241, 50, 14);
+    label->setGeometry(form2::Label29.place);
     label->setFont(look::arial(11, true));
     QPalette colours = label->palette();
     colours.setColor(QPalette::WindowText, look::kCaptionBrown);
@@ -83,7 +86,7 @@ TForm2::TForm2()
                     QStringLiteral("Form2"), QStringLiteral("Chat")),
       Chat(chatView(this)),
       Frase(phraseField(this)),
-      btTentar(new ImageButton(faceSet2(), QStringLiteral("btTentar"), this, 372, 239)),
+      btTentar(new ImageButton(faceSet2(), form2::btTentar, this)),
       Label29(buttonCaption(this)) {
     FormCreate();
 }

@@ -9,15 +9,12 @@
 #include <vector>
 
 #include "client/chat_entry.h"
+#include "protocol/link_lamp.h"
 
 namespace rabuscal::client {
 
 // Colours of the game-connection lamp `Shp3`.
-enum class Lamp {
-    Maroon,  // (128, 0, 0): at start, after a disconnect, after a failed attempt
-    Red,     // (255, 0, 0): from the connect press until the first chunk arrives
-    Lime,    // (0, 255, 0): on every chunk received
-};
+using Lamp = protocol::LinkLamp;
 
 // Pages of the notebook `Abook` the client logic switches to.
 enum class Page {

@@ -2,22 +2,26 @@
 
 #include <QSignalBlocker>
 
+#include "assets/window_layout.h"
 #include "client/texts.h"
 #include "ui/look.h"
 #include "ui/main_frame.h"
 #include "ui/text_codec.h"
 
-using rabuscal::client::DirectoryClient;
+using rabuscal::directory::DirectoryConnection;
 
 namespace {
 
-// Controls are laid out in page coordinates; the panel starts at kPlace.
+namespace lobby = rabuscal::assets::lobby;
+
+// Controls are laid out in page coordinates; the panel starts at lobby::Groups.
 QRect onPanel(QRect pagePlace) {
-    return pagePlace.translated(-GroupsPanel::kPlace.topLeft());
+    return pagePlace.translated(-lobby::Groups.place.topLeft());
 }
 
-QPoint onPanel(QPoint pagePoint) {
-    return pagePoint - GroupsPanel::kPlace.topLeft();
+rabuscal::assets::Button onPanel(rabuscal::assets::Button button) {
+    button.at -= lobby::Groups.place.topLeft();
+    return button;
 }
 
 }  // namespace
@@ -25,15 +29,14 @@ QPoint onPanel(QPoint pagePoint) {
 GroupsPanel::GroupsPanel(MainFrame& frame, QLineEdit& servidor, QWidget* page)
     : QWidget(page), frame_(frame), servidor_(servidor) {
     setObjectName(QStringLiteral("Groups"));
-    setGeometry(kPlace);
+    setGeometry(lobby::Groups.place);
 
-    Shp2 = new Lamp(Lamp::Shape::Circle, QStringLiteral("Shp2"), this, onPanel({275, 9, 10, 10}));
-    const QPoint button = onPanel(QPoint(292, 4));
-    btGrp = new ImageButton(faceSet2(), QStringLiteral("btGrp"), this, button.x(), button.y());
+    Shp2 = new Lamp(Lamp::Shape::Circle, QStringLiteral("Shp2"), this, onPanel(lobby::Shp2.place));
+    btGrp = new ImageButton(faceSet2(), onPanel(lobby::btGrp), this);
 
     Label8 = new QLabel(QStringLiteral("Grupos ativos..."), this);
     Label8->setObjectName(QStringLiteral("Label8"));
-    Label8->setGeometry(onPanel({337, 6, 104, 14}));
+    Label8->setGeometry(onPanel(lobby::Label8.place));
     Label8->setFont(look::arial(11, true));
     QPalette captionColours = Label8->palette();
     captionColours.setColor(QPalette::WindowText, look::kCaptionBrown);
@@ -41,7 +44,7 @@ GroupsPanel::GroupsPanel(MainFrame& frame, QLineEdit& servidor, QWidget* page)
 
     Grupos = new QListWidget(this);
     Grupos->setObjectName(QStringLiteral("Grupos"));
-    Grupos->setGeometry(onPanel({275, 25, 166, 231}));
+    Grupos->setGeometry(onPanel(lobby::Grupos.place));
     // The directory's order is the order to list them in.
     Grupos->setSortingEnabled(false);
     Grupos->setFont(look::arial(12, true));
@@ -58,15 +61,15 @@ GroupsPanel::GroupsPanel(MainFrame& frame, QLineEdit& servidor, QWidget* page)
     connect(Grupos, &QListWidget::itemSelectionChanged, this, &GroupsPanel::GruposClick);
 }
 
-void GroupsPanel::attach(DirectoryClient& directory) {
+void GroupsPanel::attach(DirectoryConnection& directory) {
     if (directory_) directory_->disconnect(this);
     directory_ = &directory;
-    connect(&directory, &DirectoryClient::statusForMain, this, [this](const QByteArray& text) {
+    connect(&directory, &DirectoryConnection::statusForMain, this, [this](const QByteArray& text) {
         frame_.setStatus(
             fromWire(text.left(rabuscal::client::texts::kMaximumShownStatus).toStdString()));
     });
-    connect(&directory, &DirectoryClient::lampChanged, this, &GroupsPanel::showLamp);
-    connect(&directory, &DirectoryClient::groupsChanged, this, &GroupsPanel::showGroups);
+    connect(&directory, &DirectoryConnection::lampChanged, this, &GroupsPanel::showLamp);
+    connect(&directory, &DirectoryConnection::groupsChanged, this, &GroupsPanel::showGroups);
     showLamp(directory.lamp());
     showGroups();
 }
@@ -92,15 +95,15 @@ void GroupsPanel::showGroups() {
     for (const std::string& name : directory_->Grupos()) Grupos->addItem(fromWire(name));
 }
 
-void GroupsPanel::showLamp(DirectoryClient::Lamp colour) {
+void GroupsPanel::showLamp(rabuscal::protocol::LinkLamp colour) {
     switch (colour) {
-        case DirectoryClient::Lamp::Maroon:
+        case rabuscal::protocol::LinkLamp::Maroon:
             Shp2->setColour(Lamp::kMaroon);
             break;
-        case DirectoryClient::Lamp::Red:
+        case rabuscal::protocol::LinkLamp::Red:
             Shp2->setColour(Lamp::kRed);
             break;
-        case DirectoryClient::Lamp::Lime:
+        case rabuscal::protocol::LinkLamp::Lime:
             Shp2->setColour(Lamp::kLime);
             break;
     }

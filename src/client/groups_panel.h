@@ -6,7 +6,7 @@
 #include <QPointer>
 #include <QWidget>
 
-#include "client/directory_client.h"
+#include "directory/client/directory_connection.h"
 #include "ui/image_button.h"
 #include "ui/lamp.h"
 
@@ -28,24 +28,21 @@ class GroupsPanel : public QWidget {
 
     // The program's one directory client (`Cli2`). Until one is attached,
     // `btGrp` does nothing.
-    void attach(rabuscal::client::DirectoryClient& directory);
+    void attach(rabuscal::directory::DirectoryConnection& directory);
 
     Lamp* Shp2;
     ImageButton* btGrp;
     QLabel* Label8;
     QListWidget* Grupos;
 
-    // The panel's place on the page.
-    static constexpr QRect kPlace{275, 4, 166, 252};
-
   private:
     void btGrpMouseDown();
     void btGrpMouseUp();
     void GruposClick();
     void showGroups();
-    void showLamp(rabuscal::client::DirectoryClient::Lamp colour);
+    void showLamp(rabuscal::protocol::LinkLamp colour);
 
     MainFrame& frame_;
     QLineEdit& servidor_;
-    QPointer<rabuscal::client::DirectoryClient> directory_;
+    QPointer<rabuscal::directory::DirectoryConnection> directory_;
 };

@@ -1,5 +1,6 @@
 #include "client/lobby_page.h"
 
+#include "assets/window_layout.h"
 #include "client/game_client.h"
 #include "client/game_connection.h"
 #include "client/texts.h"
@@ -10,6 +11,7 @@
 
 using rabuscal::client::GameClient;
 using rabuscal::client::GameConnection;
+namespace lobby = rabuscal::assets::lobby;
 
 namespace {
 
@@ -37,27 +39,28 @@ LobbyPage::LobbyPage(MainFrame& frame, QWidget* parent)
     setObjectName(QStringLiteral("Servidor"));
     const auto right = Qt::AlignRight | Qt::AlignVCenter;
 
-    Shp3 = new Lamp(Lamp::Shape::Circle, QStringLiteral("Shp3"), this, {10, 39, 10, 10});
-    btCjg = new ImageButton(faceSet2(), QStringLiteral("btCjg"), this, 25, 34);
+    Shp3 = new Lamp(Lamp::Shape::Circle, QStringLiteral("Shp3"), this, lobby::Shp3.place);
+    btCjg = new ImageButton(faceSet2(), lobby::btCjg, this);
     Lb3 = look::caption(this, QStringLiteral("Lb3"), QStringLiteral("Conectar ao servidor do jogo"),
-                        {70, 36, 200, 14});
+                        lobby::Lb3.place);
 
-    ServidorCaption = look::caption(this, QStringLiteral("ServidorCaption"),
-                                    QStringLiteral("Servidor:"), {10, 59, 58, 14}, right);
-    Servidor = textField(this, QStringLiteral("Servidor"), {72, 57, 159, 18});
+    ServidorCaption =
+        look::caption(this, QStringLiteral("ServidorCaption"), QStringLiteral("Servidor:"),
+                      lobby::ServidorCaption.place, right);
+    Servidor = textField(this, QStringLiteral("Servidor"), lobby::Servidor.place);
     NickCaption = look::caption(this, QStringLiteral("NickCaption"), QStringLiteral("Nick:"),
-                                {10, 79, 58, 14}, right);
-    Nick = textField(this, QStringLiteral("Nick"), {72, 77, 79, 18});
+                                lobby::NickCaption.place, right);
+    Nick = textField(this, QStringLiteral("Nick"), lobby::Nick.place);
 
-    btEnt = new ImageButton(faceSet2(), QStringLiteral("btEnt"), this, 72, 99);
+    btEnt = new ImageButton(faceSet2(), lobby::btEnt, this);
     Lb4 = look::caption(this, QStringLiteral("Lb4"), QStringLiteral("Entrar no jogo"),
-                        {117, 101, 140, 14});
+                        lobby::Lb4.place);
 
     Groups = new GroupsPanel(frame, *Servidor, this);
 
-    btVrs = new ImageButton(faceSet2(), QStringLiteral("btVrs"), this, 5, 238);
+    btVrs = new ImageButton(faceSet2(), lobby::btVrs, this);
     Label27 = look::caption(this, QStringLiteral("Label27"),
-                            QStringLiteral("Checar versão do jogo"), {50, 240, 160, 14});
+                            QStringLiteral("Checar versão do jogo"), lobby::Label27.place);
 
     // Each button acts on its press; the release only brings its face back.
     connect(btCjg, &ImageButton::MouseDown, this, &LobbyPage::btCjgMouseDown);

@@ -1,20 +1,23 @@
 #include "client/phrase_page.h"
 
+#include "assets/window_layout.h"
 #include "client/round_controls.h"
 #include "ui/look.h"
 #include "ui/text_codec.h"
+
+namespace phrase = rabuscal::assets::phrase;
 
 // The gallery takes the page down to y = 231 (file lists at 45,5 161 x 226,
 // preview at 215,20); the phrase row sits under it.
 PhrasePage::PhrasePage(MainFrame& frame, QWidget* parent) : QWidget(parent), frame_(frame) {
     setObjectName(QStringLiteral("Desenho"));
     SecretCaption = look::caption(this, QStringLiteral("SecretCaption"), QStringLiteral("frase:"),
-                                  {8, 241, 36, 14});
+                                  phrase::SecretCaption.place);
     SecretCaption->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 
     Secret = new QLineEdit(this);
     Secret->setObjectName(QStringLiteral("Secret"));
-    Secret->setGeometry(48, 239, 290, 18);
+    Secret->setGeometry(phrase::Secret.place);
     Secret->setFrame(false);
     Secret->setFont(look::courierNew(12));
     QPalette colours = Secret->palette();
@@ -22,9 +25,9 @@ PhrasePage::PhrasePage(MainFrame& frame, QWidget* parent) : QWidget(parent), fra
     colours.setColor(QPalette::Text, look::kNavy);
     Secret->setPalette(colours);
 
-    btOkp = new ImageButton(faceSet2(), QStringLiteral("btOkp"), this, 345, 238);
-    OkpCaption =
-        look::caption(this, QStringLiteral("OkpCaption"), QStringLiteral("Ok"), {390, 241, 30, 14});
+    btOkp = new ImageButton(faceSet2(), phrase::btOkp, this);
+    OkpCaption = look::caption(this, QStringLiteral("OkpCaption"), QStringLiteral("Ok"),
+                               phrase::OkpCaption.place);
 
     connect(btOkp, &ImageButton::MouseUp, this, &PhrasePage::btOkpMouseUp);
 }
@@ -32,7 +35,7 @@ PhrasePage::PhrasePage(MainFrame& frame, QWidget* parent) : QWidget(parent), fra
 void PhrasePage::hostGallery(QWidget* gallery) {
     gallery_ = gallery;
     gallery->setParent(this);
-    gallery->setGeometry(kGalleryArea);
+    gallery->setGeometry(phrase::Gallery.place);
     // Under the phrase row in the stacking order, so that it never covers it.
     gallery->lower();
     gallery->show();

@@ -17,9 +17,6 @@ class MainFrame;
 class PhrasePage : public QWidget {
     Q_OBJECT
   public:
-    // The part of the page above the phrase row, where the gallery sits.
-    static constexpr QRect kGalleryArea{0, 0, 450, 234};
-
     PhrasePage(MainFrame& frame, QWidget* parent);
 
     // The drawer's round controls that `btOkp` starts a round with; null

@@ -3,23 +3,26 @@
 #include <optional>
 #include <string>
 
+#include "assets/window_layout.h"
 #include "client/game_client.h"
 #include "ui/look.h"
 #include "ui/main_frame.h"
 #include "ui/text_codec.h"
+
+namespace form1 = rabuscal::assets::form1;
 
 PlayerPanel::PlayerPanel(MainFrame& frame, QWidget* window) : QObject(window), frame_(frame) {
     setObjectName(QStringLiteral("PlayerPanel"));
     const auto right = Qt::AlignRight | Qt::AlignVCenter;
 
     Versao =
-        look::caption(window, QStringLiteral("Versao"), QStringLiteral("1.0"), {177, 77, 15, 14});
+        look::caption(window, QStringLiteral("Versao"), QStringLiteral("1.0"), form1::Versao.place);
     Versao->setFont(look::arial(11));
-    btInst = new ImageButton(faceSet1(), QStringLiteral("btInst"), window, 23, 120);
+    btInst = new ImageButton(faceSet1(), form1::btInst, window);
 
     Lista = new QListWidget(window);
     Lista->setObjectName(QStringLiteral("Lista"));
-    Lista->setGeometry(74, 95, 126, 153);
+    Lista->setGeometry(form1::Lista.place);
     Lista->setFont(look::courierNew(12));
     Lista->setFrameShape(QFrame::NoFrame);
     QPalette listColours = Lista->palette();
@@ -29,22 +32,23 @@ PlayerPanel::PlayerPanel(MainFrame& frame, QWidget* window) : QObject(window), f
 
     // Wide enough for any stake the wire can carry, "-2147483648" included.
     PontosCaption = look::caption(window, QStringLiteral("PontosCaption"),
-                                  QStringLiteral("Pontos:"), {7, 147, 50, 14});
-    Pontos = look::caption(window, QStringLiteral("Pontos"), QStringLiteral("0"), {7, 163, 65, 16});
+                                  QStringLiteral("Pontos:"), form1::PontosCaption.place);
+    Pontos =
+        look::caption(window, QStringLiteral("Pontos"), QStringLiteral("0"), form1::Pontos.place);
     Pontos->setFont(look::arial(11, true));
 
-    btTroc = new ImageButton(faceSet1(), QStringLiteral("btTroc"), window, 23, 190);
-    btTerm = new ImageButton(faceSet1(), QStringLiteral("btTerm"), window, 23, 210);
+    btTroc = new ImageButton(faceSet1(), form1::btTroc, window);
+    btTerm = new ImageButton(faceSet1(), form1::btTerm, window);
 
     lbDes = look::caption(window, QStringLiteral("lbDes"), QStringLiteral("Definir frase:"),
-                          {68, 274, 92, 14}, right);
-    btDes = new ImageButton(faceSet1(), QStringLiteral("btDes"), window, 163, 271);
+                          form1::lbDes.place, right);
+    btDes = new ImageButton(faceSet1(), form1::btDes, window);
     lbFnd = look::caption(window, QStringLiteral("lbFnd"), QStringLiteral("Fundo vis:"),
-                          {68, 294, 92, 14}, right);
-    btFnd = new ImageButton(faceSet1(), QStringLiteral("btFnd"), window, 163, 291);
+                          form1::lbFnd.place, right);
+    btFnd = new ImageButton(faceSet1(), form1::btFnd, window);
     lbCls = look::caption(window, QStringLiteral("lbCls"), QStringLiteral("Limpar:"),
-                          {68, 314, 92, 14}, right);
-    btCls = new ImageButton(faceSet1(), QStringLiteral("btCls"), window, 163, 311);
+                          form1::lbCls.place, right);
+    btCls = new ImageButton(faceSet1(), form1::btCls, window);
 
     connect(btInst, &ImageButton::MouseMove, this, &PlayerPanel::btInstMouseMove);
     connect(btTroc, &ImageButton::MouseMove, this, &PlayerPanel::btTrocMouseMove);

@@ -14,4 +14,4 @@ rabuscal_library(rabuscal_client_ui
 
 # The lobby's list of active groups, fed by the directory client.
 target_sources(rabuscal_client_ui PRIVATE ${CMAKE_CURRENT_LIST_DIR}/groups_panel.cpp)
-target_link_libraries(rabuscal_client_ui PUBLIC rabuscal_directory_client)
+target_link_libraries(rabuscal_client_ui PUBLIC rabuscal_directory_client_net)

@@ -2,7 +2,8 @@
 
 #include <QHostInfo>
 
-#include "client/directory_client.h"
+#include "assets/window_layout.h"
+#include "directory/client/directory_connection.h"
 #include "ui/error_report.h"
 #include "ui/forms.h"
 #include "ui/look.h"
@@ -11,13 +12,10 @@
 
 namespace {
 
+namespace form3 = rabuscal::assets::form3;
+
 const QString kAnnounce = QStringLiteral("Ativar");
 const QString kWithdraw = QStringLiteral("Desativar");
-
-// The captions beside btLig and btAtv take their longer texts
-// ("Desligar servidor", "Desativar") without being cut.
-constexpr int kSwitchCaptionWidth = 130;
-constexpr int kGroupCaptionWidth = 60;
 
 // The address and the count: navy figures on a light field.
 QLabel* valueField(QWidget* window, const QString& name, const QString& text, QRect place) {
@@ -38,7 +36,7 @@ QLabel* valueField(QWidget* window, const QString& name, const QString& text, QR
 QLineEdit* groupField(QWidget* window) {
     auto* field = new QLineEdit(window);
     field->setObjectName(QStringLiteral("Jogo"));
-    field->setGeometry(107, 70, 154, 18);
+    field->setGeometry(form3::Jogo.place);
     field->setFrame(false);
     field->setFont(look::courierNew(12));
     QPalette colours = field->palette();
@@ -53,25 +51,24 @@ QLineEdit* groupField(QWidget* window) {
 TForm3::TForm3(quint16 gamePort)
     : SkinnedWindow(loadSkinPicture(QStringLiteral(":/assets/skin_form3.bmp"), skin::kForm3),
                     QStringLiteral("Form3"), QStringLiteral("Servidor de jogo")),
-      Shp1(new Lamp(Lamp::Shape::Circle, QStringLiteral("Shp1"), this, {15, 19, 10, 10})),
-      btLig(new ImageButton(faceSet2(), QStringLiteral("btLig"), this, 28, 14)),
+      Shp1(new Lamp(Lamp::Shape::Circle, QStringLiteral("Shp1"), this, form3::Shp1.place)),
+      btLig(new ImageButton(faceSet2(), form3::btLig, this)),
       Lb1(look::caption(this, QStringLiteral("Lb1"), QStringLiteral("Ligar servidor"),
-                        {72, 16, kSwitchCaptionWidth, 14})),
-      Label3(look::caption(this, QStringLiteral("Label3"), QStringLiteral("IP:"), {220, 15, 14, 15},
-                           Qt::AlignLeft | Qt::AlignVCenter, 12)),
-      Ips(valueField(this, QStringLiteral("Ips"), QStringLiteral("0.0.0.0"), {240, 15, 116, 15})),
+                        form3::Lb1.place)),
+      Label3(look::caption(this, QStringLiteral("Label3"), QStringLiteral("IP:"),
+                           form3::Label3.place, Qt::AlignLeft | Qt::AlignVCenter, 12)),
+      Ips(valueField(this, QStringLiteral("Ips"), QStringLiteral("0.0.0.0"), form3::Ips.place)),
       Label28(look::caption(this, QStringLiteral("Label28"), QStringLiteral("Qtc:"),
-                            {211, 32, 23, 15}, Qt::AlignRight | Qt::AlignVCenter, 12)),
-      Lb29(valueField(this, QStringLiteral("Lb29"), QStringLiteral("0"), {240, 32, 46, 15})),
+                            form3::Label28.place, Qt::AlignRight | Qt::AlignVCenter, 12)),
+      Lb29(valueField(this, QStringLiteral("Lb29"), QStringLiteral("0"), form3::Lb29.place)),
       Label5(look::caption(this, QStringLiteral("Label5"), QStringLiteral("Nome do grupo:"),
-                           {15, 72, 88, 14}, Qt::AlignRight | Qt::AlignVCenter)),
+                           form3::Label5.place, Qt::AlignRight | Qt::AlignVCenter)),
       Jogo(groupField(this)),
-      btAtv(new ImageButton(faceSet2(), QStringLiteral("btAtv"), this, 267, 69)),
-      Lb7(look::caption(this, QStringLiteral("Lb7"), kAnnounce, {312, 71, kGroupCaptionWidth, 14})),
-      Stk(new StatusLine(QStringLiteral("Stk"), this, {16, 100, 295, 15},
-                         look::arial(11, true, true), look::kMaroon, look::kWindowColour,
-                         QStringLiteral("Status..."))),
-      btFechar(new ImageButton(faceSet2(), QStringLiteral("btFechar"), this, 316, 98)),
+      btAtv(new ImageButton(faceSet2(), form3::btAtv, this)),
+      Lb7(look::caption(this, QStringLiteral("Lb7"), kAnnounce, form3::Lb7.place)),
+      Stk(new StatusLine(QStringLiteral("Stk"), this, form3::Stk.place, look::arial(11, true, true),
+                         look::kMaroon, look::kWindowColour, QStringLiteral("Status..."))),
+      btFechar(new ImageButton(faceSet2(), form3::btFechar, this)),
       Srv(DrawerNick, this),
       gamePort_(gamePort) {
     QPalette colours = palette();
@@ -97,7 +94,7 @@ void TForm3::link(ServerWindowLinks links) {
     links_ = std::move(links);
     directory_ = links_.directory;
     if (directory_)
-        connect(directory_, &rabuscal::client::DirectoryClient::statusForServerWindow, this,
+        connect(directory_, &rabuscal::directory::DirectoryConnection::statusForServerWindow, this,
                 [this](const QByteArray& text) { Stk->setText(fromWire(text.toStdString())); });
 }
 

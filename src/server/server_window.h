@@ -14,8 +14,8 @@
 #include "ui/skinned_window.h"
 #include "ui/status_line.h"
 
-namespace rabuscal::client {
-class DirectoryClient;
+namespace rabuscal::directory {
+class DirectoryConnection;
 }
 
 // What the server window reaches in the main window.
@@ -27,7 +27,7 @@ struct ServerWindowLinks {
     std::function<void(const QString&)> setServerAddress;
     // The program's directory client (`Cli2`), which carries the group
     // announcements and brings the directory's "sys" answers here.
-    rabuscal::client::DirectoryClient* directory = nullptr;
+    rabuscal::directory::DirectoryConnection* directory = nullptr;
 };
 
 // The server window "Servidor de jogo": switches the built-in game server
@@ -82,6 +82,6 @@ class TForm3 : public SkinnedWindow, private rabuscal::server::ServerEvents {
 
     quint16 gamePort_;
     ServerWindowLinks links_;
-    QPointer<rabuscal::client::DirectoryClient> directory_;
+    QPointer<rabuscal::directory::DirectoryConnection> directory_;
     bool deactivating_ = false;
 };

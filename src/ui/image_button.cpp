@@ -13,6 +13,10 @@ ImageButton::ImageButton(const FaceSet& faces, const QString& name, QWidget* par
     showFace(false);
 }
 
+ImageButton::ImageButton(const FaceSet& faces, const rabuscal::assets::Button& button,
+                         QWidget* parent)
+    : ImageButton(faces, QString::fromLatin1(button.name), parent, button.at.x(), button.at.y()) {}
+
 void ImageButton::showFace(bool pressed) {
     pressed_ = pressed;
     setPixmap(pressed ? faces_.pressed : faces_.released);

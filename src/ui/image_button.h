@@ -2,6 +2,7 @@
 
 #include <QLabel>
 
+#include "assets/window_layout.h"
 #include "ui/button_faces.h"
 
 // A 42 x 20 picture control acting as a button. On a press of any mouse
@@ -17,6 +18,8 @@ class ImageButton : public QLabel {
     Q_OBJECT
   public:
     ImageButton(const FaceSet& faces, const QString& name, QWidget* parent, int left, int top);
+    // Named and placed by its entry in the window layout.
+    ImageButton(const FaceSet& faces, const rabuscal::assets::Button& button, QWidget* parent);
 
     bool isPressedFace() const { return pressed_; }
 

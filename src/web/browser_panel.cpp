@@ -12,9 +12,12 @@
 #include <QWebEngineView>
 #endif
 
+#include "assets/window_layout.h"
 #include "ui/look.h"
 
 namespace {
+
+namespace fweb = rabuscal::assets::fweb;
 
 const QColor kOrange{255, 144, 0};
 const QColor kBrown{128, 64, 0};
@@ -63,24 +66,24 @@ BrowserPanel::BrowserPanel(QWidget* window, const QByteArray& base)
     : QObject(window), window_(window), base_(base) {
     Panel1 = new QFrame(window);
     Panel1->setObjectName(QStringLiteral("Panel1"));
-    Panel1->setGeometry(12, 12, 546, 277);
+    Panel1->setGeometry(fweb::Panel1.place);
     Panel1->setFrameShape(QFrame::NoFrame);
     Panel1->setAutoFillBackground(true);
     QPalette colours = Panel1->palette();
     colours.setColor(QPalette::Window, look::kLightField);
     Panel1->setPalette(colours);
 
-    btPexo = new ImageButton(faceSet2(), QStringLiteral("btPexo"), window, 21, 296);
-    Lb7 = caption(window, QStringLiteral("Lb7"), QStringLiteral("PEXO online"), {66, 299, 80, 14});
-    LbAnt = caption(window, QStringLiteral("LbAnt"), QStringLiteral("<<"), {206, 299, 18, 14},
+    btPexo = new ImageButton(faceSet2(), fweb::btPexo, window);
+    Lb7 = caption(window, QStringLiteral("Lb7"), QStringLiteral("PEXO online"), fweb::Lb7.place);
+    LbAnt = caption(window, QStringLiteral("LbAnt"), QStringLiteral("<<"), fweb::LbAnt.place,
                     Qt::AlignRight | Qt::AlignVCenter);
-    btAnt = new ImageButton(faceSet2(), QStringLiteral("btAnt"), window, 226, 296);
-    btProx = new ImageButton(faceSet2(), QStringLiteral("btProx"), window, 271, 296);
-    LbProx = caption(window, QStringLiteral("LbProx"), QStringLiteral(">>"), {315, 299, 18, 14});
-    btStop = new ImageButton(faceSet2(), QStringLiteral("btStop"), window, 391, 296);
-    Led = new Lamp(Lamp::Shape::Rectangle, QStringLiteral("Led"), window, {440, 304, 10, 5},
+    btAnt = new ImageButton(faceSet2(), fweb::btAnt, window);
+    btProx = new ImageButton(faceSet2(), fweb::btProx, window);
+    LbProx = caption(window, QStringLiteral("LbProx"), QStringLiteral(">>"), fweb::LbProx.place);
+    btStop = new ImageButton(faceSet2(), fweb::btStop, window);
+    Led = new Lamp(Lamp::Shape::Rectangle, QStringLiteral("Led"), window, fweb::Led.place,
                    Lamp::kMaroon);
-    G1 = new Gauge(QStringLiteral("G1"), window, {455, 304, 50, 5}, kOrange, kBrown);
+    G1 = new Gauge(QStringLiteral("G1"), window, fweb::G1.place, kOrange, kBrown);
 
     connect(btPexo, &ImageButton::MouseDown, this, &BrowserPanel::btPexoMouseDown);
     connect(btAnt, &ImageButton::MouseDown, this, &BrowserPanel::btAntMouseDown);
@@ -95,7 +98,7 @@ void BrowserPanel::createBrowser() {
     Web1 = new QWebEngineView(Panel1);
     Web1->setObjectName(QStringLiteral("Web1"));
     // Two pixels beyond the frame on every side cut off the view's own border.
-    Web1->setGeometry(-2, -2, 550, 281);
+    Web1->setGeometry(fweb::Web1.place);
     connect(Web1, &QWebEngineView::loadStarted, this, &BrowserPanel::Web1DownloadBegin);
     connect(Web1, &QWebEngineView::loadProgress, this,
             [this](int progress) { Web1ProgressChange(progress, 100); });

@@ -1,12 +1,13 @@
 #include "web/browser_window.h"
 
+#include "assets/window_layout.h"
 #include "ui/skin_pictures.h"
 
 TFWeb::TFWeb()
     : SkinnedWindow(loadSkinPicture(QStringLiteral(":/assets/skin_fweb.bmp"), skin::kFWeb),
                     QStringLiteral("FWeb"), QStringLiteral("Browser web")),
       Browser(new BrowserPanel(this)),
-      btFechar(new ImageButton(faceSet2(), QStringLiteral("btFechar"), this, 511, 296)) {
+      btFechar(new ImageButton(faceSet2(), rabuscal::assets::fweb::btFechar, this)) {
     connect(btFechar, &ImageButton::MouseDown, this, &TFWeb::btFecharMouseDown);
     connect(btFechar, &ImageButton::MouseUp, this, &TFWeb::btFecharMouseUp);
     FormCreate();

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QPixmap>
 
+#include "assets/window_layout.h"
 #include "ui/error_report.h"
 #include "ui/look.h"
 #include "ui/main_frame.h"
@@ -10,12 +11,14 @@
 
 namespace {
 
+namespace gallery = rabuscal::assets::gallery;
+
 const QColor kOrange{255, 144, 0};
 
-QListWidget* fileList(QWidget* parent, const QString& name) {
+QListWidget* fileList(QWidget* parent, const QString& name, QRect place) {
     auto* list = new QListWidget(parent);
     list->setObjectName(name);
-    list->setGeometry(45, 5, 161, 226);
+    list->setGeometry(place);
     list->setFrameShape(QFrame::Box);  // flat, not sunken
     list->setFrameShadow(QFrame::Plain);
     list->setFont(look::arial(12));
@@ -51,26 +54,26 @@ GalleryPanel::GalleryPanel(MainFrame& frame, WebDwn& client, QWidget* page, cons
                            const QByteArray& base)
     : QWidget(page), gallery_(client, workDir, base) {
     setObjectName(QStringLiteral("GalleryPanel"));
-    setGeometry(0, 0, 450, 234);
+    setGeometry(rabuscal::assets::phrase::Gallery.place);
 
-    Fb1 = fileList(this, QStringLiteral("Fb1"));
+    Fb1 = fileList(this, QStringLiteral("Fb1"), gallery::Fb1.place);
     for (const QString& file : gallery_.localBitmaps()) Fb1->addItem(file);
-    Lbox = fileList(this, QStringLiteral("Lbox"));
+    Lbox = fileList(this, QStringLiteral("Lbox"), gallery::Lbox.place);
     Lbox->hide();
 
     Shape1 = new QFrame(this);
     Shape1->setObjectName(QStringLiteral("Shape1"));
-    Shape1->setGeometry(214, 19, 227, 134);
+    Shape1->setGeometry(gallery::Shape1.place);
     Shape1->setFrameShape(QFrame::Box);
     Shape1->setFrameShadow(QFrame::Plain);
     Shape1->setLineWidth(1);
     BufImg = new QLabel(this);
     BufImg->setObjectName(QStringLiteral("BufImg"));
-    BufImg->setGeometry(QRect(QPoint(215, 20), kPreviewSize));
+    BufImg->setGeometry(gallery::BufImg.place);
     BufImg->setScaledContents(true);
     frame.makeDragSurface(BufImg);
 
-    G1 = new Gauge(QStringLiteral("G1"), this, {215, 159, 50, 5}, kOrange, look::kMaroon);
+    G1 = new Gauge(QStringLiteral("G1"), this, gallery::G1.place, kOrange, look::kMaroon);
     G1->setMaximum(0);
     progress_.follow(client);
     connect(&progress_, &DownloadProgress::changed, G1, [this](qint64 maximum, qint64 position) {
@@ -79,21 +82,22 @@ GalleryPanel::GalleryPanel(MainFrame& frame, WebDwn& client, QWidget* page, cons
         G1->repaint();  // the window is held by the fetch; show the bar now
     });
 
-    btClub = new ImageButton(faceSet2(), QStringLiteral("btClub"), this, 211, 169);
+    btClub = new ImageButton(faceSet2(), gallery::btClub, this);
     LbClub = look::caption(this, QStringLiteral("LbClub"), QStringLiteral("no club PEXO"),
-                           {256, 172, 80, 14});
-    btPexo = new ImageButton(faceSet2(), QStringLiteral("btPexo"), this, 211, 189);
+                           gallery::LbClub.place);
+    btPexo = new ImageButton(faceSet2(), gallery::btPexo, this);
     LbPexo = look::caption(this, QStringLiteral("LbPexo"), QStringLiteral("na PEXO online"),
-                           {256, 192, 84, 14});
-    btHd = new ImageButton(faceSet2(), QStringLiteral("btHd"), this, 211, 209);
-    LbHd = look::caption(this, QStringLiteral("LbHd"), QStringLiteral("no HD"), {256, 212, 60, 14});
+                           gallery::LbPexo.place);
+    btHd = new ImageButton(faceSet2(), gallery::btHd, this);
+    LbHd =
+        look::caption(this, QStringLiteral("LbHd"), QStringLiteral("no HD"), gallery::LbHd.place);
 
     LoginCaption = look::caption(this, QStringLiteral("LoginCaption"), QStringLiteral("login:"),
-                                 {340, 170, 36, 14});
-    ClubLogin = smallField(this, QStringLiteral("ClubLogin"), {376, 168, 64, 16});
+                                 gallery::LoginCaption.place);
+    ClubLogin = smallField(this, QStringLiteral("ClubLogin"), gallery::ClubLogin.place);
     PasswordCaption = look::caption(this, QStringLiteral("PasswordCaption"),
-                                    QStringLiteral("senha:"), {340, 190, 36, 14});
-    ClubPassword = smallField(this, QStringLiteral("ClubPassword"), {376, 188, 64, 16});
+                                    QStringLiteral("senha:"), gallery::PasswordCaption.place);
+    ClubPassword = smallField(this, QStringLiteral("ClubPassword"), gallery::ClubPassword.place);
     ClubPassword->setEchoMode(QLineEdit::Password);
     for (QLabel* label : {LoginCaption, PasswordCaption})
         label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);

@@ -10,6 +10,7 @@
 #include <QListWidget>
 #include <QWidget>
 
+#include "assets/window_layout.h"
 #include "ui/gauge.h"
 #include "ui/image_button.h"
 #include "web/download_progress.h"
@@ -56,7 +57,7 @@ class GalleryPanel : public QWidget {
     QLabel* PasswordCaption;
     QLineEdit* ClubPassword;
 
-    static constexpr QSize kPreviewSize{225, 132};
+    static constexpr QSize kPreviewSize = rabuscal::assets::gallery::BufImg.place.size();
 
   signals:
     // A local file or a download became the gallery picture.

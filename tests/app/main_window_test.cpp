@@ -8,6 +8,7 @@
 
 #include "app/game_windows.h"
 #include "app/main_window_web.h"
+#include "assets/window_layout.h"
 #include "client/board_view.h"
 #include "client/chat_window.h"
 #include "client/game_session.h"
@@ -94,6 +95,36 @@ TEST_F(MainWindowTest, StartUpShowsOnlyTheMainWindowAtItsFirstPage) {
     QStringList pages;
     for (int i = 0; i < Form1->Abook->count(); ++i) pages << Form1->Abook->widget(i)->objectName();
     EXPECT_EQ(pages, QStringList({"Default", "Extra", "Servidor", "Desenho"}));
+}
+
+// The pictures test checks that the skins leave room for every control of the
+// layout; this checks that the widgets sit exactly there.
+TEST_F(MainWindowTest, EveryControlSitsWhereItsLayoutEntryPutsIt) {
+    using namespace rabuscal::assets;
+    FWeb->Browser->createBrowser();  // Web1 is made on first use
+    const std::pair<QWidget*, const SkinLayout*> windows[] = {{Form1, &kMainWindow},
+                                                              {Form2, &kChatWindow},
+                                                              {Form3, &kServerWindow},
+                                                              {FWeb, &kBrowserWindow}};
+    for (const auto& [window, layout] : windows) {
+        const auto sitsAt = [&](const char* name, QRect place) {
+            const auto found = window->findChildren<QWidget*>(QString::fromLatin1(name));
+            EXPECT_TRUE(std::any_of(found.begin(), found.end(),
+                                    [&](QWidget* control) {
+                                        return QRect(control->mapTo(window, QPoint()),
+                                                     control->size()) == place;
+                                    }))
+                << layout->file << ": " << name;
+        };
+        for (const Control& control : layout->controls) sitsAt(control.name, control.place);
+        for (const Button& button : layout->buttons) sitsAt(button.name, button.place());
+        for (const Area& area : layout->areas) {
+            for (const Control& control : area.controls)
+                sitsAt(control.name, control.place.translated(area.origin));
+            for (const Button& button : area.buttons)
+                sitsAt(button.name, button.place().translated(area.origin));
+        }
+    }
 }
 
 TEST_F(MainWindowTest, EveryDragSurfaceDragsTheMainWindow) {

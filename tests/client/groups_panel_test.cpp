@@ -16,7 +16,7 @@
 
 namespace {
 
-using rabuscal::client::DirectoryClient;
+using rabuscal::directory::DirectoryConnection;
 using rabuscal::directory::testing::kWaitMsecs;
 using rabuscal::directory::testing::ScriptedDirectory;
 
@@ -37,7 +37,7 @@ class GroupsPanelTest : public ::testing::Test {
 
     GroupsPanelTest() {
         directory_ =
-            std::make_unique<DirectoryClient>(QStringLiteral("127.0.0.1"), service_.port());
+            std::make_unique<DirectoryConnection>(QStringLiteral("127.0.0.1"), service_.port());
         panel_ = std::make_unique<GroupsPanel>(frame_, servidor_, &page_);
         panel_->attach(*directory_);
     }
@@ -66,7 +66,7 @@ class GroupsPanelTest : public ::testing::Test {
     StatusOnlyFrame frame_;
     QWidget page_;
     QLineEdit servidor_{&page_};
-    std::unique_ptr<DirectoryClient> directory_;
+    std::unique_ptr<DirectoryConnection> directory_;
     std::unique_ptr<GroupsPanel> panel_;
 };
 

@@ -16,17 +16,17 @@
 #include <optional>
 
 #include "client/client_rig.h"
-#include "client/directory_client.h"
 #include "client/game_connection.h"
-#include "directory/net/tcp_directory_server.h"
+#include "directory/client/directory_connection.h"
+#include "directory/net/background_directory.h"
 #include "ui/error_report.h"
 #include "ui/forms.h"
 #include "ui/gui_application.h"
 
 namespace {
 
-using rabuscal::client::DirectoryClient;
 using rabuscal::client::GameConnection;
+using rabuscal::directory::DirectoryConnection;
 
 constexpr int kWaitMsecs = 10000;
 
@@ -190,21 +190,19 @@ TEST_F(ServerWindowTest, APlayerWhoHostsJoinsTheOwnServerAndCannotSwitchItWhileP
 class ServerWindowGroupTest : public ServerWindowTest {
   protected:
     ServerWindowGroupTest() {
-        EXPECT_FALSE(service_.start(QHostAddress::LocalHost, 0).has_value());
+        EXPECT_FALSE(service_.start("127.0.0.1", 0).has_value());
         directory_ =
-            std::make_unique<DirectoryClient>(QStringLiteral("127.0.0.1"), service_.port());
+            std::make_unique<DirectoryConnection>(QStringLiteral("127.0.0.1"), service_.port());
         ServerWindowLinks links;
         links.setServerAddress = [this](const QString& address) { Servidor.setText(address); };
         links.directory = directory_.get();
         form().link(std::move(links));
     }
 
-    std::vector<rabuscal::protocol::Group> listed() const {
-        return service_.rules().groups().list("rabuscal");
-    }
+    std::vector<rabuscal::protocol::Group> listed() const { return service_.listed("rabuscal"); }
 
-    rabuscal::directory::TcpDirectoryServer service_;
-    std::unique_ptr<DirectoryClient> directory_;
+    rabuscal::directory::BackgroundDirectory service_;
+    std::unique_ptr<DirectoryConnection> directory_;
 };
 
 TEST_F(ServerWindowGroupTest, AGroupNeedsTheServerOnAndANameAndTheCaptionStaysMeanwhile) {
@@ -234,7 +232,8 @@ TEST_F(ServerWindowGroupTest, TwoPressesAnnounceTheGroupThenWithdrawItAndAskForT
     EXPECT_TRUE(waitFor([&] { return status() == QStringLiteral(">>> Grupo sala ativado."); }));
 
     int listsReceived = 0;
-    QObject::connect(directory_.get(), &DirectoryClient::groupsChanged, [&] { ++listsReceived; });
+    QObject::connect(directory_.get(), &DirectoryConnection::groupsChanged,
+                     [&] { ++listsReceived; });
     pressAtv();
     EXPECT_EQ(form().Lb7->text(), QStringLiteral("Ativar"));
     EXPECT_GE(listsReceived, 1) << "the list is emptied at once";

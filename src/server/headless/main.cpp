@@ -12,7 +12,7 @@
 #include <memory>
 #include <string>
 
-#include "client/directory_client.h"
+#include "directory/client/group_announcer.h"
 #include "rabuscal_config.h"
 #include "server/net/tcp_game_server.h"
 
@@ -106,11 +106,11 @@ void logLine(const char* format, auto... args) {
 
 // Once the server listens: announces the group, if asked to, and keeps it
 // listed until withdraw() at shut-down.
-std::unique_ptr<rabuscal::client::GroupAnnouncer> startAnnouncing(const Options& options) {
+std::unique_ptr<rabuscal::directory::GroupAnnouncer> startAnnouncing(const Options& options) {
     if (options.announce.empty()) return nullptr;
-    auto announcer = std::make_unique<rabuscal::client::GroupAnnouncer>(
+    auto announcer = std::make_unique<rabuscal::directory::GroupAnnouncer>(
         options.announce, options.directoryHost, options.directoryPort);
-    QObject::connect(announcer.get(), &rabuscal::client::GroupAnnouncer::logLine,
+    QObject::connect(announcer.get(), &rabuscal::directory::GroupAnnouncer::logLine,
                      [](const QByteArray& line) {
                          logLine("directory %s", printable(line.toStdString()).c_str());
                      });

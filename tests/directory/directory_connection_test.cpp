@@ -1,0 +1,194 @@
+// `Cli2` and the group announcer against the real service, and against a
+// scripted one for what the service never does. The reply rules themselves
+// are tested without a socket in directory_client_test.cpp.
+
+#include "directory/client/directory_connection.h"
+
+#include <gtest/gtest.h>
+
+#include <QTcpServer>
+#include <memory>
+#include <mutex>
+
+#include "directory/client/group_announcer.h"
+#include "directory/net/background_directory.h"
+#include "directory/scripted_directory.h"
+#include "directory/wire_peer.h"
+
+namespace rabuscal::directory {
+namespace {
+
+using testing::kWaitMsecs;
+using testing::ScriptedDirectory;
+using testing::WirePeer;
+using Texts = std::vector<std::string>;
+
+// Everything the client tells its windows.
+struct Recorder {
+    explicit Recorder(DirectoryConnection& client) {
+        QObject::connect(&client, &DirectoryConnection::statusForMain,
+                         [this](const QByteArray& t) { main.push_back(t.toStdString()); });
+        QObject::connect(&client, &DirectoryConnection::statusForServerWindow,
+                         [this](const QByteArray& t) { server.push_back(t.toStdString()); });
+        QObject::connect(&client, &DirectoryConnection::lampChanged,
+                         [this](Lamp colour) { lamps.push_back(colour); });
+        QObject::connect(&client, &DirectoryConnection::groupsChanged, [this] { ++groupChanges; });
+    }
+    bool waitGroupChanges(int count) {
+        return QTest::qWaitFor([&] { return groupChanges >= count; }, kWaitMsecs);
+    }
+    Texts main, server;
+    std::vector<Lamp> lamps;
+    int groupChanges = 0;
+};
+
+class DirectoryConnectionTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        testing::ensureApp();
+        // The service logs on its own thread.
+        service_ = std::make_unique<BackgroundDirectory>([this](const std::string& line) {
+            std::lock_guard lock(logMutex_);
+            serviceLog_.push_back(line);
+        });
+        ASSERT_FALSE(service_->start("127.0.0.1", 0).has_value());
+    }
+    std::unique_ptr<DirectoryConnection> clientOf(quint16 port) {
+        return std::make_unique<DirectoryConnection>("127.0.0.1", port);
+    }
+    std::vector<protocol::Group> listed() const { return service_->listed("rabuscal"); }
+    bool waitListed(std::size_t count) {
+        return QTest::qWaitFor([&] { return listed().size() == count; }, kWaitMsecs);
+    }
+    bool waitActive(DirectoryConnection& client) {
+        return QTest::qWaitFor([&] { return client.isActive(); }, kWaitMsecs);
+    }
+
+    bool logged(std::string_view ending) {
+        std::lock_guard lock(logMutex_);
+        return std::any_of(serviceLog_.begin(), serviceLog_.end(),
+                           [&](const std::string& line) { return line.ends_with(ending); });
+    }
+
+    std::mutex logMutex_;
+    std::vector<std::string> serviceLog_;
+    std::unique_ptr<BackgroundDirectory> service_;
+};
+
+TEST_F(DirectoryConnectionTest, TwoRequestsMadeWhileConnectingSendOnlyTheSecond) {
+    auto client = clientOf(service_->port());
+    Recorder seen(*client);
+    client->activateGroup("um");
+    client->activateGroup("dois");
+    EXPECT_FALSE(client->isActive());
+
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !seen.server.empty(); }, kWaitMsecs));
+    EXPECT_EQ(seen.server, Texts{">>> Grupo dois ativado."});
+    EXPECT_EQ(listed(), (std::vector<protocol::Group>{{"dois", "127.0.0.1"}}));
+    EXPECT_EQ(client->pendingMessage(), "") << "sent once on connecting, then cleared";
+}
+
+TEST_F(DirectoryConnectionTest, ListingFillsGroupNamesAndAddressesTogether) {
+    WirePeer first(service_->port()), second(service_->port());
+    first.ask("atv", "rabuscal|um");
+    second.ask("atv", "rabuscal|dois");
+    auto client = clientOf(service_->port());
+    Recorder seen(*client);
+
+    client->askGroups();
+    ASSERT_TRUE(seen.waitGroupChanges(1));
+    EXPECT_EQ(client->Grupos(), (Texts{"um", "dois"}));
+    EXPECT_EQ(client->GroupAddresses(), (Texts{"127.0.0.1", "127.0.0.1"}));
+    EXPECT_EQ(client->addressAt(1), "127.0.0.1");
+    EXPECT_EQ(client->addressAt(2), "");
+    EXPECT_EQ(seen.lamps, (std::vector<Lamp>{Lamp::Red, Lamp::Lime}));
+
+    first.close();
+    second.close();
+    ASSERT_TRUE(waitListed(0));
+    client->askGroups();
+    ASSERT_TRUE(seen.waitGroupChanges(2));
+    EXPECT_TRUE(client->Grupos().empty());
+    EXPECT_TRUE(client->GroupAddresses().empty());
+}
+
+TEST_F(DirectoryConnectionTest, ConnectionEventsShowTheirTextsAndLampColours) {
+    ScriptedDirectory directory;
+    auto client = clientOf(directory.port());
+    Recorder seen(*client);
+    client->askGroups();
+    EXPECT_EQ(seen.main, (Texts{"", "Acessando servidor principal..."}));
+    EXPECT_EQ(client->lamp(), Lamp::Red);
+
+    ASSERT_TRUE(directory.waitConnected());
+    directory.reply("j#glsg:");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return client->lamp() == Lamp::Lime; }, kWaitMsecs));
+    directory.dropClient();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return client->lamp() == Lamp::Maroon; }, kWaitMsecs));
+    EXPECT_EQ(seen.main.back(), "Desconectado.");
+
+    // Nothing listens on a port just released.
+    quint16 closedPort = 0;
+    {
+        QTcpServer probe;
+        probe.listen(QHostAddress::LocalHost, 0);
+        closedPort = probe.serverPort();
+    }
+    auto unreachable = clientOf(closedPort);
+    Recorder failed(*unreachable);
+    unreachable->askGroups();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return failed.main.size() >= 3; }, kWaitMsecs));
+    EXPECT_EQ(failed.main.back(), "Falha no acesso ao servidor.");
+    EXPECT_EQ(unreachable->lamp(), Lamp::Maroon);
+}
+
+TEST_F(DirectoryConnectionTest, DeactivationEmptiesTheListAndAsksForItAgain) {
+    ScriptedDirectory directory;
+    auto client = clientOf(directory.port());
+    Recorder seen(*client);
+    client->activateGroup("sala");
+    ASSERT_TRUE(directory.waitReceived("j#gatv:rabuscal|sala"));
+    directory.reply("j#glsg:sala|1.2.3.4^");
+    ASSERT_TRUE(seen.waitGroupChanges(1));
+
+    client->deactivateGroup("sala");
+    EXPECT_TRUE(client->Grupos().empty());
+    EXPECT_TRUE(client->GroupAddresses().empty());
+    EXPECT_TRUE(directory.waitReceived("j#gatv:rabuscal|salaj#gdtv:rabuscal|salaj#gjgs:rabuscal"));
+}
+
+TEST_F(DirectoryConnectionTest, DeactivationRefreshesTheListFromTheService) {
+    WirePeer other(service_->port());
+    other.ask("atv", "rabuscal|outra");
+    auto client = clientOf(service_->port());
+    Recorder seen(*client);
+    client->activateGroup("sala");
+    ASSERT_TRUE(waitListed(2));
+    ASSERT_TRUE(waitActive(*client));
+
+    client->deactivateGroup("sala");
+    ASSERT_TRUE(seen.waitGroupChanges(2));
+    EXPECT_EQ(client->Grupos(), Texts{"outra"});
+    EXPECT_EQ(seen.server, (Texts{">>> Grupo sala ativado.", ">>> Grupo sala desativado."}));
+}
+
+TEST_F(DirectoryConnectionTest, AnnouncerListsTheGroupWhileTheServerRuns) {
+    Texts lines;
+    auto announcer = std::make_unique<GroupAnnouncer>("mesa", "127.0.0.1", service_->port());
+    QObject::connect(announcer.get(), &GroupAnnouncer::logLine,
+                     [&](const QByteArray& line) { lines.push_back(line.toStdString()); });
+    announcer->announce();
+    ASSERT_TRUE(waitListed(1));
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return !lines.empty() && lines.back()[0] == '>'; }, kWaitMsecs));
+    EXPECT_EQ(lines.back(), ">>> Grupo mesa ativado.");
+
+    announcer->withdraw();
+    ASSERT_TRUE(waitListed(0));
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return logged("dtv rabuscal|mesa -> Grupo mesa desativado."); }, kWaitMsecs))
+        << "the group is withdrawn, not just dropped with the connection";
+}
+
+}  // namespace
+}  // namespace rabuscal::directory
