@@ -24,7 +24,11 @@ constexpr int kListenBacklog = 1024;
 constexpr std::size_t kReadSize = 16 * 1024;
 constexpr int kEventsPerPass = 256;
 constexpr int kAcceptsPerPass = 64;
+constexpr int kTurnsPerPass = 64;
+constexpr std::chrono::milliseconds kPassTime{4};
 constexpr ConnectionId kListenerTag = 0;
+// Bytes of a message cut by a full read that wait for the rest of it.
+constexpr std::size_t kMaxHeld = 16 * 1024;
 // A queue that emptied gives its memory back above this.
 constexpr std::size_t kKeptCapacity = 64 * 1024;
 
@@ -82,7 +86,8 @@ struct TcpGameServer::Peer {
     int fd = -1;
     ConnectionId id = 0;
     std::string address;
-    std::string out;  // bytes from `head` on wait for the socket
+    std::string held;  // the start of a message cut by a full read
+    std::string out;   // bytes from `head` on wait for the socket
     std::size_t head = 0;
     bool readable = false;           // on the readable_ list
     bool writable = true;            // false from a short write until the kernel has room again
@@ -187,6 +192,22 @@ bool TcpGameServer::readingPaused() const {
 void TcpGameServer::pass() {
     if (inPass_ || epoll_ < 0) return;
     inPass_ = true;
+    // Several turns while work is left, within a few milliseconds: the other
+    // events of the program (a signal, the directory) wait no longer than that.
+    const Clock::time_point start = Clock::now();
+    for (int turn = 0; turn < kTurnsPerPass && runTurn() && Clock::now() - start < kPassTime;
+         ++turn) {
+    }
+    inPass_ = false;
+    if (moreWork()) schedulePass();
+}
+
+bool TcpGameServer::moreWork() const {
+    const bool moreToRead = !readable_.empty() && !readingPaused();
+    return moreToRead || (listenerReady_ && !acceptPaused_ && isListening());
+}
+
+bool TcpGameServer::runTurn() {
     epoll_event events[kEventsPerPass];
     const int n = ::epoll_wait(epoll_, events, kEventsPerPass, 0);
     for (int i = 0; i < n; ++i) {
@@ -234,31 +255,41 @@ void TcpGameServer::pass() {
     rules_.flushPlayerList();
     flushDirty();
     closePending();
-    inPass_ = false;
-
-    const bool moreToRead = !readable_.empty() && !readingPaused();
-    if (moreToRead || (listenerReady_ && !acceptPaused_ && isListening())) schedulePass();
+    return moreWork();
 }
 
+// A chunk is everything the peer had sent when it is read. A read that fills
+// the buffer may have cut a message that goes on in the socket: the bytes from
+// its last separator on wait for the next read instead of reaching the rules
+// as a cut message.
 void TcpGameServer::readFrom(Peer& peer) {
-    const ssize_t got = ::recv(peer.fd, readBuffer_.data(), kReadSize, 0);
-    if (got > 0) {
-        // A short read took everything there was; the next arrival is a new edge.
-        if (static_cast<std::size_t>(got) < kReadSize) peer.readable = false;
+    const std::size_t held = peer.held.size();
+    readBuffer_.assign(peer.held);
+    readBuffer_.resize(held + kReadSize);
+    peer.held.clear();
+    const ssize_t got = ::recv(peer.fd, readBuffer_.data() + held, kReadSize, 0);
+    std::string_view chunk(readBuffer_.data(),
+                           held + static_cast<std::size_t>(std::max<ssize_t>(got, 0)));
+    if (got > 0 && static_cast<std::size_t>(got) == kReadSize) {
+        const std::size_t last = chunk.rfind(protocol::kGameSeparator);
+        if (last != std::string_view::npos && last > 0 && chunk.size() - last <= kMaxHeld) {
+            peer.held.assign(chunk.substr(last));
+            chunk = chunk.substr(0, last);
+        }
+    } else if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR)) {
+        peer.readable = errno == EINTR;  // else drained: the next arrival is a new edge
+    } else if (got <= 0) {
+        peer.readable = false;
+        peer.hungUp = true;
+    } else {
+        peer.readable = false;  // a short read took everything there was
+    }
+    if (!chunk.empty()) {
         emit chunkArrived();
-        rules_.dataReceived(peer.id, std::string_view(readBuffer_.data(), std::size_t(got)));
+        rules_.dataReceived(peer.id, chunk);
         flushDirty();
-        if (peer.hungUp && !peer.readable) markClosing(peer, {});
-        return;
     }
-    if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR)) {
-        peer.readable = errno == EINTR;
-        if (peer.hungUp && !peer.readable) markClosing(peer, {});
-        return;
-    }
-    peer.readable = false;
-    peer.hungUp = true;
-    markClosing(peer, {});
+    if (peer.hungUp && !peer.readable) markClosing(peer, {});
 }
 
 void TcpGameServer::send(ConnectionId id, std::string_view bytes) {

@@ -88,6 +88,8 @@ class TcpGameServer : public QObject, private Transport {
     void send(ConnectionId id, std::string_view bytes) override;
 
     void pass();
+    bool runTurn();  // true while work is left
+    bool moreWork() const;
     void schedulePass();
     bool readingPaused() const;
     void acceptPending();
