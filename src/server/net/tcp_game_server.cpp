@@ -21,7 +21,7 @@ using Clock = std::chrono::steady_clock;
 constexpr int kListenBacklog = 1024;
 // One read per connection per pass: small enough that what a chunk makes the
 // server send stays near the marks, large enough for a flood of strokes.
-constexpr std::size_t kReadSize = 16 * 1024;
+constexpr std::size_t kReadSize = 64 * 1024;
 constexpr int kEventsPerPass = 256;
 constexpr int kAcceptsPerPass = 64;
 constexpr int kTurnsPerPass = 64;
@@ -313,11 +313,15 @@ void TcpGameServer::send(ConnectionId id, std::string_view bytes) {
     }
 }
 
+// Once per chunk, not per message, every connection that got something is
+// offered its queue, even one whose socket was full a moment ago: the kernel
+// announces room only once much of it is free, and waiting for that would hold
+// strokes back.
 void TcpGameServer::flushDirty() {
     // writeOut may mark peers for closing but never removes one: the list stays valid.
     for (Peer* peer : dirty_) {
         peer->dirty = false;
-        if (peer->writable && !peer->closing) writeOut(*peer);
+        if (!peer->closing) writeOut(*peer);
     }
     dirty_.clear();
 }
