@@ -67,15 +67,18 @@ deadline = time.time() + 60
 while min(c.value for c in counts) < expected and time.time() < deadline: time.sleep(0.2)
 took = time.time() - start
 peak = max(peak, rss())
-closed = 0
-for s in idle:
+def is_closed(s):
     s.setblocking(False)
     try:
         while True:
-            d = s.recv(1 << 20)
-            if not d: closed += 1; break
-    except BlockingIOError: pass
-    except OSError: closed += 1
+            if not s.recv(1 << 20): return True
+    except BlockingIOError: return False
+    except OSError: return True
+open_idle, deadline = list(idle), time.time() + 10  # the server gives them a few seconds
+while open_idle and time.time() < deadline:
+    open_idle = [s for s in open_idle if not is_closed(s)]
+    time.sleep(0.2)
+closed = stalled - len(open_idle)
 print(f"sent {sent/1048576:.0f} MiB = {expected} strokes in {took:.1f} s; readers got "
       f"{[c.value for c in counts]}; {closed} of {stalled} non-readers closed; server RSS "
       f"{base/1024:.1f} MiB -> peak {peak/1024:.1f} MiB (+{(peak-base)/1024:.1f} MiB)")

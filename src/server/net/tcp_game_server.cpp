@@ -21,7 +21,7 @@ using Clock = std::chrono::steady_clock;
 constexpr int kListenBacklog = 1024;
 // One read per connection per pass: small enough that what a chunk makes the
 // server send stays near the marks, large enough for a flood of strokes.
-constexpr std::size_t kReadSize = 64 * 1024;
+constexpr std::size_t kReadSize = 16 * 1024;
 constexpr int kEventsPerPass = 256;
 constexpr int kAcceptsPerPass = 64;
 constexpr int kTurnsPerPass = 64;
@@ -182,6 +182,12 @@ void TcpGameServer::schedulePass() {
     if (!inPass_ && !passTimer_.isActive()) passTimer_.start();
 }
 
+// The high-water mark, lowered when many connections share the budget: all of
+// them above it would still fit.
+std::size_t TcpGameServer::mark() const {
+    return std::min(limits_.highWaterMark, limits_.totalBudget / (peers_.size() + 1));
+}
+
 bool TcpGameServer::readingPaused() const {
     return aboveMark_ > 0 || totalQueued_ > limits_.totalBudget;
 }
@@ -302,7 +308,7 @@ void TcpGameServer::send(ConnectionId id, std::string_view bytes) {
         dirty_.push_back(peer);
     }
     const std::size_t queued = peer->queued();
-    if (queued > limits_.highWaterMark && !peer->aboveMark()) {
+    if (queued > mark() && !peer->aboveMark()) {
         peer->aboveSince = Clock::now();
         ++aboveMark_;
     }
@@ -354,7 +360,7 @@ void TcpGameServer::writeOut(Peer& peer) {
         peer.out.erase(0, peer.head);
         peer.head = 0;
     }
-    if (peer.aboveMark() && peer.queued() <= limits_.highWaterMark / 2) leaveMark(peer);
+    if (peer.aboveMark() && peer.queued() <= mark() / 2) leaveMark(peer);
 }
 
 void TcpGameServer::leaveMark(Peer& peer) {

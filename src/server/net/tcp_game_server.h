@@ -37,8 +37,8 @@ namespace rabuscal::server {
 struct NetLimits {
     std::size_t maxConnections = 256;  // a party, or a school behind one address
     std::size_t maxPerAddress = 32;
-    std::size_t highWaterMark = 64 * 1024;
-    std::size_t connectionCap = 1024 * 1024;
+    std::size_t highWaterMark = 1024 * 1024;  // at most totalBudget / connections
+    std::size_t connectionCap = 4 * 1024 * 1024;
     std::size_t totalBudget = 32 * 1024 * 1024;
     std::chrono::milliseconds stallTimeout{5000};
     std::chrono::milliseconds acceptPause{500};
@@ -92,6 +92,7 @@ class TcpGameServer : public QObject, private Transport {
     bool moreWork() const;
     void schedulePass();
     bool readingPaused() const;
+    std::size_t mark() const;
     void acceptPending();
     void pauseAccepting();
     void readFrom(Peer& peer);
