@@ -6,8 +6,11 @@
 //    server that is not swamped;
 //  - join: P players joining one server one after the other.
 //
-// Usage: bench_server [--clients N] [--messages M] [--players P] [--repeat R]
+//  - the same flood beside S connections that never read;
+//
+// Usage: bench_server [--clients N] [--messages M] [--players P] [--repeat R] [--stalled S]
 
+#include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
@@ -41,12 +44,20 @@ std::int64_t nowNs() {
         .count();
 }
 
-int connectTo(unsigned short port) {
+// `source`: a 127.x.y.z of its own, so that many connections stay within the
+// server's per-address limit.
+int connectTo(unsigned short port, const char* source = nullptr, int receiveBuffer = 0) {
     const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
     const int yes = 1;
     ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &yes, sizeof yes);
+    if (receiveBuffer > 0)
+        ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
     sockaddr_in address{};
     address.sin_family = AF_INET;
+    if (source) {
+        ::inet_pton(AF_INET, source, &address.sin_addr);
+        ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    }
     address.sin_port = htons(port);
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
@@ -120,10 +131,25 @@ struct RelayFigures {
     double serverCpuSeconds = 0;  // the whole server process, start-up included
 };
 
-RelayFigures relay(unsigned short port, int clients, int messages, int paceUs) {
+// `stalled` connections that never read sit beside the clients.
+RelayFigures relay(unsigned short port, int clients, int messages, int paceUs, int stalled = 0) {
     std::vector<int> fds;
-    for (int i = 0; i < clients; ++i) fds.push_back(connectTo(port));
-    for (int i = 0; i < clients; ++i) writeAll(fds[i], "$-$slc:c" + std::to_string(i));
+    // The sender joins alone first: it is the drawer, whose strokes a refereeing
+    // server relays.
+    fds.push_back(connectTo(port));
+    writeAll(fds[0], "$-$slc:c0");
+    {
+        Reactor first(fds);
+        drainUntilQuiet(first, 100);
+    }
+    for (int i = 1; i < clients; ++i) fds.push_back(connectTo(port));
+    for (int i = 1; i < clients; ++i) writeAll(fds[i], "$-$slc:c" + std::to_string(i));
+    std::vector<int> stuck;
+    for (int i = 0; i < stalled; ++i) {
+        const std::string source =
+            "127.5." + std::to_string(i / 200) + "." + std::to_string(1 + i % 200);
+        stuck.push_back(connectTo(port, source.c_str(), 4096));
+    }
     Reactor reactor(fds);
     drainUntilQuiet(reactor, 200);
 
@@ -181,6 +207,7 @@ RelayFigures relay(unsigned short port, int clients, int messages, int paceUs) {
     const std::int64_t end = nowNs();
     drawer.join();
     for (int fd : fds) ::close(fd);
+    for (int fd : stuck) ::close(fd);
 
     RelayFigures f;
     f.seconds = static_cast<double>(end - start) / 1e9;
@@ -270,7 +297,7 @@ void print(const char* name, const RelayFigures& f) {
 int main(int argc, char* argv[]) {
     using namespace rabuscal::bench;
     std::signal(SIGPIPE, SIG_IGN);
-    int clients = 16, messages = 100'000, players = 1000, repeat = 5;
+    int clients = 16, messages = 300'000, players = 1000, repeat = 5, stalled = 50;
     for (int i = 1; i + 1 < argc; i += 2) {
         const std::string option = argv[i];
         const int value = std::atoi(argv[i + 1]);
@@ -282,6 +309,8 @@ int main(int argc, char* argv[]) {
             players = value;
         else if (option == "--repeat")
             repeat = std::max(1, value);
+        else if (option == "--stalled")
+            stalled = value;
     }
     const std::vector<std::string> server = {RABUSCAL_SERVER_EXE, "--port", "0"};
     const std::vector<std::string> reference = {RELAY_REFERENCE_EXE, "0"};
@@ -327,9 +356,18 @@ int main(int argc, char* argv[]) {
     print("epoll reference", theirs);
     print("rabuscal-server", ours);
     std::printf(
-        "  ratio rabuscal-server / reference: %.2f (server CPU: %.2f times the reference's)\n",
-        ours.messagesPerSecond / theirs.messagesPerSecond,
+        "  time rabuscal-server / reference: %.2f, p99 latency: %.2f (server CPU: %.2f times the "
+        "reference's)\n",
+        ours.seconds / theirs.seconds, ours.p99us / theirs.p99us,
         ours.serverCpuSeconds / theirs.serverCpuSeconds);
+
+    std::printf("beside %d connections that never read (closed after some seconds):\n", stalled);
+    {
+        ServerProcess p(server);
+        RelayFigures f = relay(p.port(), clients, messages, 0, stalled);
+        f.serverCpuSeconds = p.stop();
+        print("rabuscal-server", f);
+    }
 
     const int paced = std::min(messages, 5000);
     std::printf("paced: %d messages, one every 200 us\n", paced);
@@ -343,7 +381,9 @@ int main(int argc, char* argv[]) {
     }
 
     {
-        ServerProcess p(server);
+        ServerProcess p({RABUSCAL_SERVER_EXE, "--port", "0", "--max-connections",
+                         std::to_string(players + 1), "--max-per-address",
+                         std::to_string(players + 1)});
         std::size_t bytes = 0;
         const double seconds = join(p.port(), players, bytes);
         std::printf(

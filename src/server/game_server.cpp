@@ -8,12 +8,18 @@ namespace rabuscal::server {
 using protocol::Command;
 
 namespace {
-// "já" travels as the single Windows-1252 byte 0xE1.
+// "já" travels as the single Windows-1252 byte 0xE1, "é" as 0xE9.
 constexpr std::string_view kNickTaken = "> Esse nick j\xe1 existe.";
+constexpr std::string_view kNickTooLong = "> Esse nick \xe9 comprido demais.";
 }  // namespace
 
-GameServer::GameServer(std::string& drawerNick, Transport& transport, ServerEvents* events)
-    : drawerNick_(drawerNick), transport_(transport), events_(events ? events : &noEvents_) {}
+GameServer::GameServer(std::string& drawerNick, Transport& transport, ServerEvents* events,
+                       GameServerOptions options)
+    : drawerNick_(drawerNick),
+      transport_(transport),
+      events_(events ? events : &noEvents_),
+      options_(options),
+      clock_([] { return std::chrono::steady_clock::now(); }) {}
 
 GameServer::~GameServer() = default;
 
@@ -69,11 +75,18 @@ void GameServer::stopAll() {
     connections_.clear();
     byId_.clear();
     chunkSeen_ = false;
+    listPending_ = false;
 }
 
 bool GameServer::dispatch(Connection& from, std::string_view command, std::string_view payload) {
     const auto known = protocol::commandFromName(command);
     if (!known) return true;
+    if (options_.referee) {
+        if (const std::string_view why = refusal(from, *known, payload); !why.empty()) {
+            events_->refused(from.id, command, why);
+            return true;
+        }
+    }
     switch (*known) {
         case Command::Slc:
             join(from, payload);
@@ -98,7 +111,7 @@ bool GameServer::dispatch(Connection& from, std::string_view command, std::strin
         case Command::Mup:
         case Command::Cls:
         case Command::Blc:
-            relay(command, payload);
+            relay(*known, command, payload);
             break;
         case Command::Onj:
         case Command::Sys:
@@ -111,6 +124,11 @@ bool GameServer::dispatch(Connection& from, std::string_view command, std::strin
 
 void GameServer::join(Connection& from, std::string_view nick) {
     if (from.player) return;  // already joined: no answer
+    if (nick.size() > kMaxNickBytes) {
+        events_->refused(from.id, "slc", "nick too long");
+        sendTo(from, message("sys", kNickTooLong));
+        return;
+    }
 
     if (connections_.size() == 1) {
         // The only connection: its player becomes the drawer.
@@ -134,7 +152,16 @@ void GameServer::join(Connection& from, std::string_view nick) {
     from.player = Player{std::string(nick), 0};
     events_->playerJoined(from.id, nick);
     sendTo(from, message("onj", {}));
+    catchUp(from);
     sendPlayerList();
+}
+
+// A player who joins during a round gets what the others already have: the
+// drawer, the points at stake and the board as drawn so far.
+void GameServer::catchUp(const Connection& joiner) {
+    if (!drawerNick_.empty()) sendTo(joiner, message("mdv", drawerNick_));
+    if (pointsAtStake_ > 0) sendTo(joiner, message("pts", std::to_string(pointsAtStake_)));
+    if (!keptDrawing_.empty()) sendTo(joiner, keptDrawing_);
 }
 
 void GameServer::leave(Connection& from) {
@@ -159,11 +186,46 @@ void GameServer::dropPlayer(Connection& from) {
     sendPlayerList();
 }
 
-void GameServer::relay(std::string_view command, std::string_view payload) {
-    broadcast(message(command, payload));
+void GameServer::relay(Command command, std::string_view commandName, std::string_view payload) {
+    broadcast(message(commandName, payload));
+    keepDrawing(command, out_);
+}
+
+// Keeps what a late joiner needs to draw the board: everything since the last
+// "cls", up to a cap.
+void GameServer::keepDrawing(Command command, std::string_view bytes) {
+    switch (command) {
+        case Command::Cls:
+            keptDrawing_.assign(bytes);
+            break;
+        case Command::Mdw:
+        case Command::Mov:
+        case Command::Blc:
+            if (keptDrawing_.size() + bytes.size() <= kKeptDrawingCap) keptDrawing_.append(bytes);
+            break;
+        default:
+            break;  // "mup" draws nothing; chat is not part of the board
+    }
+}
+
+bool GameServer::isJoinedNick(std::string_view nick) const {
+    for (const auto& c : connections_)
+        if (c->player && c->player->nick == nick) return true;
+    return false;
 }
 
 void GameServer::sendPlayerList() {
+    if (options_.batchPlayerLists) {
+        listPending_ = true;
+        return;
+    }
+    listPending_ = true;
+    flushPlayerList();
+}
+
+void GameServer::flushPlayerList() {
+    if (!listPending_) return;
+    listPending_ = false;
     out_.assign(protocol::kGameSeparator).append("lst:");
     for (const auto& c : connections_) {
         if (!c->player) continue;

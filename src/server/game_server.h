@@ -6,8 +6,10 @@
 //
 // Everything runs on one thread, one event to completion at a time.
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -27,11 +29,31 @@ struct Player {
     std::int32_t total = 0;
 };
 
+// Longer nicks are refused: a copy reads at most 100 bytes of a list entry.
+inline constexpr std::size_t kMaxNickBytes = 100;
+// The drawing kept for late joiners stops growing here; a joiner then gets the
+// drawing as it stood when it reached the cap.
+inline constexpr std::size_t kKeptDrawingCap = 4 * 1024 * 1024;
+
+struct GameServerOptions {
+    // Enforce in the server what honest copies already do (who may draw, start,
+    // hand over, guess and speak, and how often). Off for the built-in server,
+    // which trusts its clients.
+    bool referee = false;
+    // Collect player lists until flushPlayerList(), which the network layer
+    // calls once per pass of its event loop: a burst of joins and leaves then
+    // costs one list per connection instead of one per join.
+    bool batchPlayerLists = false;
+};
+
+using SteadyClock = std::function<std::chrono::steady_clock::time_point()>;
+
 class GameServer {
   public:
     // `drawerNick` is the program-wide DrawerNick: the game client of the same
     // process writes it too, so the server only refers to it.
-    GameServer(std::string& drawerNick, Transport& transport, ServerEvents* events = nullptr);
+    GameServer(std::string& drawerNick, Transport& transport, ServerEvents* events = nullptr,
+               GameServerOptions options = {});
     ~GameServer();
     GameServer(const GameServer&) = delete;
     GameServer& operator=(const GameServer&) = delete;
@@ -45,6 +67,13 @@ class GameServer {
     // The listener was switched off: every connection is dropped at once, with
     // no close handling. DrawerNick, the phrase and the points survive.
     void stopAll();
+    // Sends the player list held back since the last call (batchPlayerLists).
+    void flushPlayerList();
+
+    bool referee() const { return options_.referee; }
+    void setReferee(bool on) { options_.referee = on; }
+    // Time for the referee's rate limits (tests pass their own).
+    void setClock(SteadyClock clock) { clock_ = std::move(clock); }
 
     std::size_t connectionCount() const { return connections_.size(); }
     bool hasConnection(ConnectionId id) const { return byId_.contains(id); }
@@ -57,24 +86,38 @@ class GameServer {
     // The nick of the joined player with the highest total, the earliest
     // connection on a tie; empty when nobody has joined.
     std::string chooseNextDrawer() const;
+    // The drawing since the last "cls", as a late joiner receives it.
+    const std::string& keptDrawing() const { return keptDrawing_; }
 
   private:
+    // A few messages a second, with a small burst.
+    struct RateLimit {
+        double tokens = 6;
+        std::chrono::steady_clock::time_point last{};
+        bool take(std::chrono::steady_clock::time_point now);
+    };
     struct Connection {
         ConnectionId id;
         std::optional<Player> player;
         protocol::ChunkReader reader{protocol::kGameSeparator};
         bool closing = false;
+        RateLimit guesses, chat;
     };
 
     // One message of a chunk; false abandons the rest of the chunk.
     bool dispatch(Connection& from, std::string_view command, std::string_view payload);
+    // Why the referee refuses a message; empty when it may pass.
+    std::string_view refusal(Connection& from, protocol::Command command, std::string_view payload);
 
     // Connections and players.
     void join(Connection& from, std::string_view nick);
+    void catchUp(const Connection& joiner);
     void leave(Connection& from);
     void dropPlayer(Connection& from);
-    void relay(std::string_view command, std::string_view payload);
+    void relay(protocol::Command command, std::string_view commandName, std::string_view payload);
+    void keepDrawing(protocol::Command command, std::string_view bytes);
     void sendPlayerList();
+    bool isJoinedNick(std::string_view nick) const;
 
     // Rounds and scoring.
     void startRound(Connection& from, std::string_view phrase);
@@ -95,6 +138,8 @@ class GameServer {
     Transport& transport_;
     ServerEvents* events_;
     ServerEvents noEvents_;
+    GameServerOptions options_;
+    SteadyClock clock_;
 
     std::vector<std::unique_ptr<Connection>> connections_;  // in order of acceptance
     std::unordered_map<ConnectionId, Connection*> byId_;
@@ -102,6 +147,8 @@ class GameServer {
 
     std::string phrase_;
     std::int32_t pointsAtStake_ = 0;
+    std::string keptDrawing_;
+    bool listPending_ = false;
 
     std::string out_;  // the message being sent
 };

@@ -17,6 +17,7 @@ void GameServer::startRound(Connection& from, std::string_view phrase) {
     pointsAtStake_ = kPointsAtRoundStart;
     events_->roundStarted(from.id, phrase_);
     broadcast(message("cls", {}));
+    keepDrawing(protocol::Command::Cls, out_);
     broadcast(message("pts", "100"));
     broadcast(message("sys", "> Valendo..."));
 }

@@ -34,6 +34,15 @@ class ServerEvents {
 
     // A payload that must hold a number did not; the rest of its chunk was dropped.
     virtual void conversionError(ConnectionId, std::string_view /*what*/) {}
+    // A message the server would not take (a nick too long, or the referee's
+    // verdict); it was dropped.
+    virtual void refused(ConnectionId, std::string_view /*command*/, std::string_view /*why*/) {}
+
+    // The network layer: a connection refused at accept (over a limit), one
+    // the server closed (it stopped reading), accepting paused or resumed.
+    virtual void connectionRefused(std::string_view /*address*/, std::string_view /*why*/) {}
+    virtual void connectionDropped(ConnectionId, std::string_view /*why*/) {}
+    virtual void acceptPaused(bool /*paused*/) {}
 };
 
 }  // namespace rabuscal::server

@@ -155,6 +155,30 @@ TEST_F(Games, ARoundComesOutPixelIdenticalOnEveryBoard) {
     EXPECT_TRUE(edgeInked);
 }
 
+TEST_F(Games, APlayerWhoJoinsMidRoundSeesTheSameBoardDrawerAndPoints) {
+    Copy& ana = enter("ana");
+    enter("bia");
+    ana.client.roundControls().btOkpMouseUp("Gato");
+    ASSERT_TRUE(everyone([](Copy& c) { return c.view.points == "100"; }));
+    Board& board = ana.board();
+    board.TelaMouseDown(false, 30, 30);
+    for (int i = 1; i <= 40; ++i) board.TelaMouseMove(false, 30 + 5 * i, 30 + (i * i) % 41);
+    board.TelaMouseUp(false, 230, 60);
+    ASSERT_TRUE(everyone([](Copy& c) { return c.view.points == "98"; }));
+    board.TelaMouseDown(true, 100, 100);
+    for (int i = 0; i < 40; ++i) board.TelaMouseMove(true, 100 + i, 98 + i % 5);
+    board.TelaMouseUp(true, 140, 100);
+    ASSERT_TRUE(everyone([](Copy& c) { return c.view.points == "96"; }));
+
+    Copy& cid = enter("cid");
+    ASSERT_TRUE(everyone([](Copy& c) { return c.view.list.size() == 3; }));
+    ASSERT_TRUE(waitFor([&] { return cid.tela() == ana.tela(); }));
+    EXPECT_EQ(cid.drawerNick, "ana");
+    EXPECT_EQ(cid.view.drawerControls, false);
+    EXPECT_EQ(cid.view.points, "96");
+    EXPECT_TRUE(cid.errors.empty());
+}
+
 TEST_F(Games, AMissAHitAndTheHandOver) {
     Copy& ana = enter("ana");
     Copy& bia = enter("bia");

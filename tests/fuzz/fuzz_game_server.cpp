@@ -1,7 +1,9 @@
 // Fuzzes the game server's dispatch: accepts, chunks and closes on several
 // connections, against a transport that only checks what it is handed.
 //
-// Input: a series of operations, each an opcode byte and its operands:
+// Input: a byte of options (bit 0: referee, bit 1: batched player lists, sent
+// after every operation), then a series of operations, each an opcode byte
+// and its operands:
 //   0 accept a new connection
 //   1 <n> close the n-th open connection
 //   2 <n> <length> <bytes> a chunk from the n-th open connection
@@ -50,7 +52,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::vector<ConnectionId> open;
     CheckingTransport transport;
     transport.open = &open;
-    GameServer server(DrawerNick, transport);
+    const std::uint8_t options = next(rest);
+    GameServer server(DrawerNick, transport, nullptr,
+                      {.referee = (options & 1) != 0, .batchPlayerLists = (options & 2) != 0});
     ConnectionId nextId = 1;
 
     while (!rest.empty()) {
@@ -75,6 +79,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             open.clear();
         }
 
+        server.flushPlayerList();
         // The count is the open connections, and joined nicks stay unique.
         check(server.connectionCount() == open.size());
         std::set<std::string> nicks;

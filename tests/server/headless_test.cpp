@@ -2,8 +2,12 @@
 // with SIGTERM.
 #include <gtest/gtest.h>
 
+#include <QElapsedTimer>
+#include <QFile>
 #include <QProcess>
+#include <atomic>
 #include <csignal>
+#include <thread>
 
 #include "wire_client.h"
 
@@ -35,16 +39,26 @@ class Headless : public ::testing::Test {
     QProcess process;
 };
 
-TEST_F(Headless, ServesPlayersLogsAndStopsCleanlyOnSigterm) {
+TEST_F(Headless, RefereesLogsAndStopsCleanlyOnSigterm) {
     const quint16 port = startServer();
     ASSERT_NE(port, 0);
     WireClient ana(port);
     ana.send("$-$slc:Ana$-$ini:gato$-$pts:x$-$cls:");
     const std::string expected =
-        "$-$onj:$-$mdv:Ana$-$lst:xxxx Ana|$-$cls:$-$pts:100$-$sys:> Valendo...";
-    EXPECT_EQ(ana.expect(expected), expected);
-    ana.send("$-$tnt:gato");
-    ana.expect("$-$avs:Ana tentou \"gato\" e... ACERTOU !$-$pts:0$-$mdv:Ana$-$lst:xxxx Ana|");
+        "$-$onj:$-$mdv:Ana$-$cls:$-$pts:100$-$sys:> Valendo...$-$lst:xxxx Ana|";
+    ASSERT_EQ(ana.expect(expected), expected);
+
+    // A raw peer that is not the drawer: everything but its guess is dropped.
+    WireClient bia(port);
+    bia.send("$-$cls:$-$ini:x$-$mdv:Bia");
+    bia.send("$-$slc:Bia");
+    const std::string joined = "$-$onj:$-$mdv:Ana$-$pts:100$-$cls:$-$lst:xxxx Ana|   0 Bia|";
+    ASSERT_EQ(bia.expect(joined), joined);
+    ASSERT_EQ(ana.expect("$-$lst:xxxx Ana|   0 Bia|"), "$-$lst:xxxx Ana|   0 Bia|");
+    bia.send("$-$mov:1|1$-$pts:500$-$msg:Ana falou: eu sou a Ana$-$mdv:Bia$-$tnt:gato");
+    const std::string hit =
+        "$-$avs:Bia tentou \"gato\" e... ACERTOU !$-$pts:0$-$mdv:Bia$-$lst:   0 Ana|xxxx Bia|";
+    EXPECT_EQ(ana.expect(hit), hit);
     ana.socket.close();
     waitFor([] { return false; }, 200);
 
@@ -54,8 +68,76 @@ TEST_F(Headless, ServesPlayersLogsAndStopsCleanlyOnSigterm) {
     EXPECT_EQ(process.exitCode(), 0);
     const QString out = log();
     for (const char* line : {"accept #1", "join #1 \"Ana\"", "round #1 \"GATO\"", "error #1 ",
-                             "hit \"Ana\" +100 total 100", "close #1 \"Ana\""})
+                             "refuse #2 \"cls\" (not joined)", "refuse #2 \"mov\" (not the drawer)",
+                             "refuse #2 \"pts\"", "refuse #2 \"msg\"", "refuse #2 \"mdv\"",
+                             "hit \"Bia\" +100 total 100", "close #1 \"Ana\""})
         EXPECT_TRUE(out.contains(line)) << line << " missing from:\n" << out.toStdString();
+}
+
+TEST_F(Headless, SigtermEndsTheServerWithinASecondUnderAFlood) {
+    const quint16 port = startServer();
+    ASSERT_NE(port, 0);
+    const int drawer = rawConnect(port);
+    sendAll(drawer, "$-$slc:d");
+    std::vector<int> stuck;
+    for (int i = 0; i < 30; ++i)
+        stuck.push_back(rawConnect(port, ("127.7.0." + std::to_string(i + 1)).c_str(), 4096));
+    std::atomic<bool> over = false;
+    std::thread flood([&] {
+        std::string block;
+        while (block.size() < 64 * 1024) block += "$-$mov:1|2";
+        while (!over && sendAll(drawer, block)) {
+        }
+    });
+    waitFor([] { return false; }, 1000);
+    QElapsedTimer clock;
+    clock.start();
+    ::kill(static_cast<pid_t>(process.processId()), SIGTERM);
+    EXPECT_TRUE(process.waitForFinished(5000));
+    EXPECT_LT(clock.elapsed(), 1000);
+    over = true;
+    ::shutdown(drawer, SHUT_RDWR);
+    flood.join();
+    ::close(drawer);
+    for (int fd : stuck) ::close(fd);
+}
+
+// With its descriptors used up the server pauses accepting instead of spinning
+// on a listener that stays readable, and serves again once some are free.
+TEST_F(Headless, OutOfFileDescriptorsPausesAcceptingAndRecovers) {
+    process.start("prlimit", {"--nofile=40:40", RABUSCAL_SERVER_EXE, "--port", "0"});
+    ASSERT_TRUE(process.waitForStarted());
+    ASSERT_TRUE(waitFor([&] { return process.canReadLine(); }));
+    const QByteArray first = process.readLine().trimmed();
+    const auto port = static_cast<quint16>(first.mid(first.lastIndexOf(' ') + 1).toUInt());
+    ASSERT_NE(port, 0);
+    std::vector<int> fds;
+    for (int i = 0; i < 50; ++i)
+        fds.push_back(rawConnect(port, ("127.8.0." + std::to_string(i + 1)).c_str()));
+    QByteArray out;
+    ASSERT_TRUE(waitFor([&] {
+        out += process.readAllStandardOutput();
+        return out.contains("accept paused");
+    })) << out.toStdString();
+
+    const auto cpuTicks = [&] {
+        QFile stat(QString("/proc/%1/stat").arg(process.processId()));
+        stat.open(QIODevice::ReadOnly);
+        const QList<QByteArray> fields = stat.readAll().split(' ');
+        return fields.size() > 15 ? fields[13].toLongLong() + fields[14].toLongLong() : 0;
+    };
+    const long long before = cpuTicks();
+    waitFor([] { return false; }, 1000);
+    EXPECT_LT(cpuTicks() - before, 30) << "busy for a second while out of descriptors";
+
+    // Those still waiting in the backlog go first: free room for all of them.
+    for (std::size_t i = 10; i < fds.size(); ++i) ::close(fds[i]);
+    WireClient late(port);
+    late.send("$-$slc:late");
+    EXPECT_TRUE(waitFor([&] { return late.received.starts_with("$-$onj:"); }, 5000));
+    out += process.readAllStandardOutput();
+    EXPECT_TRUE(out.contains("accept resumed"));
+    for (int i = 0; i < 10; ++i) ::close(fds[i]);
 }
 
 TEST_F(Headless, AnnouncedGroupIsListedWhileTheServerRunsAndWithdrawnWhenItStops) {

@@ -26,16 +26,77 @@ TEST_F(Joining, JoiningBesideOtherConnectionsDoesNotMakeADrawer) {
     say(2, "slc", "Bia");
     EXPECT_EQ(transport.take(),
               cat({{{2, "$-$onj:"}}, toAll({1, 2}, "$-$lst:   0 Ana|   0 Bia|")}));
+    // With nobody drawing, any leave hands the role to the best player left.
+    say(1, "off");
+    EXPECT_EQ(transport.take(), cat({{{1, "$-$off:"}},
+                                     toAll({1, 2}, "$-$mdv:Bia"),
+                                     toAll({1, 2}, "$-$pts:0"),
+                                     toAll({1, 2}, "$-$lst:xxxx Bia|")}));
 }
 
-TEST_F(Joining, LaterJoinSeesTheDrawerMarked) {
+TEST_F(Joining, LateJoinerGetsTheDrawerThePointsAndTheBoardSinceTheLastClear) {
     accept({1});
     say(1, "slc", "Ana");
-    accept({2});
+    accept({2, 3});
+    say(1, "mdw", "0|0");
+    say(1, "ini", "gato");
+    say(1, "mdw", "1|2");
+    say(1, "msg", "Ana falou: oi");
+    server.dataReceived(1, "$-$mov:3|4$-$mup:3|4$-$blc:1|1|0$-$pts:97");
     transport.take();
     say(2, "slc", "Bia");
-    EXPECT_EQ(transport.take(),
-              cat({{{2, "$-$onj:"}}, toAll({1, 2}, "$-$lst:xxxx Ana|   0 Bia|")}));
+    EXPECT_EQ(transport.take(), cat({{{2, "$-$onj:"},
+                                      {2, "$-$mdv:Ana"},
+                                      {2, "$-$pts:97"},
+                                      {2, "$-$cls:$-$mdw:1|2$-$mov:3|4$-$blc:1|1|0"}},
+                                     toAll({1, 2, 3}, "$-$lst:xxxx Ana|   0 Bia|")}));
+
+    // The kept drawing stops at its cap: a later joiner sees it as it stood then.
+    say(1, "cls");
+    const std::string block = "$-$blc:" + std::string(kKeptDrawingCap / 3, '7');
+    for (int i = 0; i < 4; ++i) server.dataReceived(1, block);
+    EXPECT_EQ(server.keptDrawing(), "$-$cls:" + block + block);
+    // After a hit nothing is at stake, and the board stays as drawn.
+    say(2, "tnt", "gato");
+    transport.take();
+    say(3, "slc", "Caio");
+    const auto sent = transport.take();
+    ASSERT_EQ(sent.size(), 6u);
+    EXPECT_EQ(sent[1], (Sent{3, "$-$mdv:Bia"}));
+    EXPECT_EQ(sent[2], (Sent{3, server.keptDrawing()}));
+}
+
+TEST_F(Joining, NickLongerThanACopyReadsIsRefusedWithANotice) {
+    accept({1, 2});
+    say(1, "slc", std::string(kMaxNickBytes + 1, 'a'));
+    EXPECT_EQ(transport.take(), (V{{1, "$-$sys:> Esse nick \xe9 comprido demais."}}));
+    EXPECT_EQ(server.player(1), nullptr);
+    say(1, "slc", std::string(kMaxNickBytes, 'a'));
+    EXPECT_NE(server.player(1), nullptr);
+}
+
+TEST(BatchedLists, JoinsAndLeavesOfOnePassShareOneListThatFollowsEveryOnj) {
+    std::string DrawerNick;
+    FakeTransport transport;
+    GameServer server(DrawerNick, transport, nullptr, {.batchPlayerLists = true});
+    for (ConnectionId id : {1, 2, 3}) server.connectionAccepted(id);
+    server.dataReceived(1, "$-$slc:Ana");
+    server.dataReceived(2, "$-$slc:Bia");
+    server.dataReceived(3, "$-$slc:Caio$-$off:");
+    server.connectionClosed(2);
+    EXPECT_EQ(transport.take(), (V{{1, "$-$onj:"},
+                                   {2, "$-$onj:"},
+                                   {3, "$-$onj:"},
+                                   {3, "$-$off:"},
+                                   {1, "$-$mdv:Ana"},
+                                   {2, "$-$mdv:Ana"},
+                                   {3, "$-$mdv:Ana"},
+                                   {1, "$-$pts:0"},
+                                   {2, "$-$pts:0"},
+                                   {3, "$-$pts:0"}}));
+    server.flushPlayerList();
+    server.flushPlayerList();
+    EXPECT_EQ(transport.take(), (V{{1, "$-$lst:xxxx Ana|"}, {3, "$-$lst:xxxx Ana|"}}));
 }
 
 TEST_F(Joining, TakenNickIsRefusedWithANoticeToTheAskerOnly) {
@@ -209,8 +270,13 @@ TEST_F(Relaying, MessageCutAcrossChunksLosesAtMostItsOwnTail) {
     // A payload cut in two: its tail is not taken for a message.
     server.dataReceived(1, "$-$mov:3|3");
     server.dataReceived(1, "3$-$mov:4|4");
+    // Each connection keeps its own cut header.
+    server.dataReceived(1, "$-$ms");
+    server.dataReceived(2, "$-$cls:");
+    server.dataReceived(1, "g:oi");
     EXPECT_EQ(transport.take(), cat({toAll({1, 2}, "$-$mov:1|1"), toAll({1, 2}, "$-$mov:2|2"),
-                                     toAll({1, 2}, "$-$mov:3|3"), toAll({1, 2}, "$-$mov:4|4")}));
+                                     toAll({1, 2}, "$-$mov:3|3"), toAll({1, 2}, "$-$mov:4|4"),
+                                     toAll({1, 2}, "$-$cls:"), toAll({1, 2}, "$-$msg:oi")}));
 }
 
 TEST_F(Relaying, OperatorHearsOfTheFirstChunkOncePerListening) {

@@ -3,6 +3,12 @@
 // everything the server sends, and a way to run the event loop until
 // something has happened.
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <QCoreApplication>
 #include <QTcpSocket>
 #include <QTest>
@@ -48,5 +54,51 @@ class WireClient {
     QTcpSocket socket;
     std::string received;
 };
+
+// A plain socket, for peers that misbehave or come in numbers: connected to the
+// loopback from `source` (any 127.x.y.z; empty for the default), with a small
+// receive window when it is not going to read. Blocking; -1 on failure.
+inline int rawConnect(quint16 port, const char* source = nullptr, int receiveBuffer = 0) {
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (receiveBuffer > 0)
+        ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    if (source) {
+        ::inet_pton(AF_INET, source, &address.sin_addr);
+        if (::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+            ::close(fd);
+            return -1;
+        }
+    }
+    address.sin_port = htons(port);
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+inline bool sendAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t n = ::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+        if (n <= 0) return false;
+        bytes.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return true;
+}
+
+// Whether the server closed `fd` (read gives end of file or an error), within `ms`.
+inline bool closedByServer(int fd, int ms) {
+    timeval timeout{ms / 1000, (ms % 1000) * 1000};
+    ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
+    char scratch[1 << 16];
+    for (;;) {
+        const ssize_t n = ::recv(fd, scratch, sizeof scratch, 0);
+        if (n == 0 || (n < 0 && errno != EAGAIN && errno != EINTR)) return true;
+        if (n < 0 && errno == EAGAIN) return false;
+    }
+}
 
 }  // namespace rabuscal::server::testing

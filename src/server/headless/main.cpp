@@ -15,6 +15,7 @@
 #include "directory/client/group_announcer.h"
 #include "rabuscal_config.h"
 #include "server/net/tcp_game_server.h"
+#include "ui/text_codec.h"
 
 namespace {
 
@@ -25,7 +26,19 @@ struct Options {
     std::string announce;  // group name, Windows-1252; empty: not announced
     QString directoryHost = QString::fromLatin1(rabuscal::config::kDirectoryHost);
     quint16 directoryPort = rabuscal::config::kDirectoryPort;
+    bool trustClients = false;
+    rabuscal::server::NetLimits limits;
 };
+
+std::size_t positiveCount(const QString& text, const char* what) {
+    bool ok = false;
+    const uint value = text.toUInt(&ok);
+    if (!ok || value == 0) {
+        std::fprintf(stderr, "rabuscal-server: bad %s '%s'\n", what, qPrintable(text));
+        std::exit(2);
+    }
+    return value;
+}
 
 // Parses the command line; exits on --help or a bad option.
 Options parseOptions(const QCoreApplication& app) {
@@ -44,6 +57,21 @@ Options parseOptions(const QCoreApplication& app) {
         QString::fromLatin1(rabuscal::config::kDirectoryHost));
     parser.addOption(announceOption);
     parser.addOption(directoryOption);
+    const rabuscal::server::NetLimits defaults;
+    const QCommandLineOption maxConnectionsOption(
+        "max-connections", "Connections held at most; further ones are closed at once.", "N",
+        QString::number(defaults.maxConnections));
+    const QCommandLineOption maxPerAddressOption(
+        "max-per-address", "Connections held at most from one remote address.", "N",
+        QString::number(defaults.maxPerAddress));
+    const QCommandLineOption trustOption(
+        "trust-clients",
+        "Take every message from any connection, as the game's built-in server does, instead "
+        "of refereeing (only the drawer draws, starts, clears and hands over; guesses and chat "
+        "only from joined players, in their own name, a few a second).");
+    parser.addOption(maxConnectionsOption);
+    parser.addOption(maxPerAddressOption);
+    parser.addOption(trustOption);
     parser.process(app);
 
     Options options;
@@ -56,8 +84,8 @@ Options parseOptions(const QCoreApplication& app) {
     }
     options.port = static_cast<quint16>(port);
     if (parser.isSet(announceOption)) {
-        // Group names travel as Windows-1252; Portuguese letters are the same in Latin-1.
-        options.announce = parser.value(announceOption).toLatin1().toStdString();
+        // Group names travel as Windows-1252, converted as the server window does.
+        options.announce = toWire(parser.value(announceOption));
         if (options.announce.empty()) {
             std::fprintf(stderr, "rabuscal-server: --announce needs a group name\n");
             std::exit(2);
@@ -74,6 +102,9 @@ Options parseOptions(const QCoreApplication& app) {
         options.directoryPort = static_cast<quint16>(directoryPort);
         options.directoryHost.truncate(colon);
     }
+    options.limits.maxConnections = positiveCount(parser.value(maxConnectionsOption), "count");
+    options.limits.maxPerAddress = positiveCount(parser.value(maxPerAddressOption), "count");
+    options.trustClients = parser.isSet(trustOption);
     return options;
 }
 
@@ -145,6 +176,20 @@ class Log : public rabuscal::server::ServerEvents {
     void conversionError(ConnectionId id, std::string_view what) override {
         logLine("error #%llu %s", ull(id), printable(what).c_str());
     }
+    void refused(ConnectionId id, std::string_view command, std::string_view why) override {
+        logLine("refuse #%llu \"%s\" (%.*s)", ull(id), printable(command).c_str(), int(why.size()),
+                why.data());
+    }
+    void connectionRefused(std::string_view address, std::string_view why) override {
+        logLine("refuse connection from %.*s (%.*s)", int(address.size()), address.data(),
+                int(why.size()), why.data());
+    }
+    void connectionDropped(ConnectionId id, std::string_view why) override {
+        logLine("drop #%llu (%.*s)", ull(id), int(why.size()), why.data());
+    }
+    void acceptPaused(bool paused) override {
+        logLine("%s", paused ? "accept paused (out of file descriptors)" : "accept resumed");
+    }
 
   private:
     static unsigned long long ull(ConnectionId id) { return id; }
@@ -190,6 +235,8 @@ int main(int argc, char* argv[]) {
     std::string DrawerNick;  // this process has no game client to share it with
     Log log;
     rabuscal::server::TcpGameServer server(DrawerNick, &log);
+    server.setLimits(options.limits);
+    server.rules().setReferee(!options.trustClients);
     if (const auto error = server.start(options.port)) {
         std::fprintf(stderr, "rabuscal-server: %s\n", qPrintable(*error));
         return 1;
@@ -198,7 +245,8 @@ int main(int argc, char* argv[]) {
     const auto announcer = startAnnouncing(options);
 
     const int status = app.exec();
-    if (announcer) announcer->withdraw(1000);
+    // Stopping must stay within a second, whatever the directory does.
+    if (announcer) announcer->withdraw(500);
     server.stop();
     return status;
 }

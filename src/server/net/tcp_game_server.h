@@ -1,43 +1,62 @@
 #pragma once
-// The game server on the network: a QTcpServer whose accepted QTcpSockets feed
-// the GameServer rules. One thread, the Qt event loop, non-blocking sockets.
+// The game server on the network: non-blocking sockets on one epoll set,
+// watched by the Qt event loop through one notifier, feeding the GameServer
+// rules. One thread; the cost of a pass is the active sockets, not the open ones.
 //
-//  - every readyRead reads all pending bytes of the socket as one chunk;
-//  - every message the rules send is one write on its socket;
-//  - a send that finds more than kSendCap bytes already queued for a connection
-//    is dropped, so a client that stops reading costs bounded memory and does
-//    not slow the others down;
-//  - a send that fails closes its connection once the current event is done,
-//    so a broadcast in progress still reaches everybody else; the connection
-//    then goes through close handling exactly once.
+//  - Flow control: every message goes to every connection, so while any
+//    connection's queue is above the high-water mark the server reads from
+//    nobody (TCP then slows the senders). A reader that keeps reading gets
+//    every message in order. A connection above the mark for stallTimeout is
+//    closed: a copy that missed strokes would show a wrong board unawares.
+//  - Memory: a queue past connectionCap, or one above the mark while all queues
+//    together pass totalBudget, closes its connection at once.
+//  - A connection whose socket is full is not written to until the kernel says
+//    it can take more: queuing a message there costs no system call.
+//  - Limits on connections in all and per remote address; refused ones are
+//    closed at once. Out of file descriptors, accepting pauses for a moment.
+//  - Closes (peer gone, write failed, stalled) are handled between messages,
+//    never inside one, each exactly once; a peer that hung up is sent nothing.
 
 #include <QObject>
 #include <QString>
-#include <QTcpServer>
+#include <QTimer>
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 #include "server/game_server.h"
 
-class QTcpSocket;
+class QSocketNotifier;
 
 namespace rabuscal::server {
+
+struct NetLimits {
+    std::size_t maxConnections = 256;  // a party, or a school behind one address
+    std::size_t maxPerAddress = 32;
+    std::size_t highWaterMark = 1024 * 1024;  // at most totalBudget / connections
+    std::size_t connectionCap = 4 * 1024 * 1024;
+    std::size_t totalBudget = 32 * 1024 * 1024;
+    std::chrono::milliseconds stallTimeout{5000};
+    std::chrono::milliseconds acceptPause{500};
+};
 
 class TcpGameServer : public QObject, private Transport {
     Q_OBJECT
 
   public:
-    static constexpr qint64 kSendCap = 4 * 1024 * 1024;
-
     // `drawerNick` is the program-wide DrawerNick (see GameServer). The rules,
     // with their phrase and points at stake, live as long as this object; only
     // the listener goes on and off.
     explicit TcpGameServer(std::string& drawerNick, ServerEvents* events = nullptr,
                            QObject* parent = nullptr);
     ~TcpGameServer() override;
+
+    void setLimits(const NetLimits& limits) { limits_ = limits; }
+    const NetLimits& limits() const { return limits_; }
 
     // Listens on `port` of every local address (0: any free port). On failure
     // returns the socket layer's error text and changes nothing. Starting a
@@ -46,17 +65,16 @@ class TcpGameServer : public QObject, private Transport {
     // Closes the listener and every connection at once, with no close
     // handling: nothing is sent and the player records are dropped.
     void stop();
-    bool isListening() const { return listener_.isListening(); }
+    bool isListening() const { return listenFd_ >= 0; }
     // The port actually bound (useful after start(0)); 0 while off.
-    quint16 port() const;
+    quint16 port() const { return port_; }
     std::size_t connectionCount() const { return rules_.connectionCount(); }
 
     GameServer& rules() { return rules_; }
     const GameServer& rules() const { return rules_; }
-    // Messages dropped because their connection had more than kSendCap queued.
-    std::uint64_t droppedSends() const { return droppedSends_; }
-    // Bytes waiting to go out on one connection (0 for an unknown one).
-    qint64 queuedBytes(ConnectionId id) const;
+    // Bytes waiting to go out on one connection (0 for an unknown one), and on all.
+    std::size_t queuedBytes(ConnectionId id) const;
+    std::size_t totalQueued() const { return totalQueued_; }
 
   signals:
     // Every chunk any connection delivers (the server window's lamp turns lime).
@@ -65,23 +83,53 @@ class TcpGameServer : public QObject, private Transport {
     void connectionCountChanged(int count);
 
   private:
-    struct Peer {
-        QTcpSocket* socket = nullptr;
-        bool failed = false;  // a send failed: closing is scheduled
-    };
+    struct Peer;
 
     void send(ConnectionId id, std::string_view bytes) override;
 
+    void pass();
+    bool runTurn();  // true while work is left
+    bool moreWork() const;
+    void schedulePass();
+    bool readingPaused() const;
+    std::size_t mark() const;
     void acceptPending();
-    void readChunk(ConnectionId id);
-    void closeConnection(ConnectionId id);
+    void pauseAccepting();
+    void readFrom(Peer& peer);
+    void writeOut(Peer& peer);
+    void flushDirty();
+    void markClosing(Peer& peer, std::string_view why);
+    void closePending();
+    void checkStalled();
+    void leaveMark(Peer& peer);
+    void forget(Peer& peer);
+    Peer* find(ConnectionId id) const;
 
-    QTcpServer listener_;
     GameServer rules_;
-    std::unordered_map<ConnectionId, Peer> peers_;
+    ServerEvents* events_;
+    ServerEvents noEvents_;
+    NetLimits limits_;
+
+    int epoll_ = -1;
+    int listenFd_ = -1;
+    quint16 port_ = 0;
+    std::unique_ptr<QSocketNotifier> notifier_;
+    QTimer passTimer_;   // another pass soon: work is left that no event will announce
+    QTimer stallTimer_;  // looks for connections that stopped reading
+    QTimer acceptTimer_;
+    bool listenerReady_ = false;
+    bool acceptPaused_ = false;
+    bool inPass_ = false;
+
+    std::unordered_map<ConnectionId, std::unique_ptr<Peer>> peers_;
+    std::unordered_map<std::string, std::size_t> perAddress_;
+    std::vector<ConnectionId> readable_;  // edge seen, not read dry yet
+    std::vector<Peer*> dirty_;            // queued bytes not yet offered to the socket
+    std::vector<ConnectionId> closing_;
+    std::size_t totalQueued_ = 0;
+    std::size_t aboveMark_ = 0;
     ConnectionId nextId_ = 1;
-    std::uint64_t droppedSends_ = 0;
-    std::string readBuffer_;  // reused for every chunk
+    std::string readBuffer_;
 };
 
 }  // namespace rabuscal::server

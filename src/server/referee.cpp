@@ -1,0 +1,69 @@
+// The referee of a server open to strangers: what honest copies already do,
+// enforced by the server. A refused message is dropped and logged; its sender
+// hears nothing.
+#include <algorithm>
+
+#include "protocol/payloads.h"
+#include "server/game_server.h"
+
+namespace rabuscal::server {
+
+using protocol::Command;
+
+namespace {
+// A player types guesses and chat lines: a few a second is plenty.
+constexpr double kBurst = 6;
+constexpr double kPerSecond = 3;
+constexpr std::string_view kChatHeading = " falou: ";
+}  // namespace
+
+bool GameServer::RateLimit::take(std::chrono::steady_clock::time_point now) {
+    if (last != std::chrono::steady_clock::time_point{}) {
+        const std::chrono::duration<double> passed = now - last;
+        tokens = std::min(kBurst, tokens + passed.count() * kPerSecond);
+    }
+    last = now;
+    if (tokens < 1) return false;
+    tokens -= 1;
+    return true;
+}
+
+std::string_view GameServer::refusal(Connection& from, Command command, std::string_view payload) {
+    if (!from.player) return command == Command::Slc ? std::string_view{} : "not joined";
+    const bool isDrawer = !drawerNick_.empty() && from.player->nick == drawerNick_;
+    switch (command) {
+        case Command::Ini:
+        case Command::Cls:
+        case Command::Mdw:
+        case Command::Mov:
+        case Command::Mup:
+        case Command::Blc:
+            return isDrawer ? std::string_view{} : "not the drawer";
+        case Command::Mdv:
+            if (!isDrawer) return "not the drawer";
+            // The drawer picks from the player list; a nick nobody has would
+            // leave the game without a drawer.
+            return isJoinedNick(payload) ? std::string_view{} : "no such player";
+        case Command::Pts: {
+            if (!isDrawer) return "not the drawer";
+            // The drawer only ever lowers the points; a stroke that ends after
+            // a hit or a miss must not raise them again.
+            std::int32_t points = 0;
+            if (protocol::tryReadInt(payload, points) && points > pointsAtStake_)
+                return "raises the points at stake";
+            return {};
+        }
+        case Command::Tnt:
+            if (isDrawer) return "the drawer may not guess";
+            return from.guesses.take(clock_()) ? std::string_view{} : "too many guesses";
+        case Command::Msg:
+            if (!payload.starts_with(from.player->nick) ||
+                !payload.substr(from.player->nick.size()).starts_with(kChatHeading))
+                return "speaks in another name";
+            return from.chat.take(clock_()) ? std::string_view{} : "too many chat lines";
+        default:
+            return {};
+    }
+}
+
+}  // namespace rabuscal::server

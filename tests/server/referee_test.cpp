@@ -1,0 +1,97 @@
+// The referee of a server open to strangers, over a fake transport.
+#include <gtest/gtest.h>
+
+#include "fake_transport.h"
+
+namespace rabuscal::server::testing {
+namespace {
+
+using V = std::vector<Sent>;
+
+struct Refusals : RecordingEvents {
+    void refused(ConnectionId id, std::string_view command, std::string_view) override {
+        refused_.emplace_back(id, std::string(command));
+    }
+    std::vector<std::pair<ConnectionId, std::string>> refused_;
+};
+
+// Ana (1) draws; Bia (2) guesses; connection 3 never joined.
+class Referee : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        server.setClock([this] { return now; });
+        server.connectionAccepted(1);
+        say(1, "slc", "Ana");  // alone: the drawer
+        server.connectionAccepted(2);
+        server.connectionAccepted(3);
+        say(2, "slc", "Bia");
+        transport.take();
+        EXPECT_FALSE(passes(3, "mdv", "Zeca")) << "a connection that has not joined";
+        EXPECT_EQ(events.refused_, (std::vector<std::pair<ConnectionId, std::string>>{{3, "mdv"}}));
+        events.refused_.clear();
+    }
+    void say(ConnectionId from, std::string_view command, std::string_view payload = {}) {
+        server.dataReceived(from, "$-$" + std::string(command) + ":" + std::string(payload));
+    }
+    // Whether the message went through (anything was sent).
+    bool passes(ConnectionId from, std::string_view command, std::string_view payload = {}) {
+        say(from, command, payload);
+        return !transport.take().empty();
+    }
+
+    std::string DrawerNick;
+    FakeTransport transport;
+    Refusals events;
+    GameServer server{DrawerNick, transport, &events, {.referee = true}};
+    std::chrono::steady_clock::time_point now{std::chrono::seconds(1000)};
+};
+
+TEST_F(Referee, OnlyTheDrawerDrawsStartsClearsSetsPointsAndHandsOver) {
+    for (const char* command : {"ini", "cls", "mdw", "mov", "mup", "blc", "pts", "mdv"}) {
+        const std::string payload = command == std::string("mdv") ? "Bia" : "0";
+        EXPECT_FALSE(passes(2, command, payload)) << command;
+        EXPECT_FALSE(passes(3, command, payload)) << command;
+    }
+    EXPECT_EQ(events.refused_.size(), 16u);
+    EXPECT_TRUE(passes(1, "ini", "gato"));
+    EXPECT_TRUE(passes(1, "mdw", "1|1"));
+    EXPECT_TRUE(passes(1, "pts", "99"));
+    // The drawer only lowers the points: a stroke that ends after a miss does
+    // not undo it, and one that ends after a hit does not restart the round.
+    EXPECT_FALSE(passes(1, "pts", "100"));
+    EXPECT_EQ(server.pointsAtStake(), 99);
+    EXPECT_TRUE(passes(2, "tnt", "gato"));
+    EXPECT_EQ(DrawerNick, "Bia");
+    EXPECT_FALSE(passes(1, "pts", "97"));
+    EXPECT_FALSE(passes(1, "cls"));
+    EXPECT_EQ(server.pointsAtStake(), 0);
+    // A hand-over goes to a joined player only.
+    EXPECT_FALSE(passes(2, "mdv", "Zeca"));
+    EXPECT_TRUE(passes(2, "mdv", "Ana"));
+    EXPECT_EQ(DrawerNick, "Ana");
+}
+
+TEST_F(Referee, GuessesAndChatComeFromJoinedPlayersInTheirOwnNameAFewASecond) {
+    say(1, "ini", "gato");
+    transport.take();
+    EXPECT_FALSE(passes(3, "tnt", "x"));
+    EXPECT_FALSE(passes(1, "tnt", "gato")) << "the drawer may not guess";
+    EXPECT_FALSE(passes(3, "msg", "Zeca falou: oi"));
+    EXPECT_FALSE(passes(2, "msg", "Ana falou: sou a Ana"));
+    EXPECT_FALSE(passes(2, "msg", "Bia: oi"));
+    EXPECT_TRUE(passes(2, "msg", "Bia falou: oi: tudo?"));
+
+    int guesses = 0;
+    while (passes(2, "tnt", "rato") && guesses < 100) ++guesses;
+    EXPECT_GE(guesses, 3);
+    EXPECT_LE(guesses, 10);
+    EXPECT_EQ(server.pointsAtStake(), 100 - 10 * guesses);
+    now += std::chrono::seconds(1);
+    EXPECT_TRUE(passes(2, "tnt", "rato"));
+    EXPECT_TRUE(passes(2, "msg", "Bia falou: ops"));
+
+    EXPECT_FALSE(passes(3, "off")) << "refused, so not even answered";
+}
+
+}  // namespace
+}  // namespace rabuscal::server::testing

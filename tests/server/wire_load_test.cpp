@@ -1,0 +1,311 @@
+// The real server on loopback under heavy and hostile load: floods beside
+// connections that never read, storms of joins, limits. Peers that come in
+// numbers use plain sockets, each from its own 127.x.y.z where limits matter.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <fstream>
+#include <thread>
+
+#include "server/net/tcp_game_server.h"
+#include "wire_client.h"
+
+namespace rabuscal::server::testing {
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+std::size_t residentKiB() {
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.starts_with("VmRSS:")) return std::stoul(line.substr(6));
+    return 0;
+}
+
+std::string sourceAddress(int i) {
+    return "127.3." + std::to_string(i / 200) + "." + std::to_string(1 + i % 200);
+}
+
+class Load : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() { ensureApplication(); }
+    void SetUp() override { ASSERT_FALSE(server.start(0).has_value()); }
+    // Joins `nick` and reads until the server has answered.
+    int joined(std::string_view nick, const char* source = nullptr) {
+        const std::size_t before = server.rules().connectionCount();
+        const int fd = rawConnect(server.port(), source);
+        EXPECT_GE(fd, 0);
+        sendAll(fd, "$-$slc:" + std::string(nick));
+        EXPECT_TRUE(waitFor([&] {
+            return server.rules().connectionCount() > before && server.totalQueued() == 0;
+        }));
+        drain(fd);
+        return fd;
+    }
+    static void drain(int fd) {
+        char scratch[65536];
+        while (::recv(fd, scratch, sizeof scratch, MSG_DONTWAIT) > 0) {
+        }
+    }
+
+    std::string DrawerNick;
+    TcpGameServer server{DrawerNick};
+};
+
+// Counts, in a thread, the messages of a stream that must be `header` +
+// `payload` over and over. Where the network cut the sender's writes, a
+// message may lose its tail and keep the first bytes of the next separator,
+// as the protocol has it; anything else is foreign.
+struct Reader {
+    Reader(int fd, std::string header, std::string payload, std::size_t expected)
+        : thread([this, fd, header, payload, expected] {
+              timeval timeout{20, 0};
+              ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
+              const auto fits = [&](std::string_view body) {
+                  if (body.ends_with("$-"))
+                      body.remove_suffix(2);
+                  else if (body.ends_with("$"))
+                      body.remove_suffix(1);
+                  return std::string_view(payload).starts_with(body);
+              };
+              std::string pending, buffer(1 << 16, '\0');
+              std::size_t count = 0;
+              while (count < expected) {
+                  const ssize_t n = ::recv(fd, buffer.data(), buffer.size(), 0);
+                  if (n <= 0) break;
+                  pending.append(buffer.data(), static_cast<std::size_t>(n));
+                  std::size_t at = 0;
+                  for (std::size_t next; (next = pending.find(header, at + 1)) != std::string::npos;
+                       at = next, ++count) {
+                      if (pending.compare(at, header.size(), header) != 0 ||
+                          !fits(std::string_view(pending).substr(at + header.size(),
+                                                                 next - at - header.size())))
+                          intact = false;
+                  }
+                  pending.erase(0, at);
+                  if (pending == header + payload) ++count, pending.clear();
+                  got = count;
+              }
+          }) {}
+    ~Reader() { thread.join(); }
+    std::atomic<std::size_t> got = 0;
+    std::atomic<bool> intact = true;
+    std::thread thread;
+};
+
+TEST_F(Load, FloodBesideTwoHundredNonReadersReachesEveryReaderWhole) {
+    NetLimits limits;
+    limits.stallTimeout = 2s;  // the default 5 s would only make the test slower
+    server.setLimits(limits);
+    const int sender = joined("sender");
+    std::vector<int> readers = {joined("r1"), joined("r2")};
+    std::vector<int> stuck;
+    for (int i = 0; i < 200; ++i)
+        stuck.push_back(rawConnect(server.port(), sourceAddress(i).c_str(), 4096));
+    ASSERT_TRUE(waitFor([&] { return server.connectionCount() == 203; }));
+    for (int fd : {sender, readers[0], readers[1]}) drain(fd);
+
+    const std::string stroke = "$-$mov:123|45";
+    std::string block;
+    while (block.size() < 64 * 1024) block += stroke;
+    constexpr std::size_t kTotal = 100 * 1024 * 1024;
+    const std::size_t blocks = kTotal / block.size();
+    const std::size_t expected = blocks * (block.size() / stroke.size());
+    std::vector<std::unique_ptr<Reader>> reading;
+    for (int fd : {readers[0], readers[1], sender})  // the sender reads its own echo
+        reading.push_back(std::make_unique<Reader>(fd, "$-$mov:", "123|45", expected));
+    std::thread flood([&] {
+        for (std::size_t i = 0; i < blocks; ++i) sendAll(sender, block);
+    });
+
+    std::size_t peakQueued = 0;
+    const bool done = waitFor(
+        [&] {
+            peakQueued = std::max(peakQueued, server.totalQueued());
+            for (const auto& r : reading)
+                if (r->got < expected) return false;
+            return true;
+        },
+        60000);
+    shutdown(sender, SHUT_RDWR);
+    flood.join();
+    for (const auto& r : reading) EXPECT_TRUE(r->intact);
+    reading.clear();
+    EXPECT_TRUE(done);
+    EXPECT_LE(peakQueued, limits.totalBudget + 203 * limits.highWaterMark);
+    EXPECT_EQ(server.connectionCount(), 3u) << "every non-reader was closed";
+    for (int fd : stuck) {
+        EXPECT_TRUE(closedByServer(fd, 1000));
+        ::close(fd);
+    }
+    for (int fd : readers) ::close(fd);
+    ::close(sender);
+}
+
+TEST_F(Load, ThreeThousandJoinAndCloseAtOnceWhileTwoPlayersChat) {
+    const int ana = joined("Ana"), bia = joined("Bia");
+    const std::size_t rssBefore = residentKiB();
+    std::atomic<bool> attackOver = false;
+    std::atomic<long long> worstDelayMs = 0, linesSeen = 0;
+    // Bia reads Ana's lines, each stamped with the time it was sent.
+    std::thread listener([&] {
+        timeval timeout{0, 100'000};
+        ::setsockopt(bia, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
+        std::string pending, buffer(1 << 16, '\0');
+        for (;;) {
+            const ssize_t n = ::recv(bia, buffer.data(), buffer.size(), 0);
+            if (n > 0) pending.append(buffer.data(), static_cast<std::size_t>(n));
+            for (std::size_t at; (at = pending.find("falou: t=")) != std::string::npos;) {
+                const std::size_t end = pending.find('.', at);
+                if (end == std::string::npos) break;
+                const long long sent = std::stoll(pending.substr(at + 9, end - at - 9));
+                const long long now = Clock::now().time_since_epoch() / 1ms;
+                worstDelayMs = std::max<long long>(worstDelayMs, now - sent);
+                ++linesSeen;
+                pending.erase(0, end);
+            }
+            if (pending.size() > 64) pending.erase(0, pending.size() - 64);
+            if (n <= 0 && attackOver) return;
+        }
+    });
+    std::thread chat([&] {
+        while (!attackOver) {
+            const long long now = Clock::now().time_since_epoch() / 1ms;
+            sendAll(ana, "$-$msg:Ana falou: t=" + std::to_string(now) + ".");
+            std::this_thread::sleep_for(50ms);
+        }
+    });
+    std::atomic<bool> attacked = false;
+    std::thread attack([&] {
+        for (int i = 0; i < 3000; ++i) {
+            const int fd = rawConnect(server.port(), sourceAddress(i).c_str());
+            if (fd < 0) continue;
+            sendAll(fd, "$-$slc:" + std::to_string(i));
+            ::close(fd);
+        }
+        attacked = true;
+    });
+    EXPECT_TRUE(waitFor([&] { return attacked.load(); }, 60000));
+    attack.join();
+    EXPECT_TRUE(waitFor([&] { return server.connectionCount() == 2; }, 30000));
+    waitFor([] { return false; }, 500);
+    attackOver = true;
+    chat.join();
+    waitFor([] { return false; }, 300);
+    listener.join();
+    EXPECT_GT(linesSeen, 3);
+    EXPECT_LT(worstDelayMs, 1000);
+    EXPECT_LT(residentKiB(), rssBefore + 64 * 1024);
+    ::close(ana);
+    ::close(bia);
+}
+
+TEST_F(Load, LimitsRefuseAtOnceAndLongNicksCostNothing) {
+    NetLimits limits;
+    limits.maxConnections = 5;
+    limits.maxPerAddress = 3;
+    server.setLimits(limits);
+    std::vector<int> fds;
+    for (int i = 0; i < 4; ++i) fds.push_back(rawConnect(server.port(), "127.4.0.1"));
+    ASSERT_TRUE(waitFor([&] { return server.connectionCount() == 3; }));
+    EXPECT_TRUE(closedByServer(fds[3], 2000)) << "the fourth from one address";
+    for (int i = 0; i < 3; ++i) fds.push_back(rawConnect(server.port(), "127.4.0.2"));
+    ASSERT_TRUE(waitFor([&] { return server.connectionCount() == 5; }));
+    EXPECT_TRUE(closedByServer(fds[6], 2000)) << "the sixth in all";
+
+    // Nicks of a megabyte, from connections that never read: each is refused
+    // with a notice and costs the server nothing more.
+    const std::string refusal = "$-$sys:> Esse nick \xe9 comprido demais.";
+    std::thread nicks([&] {
+        for (int i = 0; i < 3; ++i) sendAll(fds[i], "$-$slc:" + std::string(1 << 20, 'n'));
+    });
+    std::string answer;
+    EXPECT_TRUE(waitFor([&] {
+        char scratch[256];
+        const ssize_t n = ::recv(fds[0], scratch, sizeof scratch, MSG_DONTWAIT);
+        if (n > 0) answer.append(scratch, static_cast<std::size_t>(n));
+        return answer.size() >= refusal.size();
+    }));
+    EXPECT_EQ(answer, refusal);
+    EXPECT_TRUE(waitFor([&] { return server.totalQueued() == 0; }));
+    nicks.join();
+    EXPECT_TRUE(waitFor([&] { return server.totalQueued() == 0; }));
+    for (ConnectionId id = 1; id <= 3; ++id) EXPECT_EQ(server.rules().player(id), nullptr);
+    EXPECT_EQ(server.connectionCount(), 5u);
+    for (int fd : fds) ::close(fd);
+}
+
+TEST_F(Load, ResetsDuringAFloodAreEachClosedOnce) {
+    NetLimits limits;
+    limits.maxPerAddress = 64;
+    server.setLimits(limits);
+    const int drawer = joined("drawer");
+    std::vector<int> players;
+    for (int i = 0; i < 40; ++i) players.push_back(joined("p" + std::to_string(i)));
+    int closes = 0;
+    QObject::connect(&server, &TcpGameServer::connectionCountChanged, [&] { ++closes; });
+    std::atomic<bool> stop = false, stopped = false;
+    std::thread flood([&] {
+        std::string block;
+        while (block.size() < 16 * 1024) block += "$-$mov:1|2";
+        while (!stop) sendAll(drawer, block);
+        stopped = true;
+    });
+    std::thread echo([&] {  // the drawer reads its own strokes back, as the game does
+        timeval timeout{0, 100'000};
+        ::setsockopt(drawer, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
+        char scratch[65536];
+        while (!stop || ::recv(drawer, scratch, sizeof scratch, 0) > 0)
+            ::recv(drawer, scratch, sizeof scratch, 0);
+    });
+    for (int fd : players) {
+        const linger reset{1, 0};  // close with RST instead of FIN
+        ::setsockopt(fd, SOL_SOCKET, SO_LINGER, &reset, sizeof reset);
+        ::close(fd);
+        waitFor([] { return false; }, 5);
+    }
+    EXPECT_TRUE(waitFor([&] { return server.connectionCount() == 1; }));
+    stop = true;
+    EXPECT_TRUE(waitFor([&] { return stopped.load(); }));
+    flood.join();
+    echo.join();
+    EXPECT_EQ(closes, 40);
+    EXPECT_EQ(DrawerNick, "drawer");
+    ::close(drawer);
+}
+
+TEST_F(Load, ThreeHundredPlayersJoinAndLeave) {
+    NetLimits limits;
+    limits.maxConnections = limits.maxPerAddress = 400;
+    server.setLimits(limits);
+    constexpr int kPlayers = 300;
+    std::vector<std::unique_ptr<WireClient>> players;
+    for (int i = 0; i < kPlayers; ++i)
+        players.push_back(std::make_unique<WireClient>(server.port()));
+    ASSERT_TRUE(waitFor([&] { return server.connectionCount() == kPlayers; }));
+    for (int i = 0; i < kPlayers; ++i) players[i]->send("$-$slc:p" + std::to_string(i));
+    ASSERT_TRUE(waitFor(
+        [&] {
+            for (ConnectionId id = 1; id <= kPlayers; ++id)
+                if (!server.rules().player(id)) return false;
+            return server.totalQueued() == 0;
+        },
+        60000));
+    EXPECT_EQ(DrawerNick, "");  // nobody joined alone
+    for (int i = 0; i < kPlayers; ++i) {
+        if (i % 2)
+            players[i]->send("$-$off:");
+        else
+            players[i]->socket.close();
+    }
+    ASSERT_TRUE(waitFor([&] { return server.connectionCount() == kPlayers / 2; }, 60000));
+    waitFor([] { return false; }, 100);
+    for (auto& p : players) p->take();
+    players[1]->send("$-$slc:again");
+    EXPECT_TRUE(waitFor([&] { return players[299]->received.ends_with("   0 again|"); }));
+}
+
+}  // namespace
+}  // namespace rabuscal::server::testing
