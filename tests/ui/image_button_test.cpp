@@ -6,8 +6,10 @@
 #include <QSignalSpy>
 #include <QTest>
 
-#include "ui/gui_application.h"
+#include "support/application.h"
 #include "ui/skinned_window.h"
+
+using rabuscal::support::guiApplication;
 
 namespace {
 

@@ -5,9 +5,11 @@
 #include <QTcpServer>
 #include <QUrl>
 
-#include "core_application.h"
 #include "http_fixture.h"
+#include "support/application.h"
 #include "web/download_progress.h"
+
+using rabuscal::support::coreApplication;
 
 namespace {
 
