@@ -66,7 +66,7 @@ TEST_F(Headless, RefereesLogsAndStopsCleanlyOnSigterm) {
         "$-$avs:Bia tentou \"gato\" e... ACERTOU !$-$pts:0$-$mdv:Bia$-$lst:   0 Ana|xxxx Bia|";
     EXPECT_EQ(ana.expect(hit), hit);
     ana.socket().close();
-    waitFor([] { return false; }, 200);
+    settle(200);
 
     ::kill(static_cast<pid_t>(process.processId()), SIGTERM);
     ASSERT_TRUE(process.waitForFinished(10000));
@@ -95,7 +95,7 @@ TEST_F(Headless, SigtermEndsTheServerWithinASecondUnderAFlood) {
         while (!over && sendAll(drawer, block)) {
         }
     });
-    waitFor([] { return false; }, 1000);
+    settle(1000);
     QElapsedTimer clock;
     clock.start();
     ::kill(static_cast<pid_t>(process.processId()), SIGTERM);
@@ -133,7 +133,7 @@ TEST_F(Headless, OutOfFileDescriptorsPausesAcceptingAndRecovers) {
         return fields.size() > 15 ? fields[13].toLongLong() + fields[14].toLongLong() : 0;
     };
     const long long before = cpuTicks();
-    waitFor([] { return false; }, 1000);
+    settle(1000);
     EXPECT_LT(cpuTicks() - before, 30) << "busy for a second while out of descriptors";
 
     // Those still waiting in the backlog go first: free room for all of them.

@@ -196,10 +196,10 @@ TEST_F(Load, ThreeThousandJoinAndCloseAtOnceWhileTwoPlayersChat) {
     EXPECT_TRUE(waitFor([&] { return attacked.load(); }, 60000));
     attack.join();
     EXPECT_TRUE(waitFor([&] { return server.connectionCount() == 2; }, 30000));
-    waitFor([] { return false; }, 500);
+    settle(500);
     attackOver = true;
     chat.join();
-    waitFor([] { return false; }, 300);
+    settle(300);
     listener.join();
     EXPECT_GT(linesSeen, 3);
     EXPECT_LT(worstDelayMs, 1000);
@@ -270,7 +270,7 @@ TEST_F(Load, ResetsDuringAFloodAreEachClosedOnce) {
         const linger reset{1, 0};  // close with RST instead of FIN
         ::setsockopt(fd, SOL_SOCKET, SO_LINGER, &reset, sizeof reset);
         ::close(fd);
-        waitFor([] { return false; }, 5);
+        settle(5);
     }
     EXPECT_TRUE(waitFor([&] { return server.connectionCount() == 1; }));
     stop = true;
@@ -307,7 +307,7 @@ TEST_F(Load, ThreeHundredPlayersJoinAndLeave) {
             players[i]->socket().close();
     }
     ASSERT_TRUE(waitFor([&] { return server.connectionCount() == kPlayers / 2; }, 60000));
-    waitFor([] { return false; }, 100);
+    settle(100);
     for (auto& p : players) p->take();
     players[1]->send("$-$slc:again");
     EXPECT_TRUE(waitFor([&] { return players[299]->received.ends_with("   0 again|"); }));
