@@ -314,31 +314,25 @@ TEST(Background, ToggleLaysThePictureAndBringsBackOwnStrokes) {
     EXPECT_TRUE(rig.link.sent.size() == 3u) << "toggling sends nothing";
 }
 
-TEST(Background, SmallerPictureDarkensOnlyItsOwnArea) {
-    ClientRig rig("ana");
-    rig.join();
-    rig.receive({"mdw:300|200"});
-    QImage picture(100, 50, QImage::Format_RGB32);
-    picture.fill(qRgb(0, 0, 255));
-    rig.board().setGalleryPicture(picture);
-    rig.board().btFndMouseDown();
-    EXPECT_EQ(rig.pixel(5, 5), 255 * 65536);
-    EXPECT_EQ(rig.pixel(150, 5), W);
-    EXPECT_EQ(rig.pixel(300, 200), B);
-    EXPECT_EQ(rig.view.changes.back(), QRect(0, 0, 100, 50));
-}
+TEST(Background, SmallerPictureDarkensOnlyItsOwnAreaOrWhenLaidReplacesTheBoard) {
+    ClientRig shown("ana"), laid("ana");
+    for (ClientRig* rig : {&shown, &laid}) {
+        rig->join();
+        rig->receive({"mdw:300|200"});
+        QImage picture(100, 50, QImage::Format_RGB32);
+        picture.fill(qRgb(10, 20, 30));
+        rig->board().setGalleryPicture(picture);
+    }
+    shown.board().btFndMouseDown();
+    EXPECT_EQ(shown.pixel(5, 5), 30 * 65536 + 20 * 256 + 10);
+    EXPECT_EQ(shown.pixel(150, 5), W);
+    EXPECT_EQ(shown.pixel(300, 200), B);
+    EXPECT_EQ(shown.view.changes.back(), QRect(0, 0, 100, 50));
 
-TEST(Background, LayingThePictureReplacesTheWholeBoard) {
-    ClientRig rig("ana");
-    rig.join();
-    rig.receive({"mdw:300|200"});
-    QImage picture(100, 50, QImage::Format_RGB32);
-    picture.fill(qRgb(10, 20, 30));
-    rig.board().setGalleryPicture(picture);
-    rig.board().layGalleryPicture();
-    EXPECT_EQ(rig.pixel(0, 0), 30 * 65536 + 20 * 256 + 10);
-    EXPECT_EQ(rig.pixel(300, 200), W) << "outside the picture the board is white";
-    EXPECT_EQ(rig.view.page, Page::Default);
+    laid.board().layGalleryPicture();
+    EXPECT_EQ(laid.pixel(0, 0), 30 * 65536 + 20 * 256 + 10);
+    EXPECT_EQ(laid.pixel(300, 200), W) << "outside the picture the board is white";
+    EXPECT_EQ(laid.view.page, Page::Default);
 }
 
 TEST(ClearButton, ClearsOwnBoardAndTellsOthersOnlyFromTheDrawer) {

@@ -53,14 +53,21 @@ TEST(Dispatcher, UnknownAndClientOnlyCommandsChangeNothing) {
     EXPECT_TRUE(rig.errors.empty());
 }
 
-TEST(Dispatcher, DrawerAnnouncementComparesTheNickExactly) {
+TEST(Dispatcher, DrawerAnnouncementComparesTheNickExactlyAndEmptyMeansNobody) {
     ClientRig ana("ana");
+    EXPECT_TRUE(ana.client.session().drawerControlsShown) << "shown until the first announcement";
+    EXPECT_FALSE(ana.view.drawerControls.has_value());
     ana.join();
     ana.receive({"mdv:ana"});
     EXPECT_EQ(ana.drawerNick, "ana");
     EXPECT_EQ(ana.view.status(), kYouDraw);
     EXPECT_EQ(ana.view.drawerControls, true);
     EXPECT_TRUE(ana.client.session().isDrawer());
+    ana.receive({"mdv:"});
+    EXPECT_EQ(ana.drawerNick, "");
+    EXPECT_EQ(ana.view.drawerControls, false);
+    EXPECT_FALSE(ana.client.session().isDrawer());
+    EXPECT_EQ(ana.view.status(), ">  \xe9 o M\xe3o De Vaca!!!");
 
     ClientRig other("Ana");
     other.join();
@@ -68,22 +75,6 @@ TEST(Dispatcher, DrawerAnnouncementComparesTheNickExactly) {
     EXPECT_EQ(other.view.status(), "> ana \xe9 o M\xe3o De Vaca!!!");
     EXPECT_EQ(other.view.drawerControls, false);
     EXPECT_FALSE(other.client.session().isDrawer());
-}
-
-TEST(Dispatcher, EmptyDrawerMakesNobodyTheDrawer) {
-    ClientRig rig("ana");
-    rig.join();
-    rig.receive({"mdv:ana", "mdv:"});
-    EXPECT_EQ(rig.drawerNick, "");
-    EXPECT_EQ(rig.view.drawerControls, false);
-    EXPECT_FALSE(rig.client.session().isDrawer());
-    EXPECT_EQ(rig.view.status(), ">  \xe9 o M\xe3o De Vaca!!!");
-}
-
-TEST(Dispatcher, DrawerControlsStayVisibleUntilTheFirstAnnouncement) {
-    ClientRig rig;
-    EXPECT_TRUE(rig.client.session().drawerControlsShown);
-    EXPECT_FALSE(rig.view.drawerControls.has_value());
 }
 
 TEST(Dispatcher, LeavingResetsPointsAndListButKeepsTheDrawer) {

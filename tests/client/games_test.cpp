@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QTcpServer>
 #include <functional>
 #include <memory>
@@ -14,29 +13,15 @@
 #include "client_rig.h"
 #include "protocol/framing.h"
 #include "server/net/tcp_game_server.h"
+#include "support/application.h"
 
 namespace rabuscal::client {
 namespace {
 
 using protocol::Command;
 
-QCoreApplication& app() {
-    static int argc = 1;
-    static char name[] = "games_test";
-    static char* argv[] = {name, nullptr};
-    static QCoreApplication instance(argc, argv);
-    return instance;
-}
-
-bool waitFor(const std::function<bool()>& done, int ms = 5000) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        if (clock.elapsed() > ms) return false;
-        app().processEvents(QEventLoop::AllEvents, 10);
-    }
-    return true;
-}
+using support::coreApplication;
+using support::waitFor;
 
 // One copy of the program: its client logic over its own `Cli`.
 struct Copy {
@@ -64,7 +49,7 @@ struct Copy {
 class Games : public ::testing::Test {
   protected:
     void SetUp() override {
-        app();
+        coreApplication();
         server = std::make_unique<server::TcpGameServer>(hostDrawerNick);
         ASSERT_FALSE(server->start(0).has_value());
     }
@@ -247,7 +232,7 @@ TEST_F(Games, AFailedAttemptAndAServerThatGoesAway) {
 }
 
 TEST(GameConnectionSends, AServerThatStopsReadingCostsBoundedMemory) {
-    app();
+    coreApplication();
     QTcpServer silent;
     ASSERT_TRUE(silent.listen(QHostAddress::LocalHost, 0));
     Copy ana("ana");

@@ -10,15 +10,17 @@
 #include <QTest>
 #include <memory>
 
-#include "directory/scripted_directory.h"
-#include "ui/gui_application.h"
+#include "support/application.h"
+#include "support/loopback_peer.h"
 #include "ui/main_frame.h"
+
+using rabuscal::support::guiApplication;
 
 namespace {
 
 using rabuscal::directory::DirectoryConnection;
-using rabuscal::directory::testing::kWaitMsecs;
-using rabuscal::directory::testing::ScriptedDirectory;
+using rabuscal::support::waitFor;
+using ScriptedDirectory = rabuscal::support::ListeningPeer;
 
 // The main window as the lobby sees it: a status line and nothing else.
 struct StatusOnlyFrame : MainFrame {
@@ -46,10 +48,10 @@ class GroupsPanelTest : public ::testing::Test {
 
     // Presses btGrp and answers with `reply` once the request is in.
     void askAndAnswer(std::string_view reply) {
-        const std::string before = service_.received();
+        const QByteArray before = service_.received;
         pressGroups();
-        ASSERT_TRUE(service_.waitReceived(before + "j#gjgs:rabuscal"));
-        service_.reply(reply);
+        ASSERT_TRUE(waitFor([&] { return service_.received == before + "j#gjgs:rabuscal"; }));
+        service_.say(QByteArray(reply.data(), static_cast<qsizetype>(reply.size())));
     }
 
     QStringList names() const {
@@ -59,7 +61,7 @@ class GroupsPanelTest : public ::testing::Test {
         return shown;
     }
     bool waitNames(const QStringList& expected) {
-        return QTest::qWaitFor([&] { return names() == expected; }, kWaitMsecs);
+        return waitFor([&] { return names() == expected; });
     }
 
     ScriptedDirectory service_;
@@ -126,14 +128,15 @@ TEST_F(GroupsPanelTest, OnlyThePlayersPickChangesTheServerFieldNotARefillOrTheFo
 
 TEST_F(GroupsPanelTest, PressWhileConnectedEmptiesTheStatusTurnsTheLampRedAndAsksAgain) {
     askAndAnswer("j#gmsg:Bem-vindo");
-    ASSERT_TRUE(QTest::qWaitFor([&] { return frame_.text == ">>> Bem-vindo"; }, kWaitMsecs));
+    ASSERT_TRUE(waitFor([&] { return frame_.text == ">>> Bem-vindo"; }));
     ASSERT_EQ(panel_->Shp2->colour(), Lamp::kLime);
 
     pressGroups();
     EXPECT_EQ(frame_.text, QString());
     EXPECT_EQ(panel_->Shp2->colour(), Lamp::kRed);
     pressGroups();
-    EXPECT_TRUE(service_.waitReceived("j#gjgs:rabuscalj#gjgs:rabuscalj#gjgs:rabuscal"));
+    EXPECT_TRUE(waitFor(
+        [&] { return service_.received == "j#gjgs:rabuscalj#gjgs:rabuscalj#gjgs:rabuscal"; }));
     EXPECT_EQ(service_.connections(), 1);
 }
 

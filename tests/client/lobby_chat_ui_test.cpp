@@ -15,6 +15,7 @@ namespace {
 using play_test::Copy;
 using play_test::kPatience;
 using play_test::RawPeer;
+using play_test::waitFor;
 
 class OneCopy : public ::testing::Test {
   protected:
@@ -30,17 +31,17 @@ class OneCopy : public ::testing::Test {
     void connect() {
         ana->connectTo(QStringLiteral("127.0.0.1"));
         ASSERT_TRUE(peer.waitConnected());
-        ASSERT_TRUE(QTest::qWaitFor([&] { return ana->cli().active(); }, kPatience));
+        ASSERT_TRUE(waitFor([&] { return ana->cli().active(); }));
     }
     // Connected and joined as "ana", with `more` messages after the "onj".
     void join(const QByteArray& more = {}) {
         connect();
         ana->typeNick(QStringLiteral("ana"));
         peer.say("$-$onj:" + more);
-        ASSERT_TRUE(QTest::qWaitFor([&] { return ana->joined(); }, kPatience));
+        ASSERT_TRUE(waitFor([&] { return ana->joined(); }));
     }
     bool statusBecomes(const QString& text) {
-        return QTest::qWaitFor([&] { return ana->status() == text; }, kPatience);
+        return waitFor([&] { return ana->status() == text; });
     }
     LobbyPage& lobby() { return *ana->main.Lobby; }
     PlayerPanel& panel() { return *ana->main.Panel; }
@@ -78,7 +79,7 @@ TEST_F(OneCopy, JoiningAndLeavingGoThroughTheServersAnswer) {
     EXPECT_FALSE(ana->joined());
 
     peer.say("$-$onj:");
-    ASSERT_TRUE(QTest::qWaitFor([&] { return ana->joined(); }, kPatience));
+    ASSERT_TRUE(waitFor([&] { return ana->joined(); }));
     EXPECT_EQ(lobby().Lb4->text(), QStringLiteral("Sair do jogo"));
     EXPECT_EQ(lobby().Shp3->colour(), Lamp::kLime);
 
@@ -86,7 +87,7 @@ TEST_F(OneCopy, JoiningAndLeavingGoThroughTheServersAnswer) {
     ASSERT_TRUE(peer.waitReceived("$-$off:Z\xe9?"));
     EXPECT_TRUE(ana->joined());  // until the server says so
     peer.say("$-$off:");
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !ana->joined(); }, kPatience));
+    ASSERT_TRUE(waitFor([&] { return !ana->joined(); }));
     EXPECT_EQ(lobby().Lb4->text(), QStringLiteral("Entrar no jogo"));
 }
 
@@ -106,16 +107,16 @@ TEST_F(OneCopy, DisconnectingWhileJoinedFreesTheNickButKeepsTheJoinCaption) {
 
 TEST_F(OneCopy, UnreachableServerTurnsTheLampMaroonAndTheNextPressTriesAgain) {
     const quint16 closedPort = peer.port();
-    peer.listener.close();
+    peer.listener().close();
     ana->connectTo(QStringLiteral("127.0.0.1"));
     ASSERT_TRUE(statusBecomes(QStringLiteral("> Falha na conexão.")));
     EXPECT_EQ(lobby().Shp3->colour(), Lamp::kMaroon);
     EXPECT_EQ(lobby().Lb3->text(), QStringLiteral("Desconectar do servidor do jogo"));
 
-    ASSERT_TRUE(peer.listener.listen(QHostAddress::LocalHost, closedPort));
+    ASSERT_TRUE(peer.listener().listen(QHostAddress::LocalHost, closedPort));
     ana->clickInLobby(lobby().btCjg);
     ASSERT_TRUE(peer.waitConnected());
-    EXPECT_TRUE(QTest::qWaitFor([&] { return ana->cli().active(); }, kPatience));
+    EXPECT_TRUE(waitFor([&] { return ana->cli().active(); }));
 }
 
 TEST_F(OneCopy, RoundControlsRefuseWhoIsNotTheDrawer) {
@@ -144,7 +145,7 @@ TEST_F(OneCopy, RoundControlsRefuseWhoIsNotTheDrawer) {
 TEST_F(OneCopy, DrawerStartsHandsOverAndEndsFromTheControls) {
     join("$-$mdv:ana$-$lst:xxxx ana|  10 bia|$-$pts:100");
     ASSERT_TRUE(statusBecomes(QStringLiteral("> Você é o Mão De Vaca!!!")));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return panel().Pontos->text() == "100"; }, kPatience));
+    ASSERT_TRUE(waitFor([&] { return panel().Pontos->text() == "100"; }));
 
     ana->click(panel().btDes);
     EXPECT_EQ(ana->main.currentPage(), MainFrame::Page::Desenho);
@@ -166,7 +167,7 @@ TEST_F(OneCopy, DrawerStartsHandsOverAndEndsFromTheControls) {
 
     // Between rounds the phrase starts one, laying the gallery picture.
     peer.say("$-$pts:0");
-    ASSERT_TRUE(QTest::qWaitFor([&] { return panel().Pontos->text() == "0"; }, kPatience));
+    ASSERT_TRUE(waitFor([&] { return panel().Pontos->text() == "0"; }));
     ana->click(ana->main.Phrase->btOkp);
     ASSERT_TRUE(peer.waitReceived("$-$ini:p\xe3o"));
     EXPECT_EQ(ana->main.currentPage(), MainFrame::Page::Default);
@@ -201,7 +202,7 @@ TEST_F(OneCopy, BoardButtonsAndPointerShapeFollowTheDrawer) {
 
 TEST_F(OneCopy, BadNumberFromTheServerIsReportedOnceAndTheRestOfTheChunkDropped) {
     join("$-$mdw:x|1$-$pts:55");
-    ASSERT_TRUE(QTest::qWaitFor([] { return openErrorReport() != nullptr; }, kPatience));
+    ASSERT_TRUE(waitFor([] { return openErrorReport() != nullptr; }));
     EXPECT_FALSE(openErrorReport()->text().isEmpty());
     EXPECT_EQ(panel().Pontos->text(), QStringLiteral("0"));
     EXPECT_TRUE(ana->cli().active());
@@ -210,7 +211,7 @@ TEST_F(OneCopy, BadNumberFromTheServerIsReportedOnceAndTheRestOfTheChunkDropped)
 TEST_F(OneCopy, ChatEntriesKeepTheirIndentsColoursAndWeight) {
     join("$-$msg:ana falou: bom dia a todos$-$avs:bia tentou \"x\" e... ACERTOU !");
     QTextDocument* chat = ana->chat.Chat->document();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return chat->blockCount() == 5; }, kPatience));
+    ASSERT_TRUE(waitFor([&] { return chat->blockCount() == 5; }));
     const double perPoint = ana->chat.Chat->logicalDpiX() / 72.0;
 
     struct Line {
@@ -255,7 +256,7 @@ TEST_F(OneCopy, EnterSendsAChatLineAndItsReleaseClearsTheField) {
     EXPECT_TRUE(frase->toPlainText().isEmpty());
 
     peer.say("$-$onj:");
-    ASSERT_TRUE(QTest::qWaitFor([&] { return ana->joined(); }, kPatience));
+    ASSERT_TRUE(waitFor([&] { return ana->joined(); }));
     ana->type(QStringLiteral("olá"));
     QTest::keyPress(frase, Qt::Key_Enter);
     ASSERT_TRUE(peer.waitReceived("$-$msg:ana falou: ol\xe1"));
@@ -288,7 +289,7 @@ TEST_F(OneCopy, ChatFollowsTheGameAndKeepsOnlyTheLatestLines) {
     // Line breaks in a received text stay inside its one line of the entry.
     peer.say("$-$avs:um\r\ndois\nfim");
     const QString broken = QStringLiteral("um\u2028dois\u2028fim");
-    ASSERT_TRUE(QTest::qWaitFor([&] { return chat->lastBlock().text() == broken; }, kPatience));
+    ASSERT_TRUE(waitFor([&] { return chat->lastBlock().text() == broken; }));
     EXPECT_TRUE(chat->lastBlock().previous().text().isEmpty());
     EXPECT_EQ(chat->lastBlock().previous().previous().text(), QStringLiteral("> aviso 2999"));
 }

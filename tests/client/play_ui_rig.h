@@ -6,8 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <QByteArray>
-#include <QTcpServer>
-#include <QTcpSocket>
 #include <QTest>
 #include <ostream>
 
@@ -18,7 +16,10 @@
 #include "client/lobby_page.h"
 #include "client/phrase_page.h"
 #include "client/player_panel.h"
-#include "ui/gui_application.h"
+#include "support/application.h"
+#include "support/loopback_peer.h"
+
+using rabuscal::support::guiApplication;
 
 // Failures show texts as texts.
 inline void PrintTo(const QString& text, std::ostream* out) {
@@ -27,7 +28,8 @@ inline void PrintTo(const QString& text, std::ostream* out) {
 
 namespace play_test {
 
-constexpr int kPatience = 10000;  // ms; every wait ends as soon as its condition holds
+using rabuscal::support::kPatience;
+using rabuscal::support::waitFor;
 
 struct Copy {
     TForm1 main;
@@ -95,30 +97,6 @@ struct Copy {
 };
 
 // The server's side of one connection, as raw bytes.
-struct RawPeer {
-    QTcpServer listener;
-    QTcpSocket* socket = nullptr;
-    QByteArray received;
-
-    RawPeer() {
-        EXPECT_TRUE(listener.listen(QHostAddress::LocalHost));
-        QObject::connect(&listener, &QTcpServer::newConnection, [this] {
-            socket = listener.nextPendingConnection();
-            QObject::connect(socket, &QTcpSocket::readyRead,
-                             [this] { received += socket->readAll(); });
-        });
-    }
-    quint16 port() const { return listener.serverPort(); }
-    bool waitConnected() {
-        return QTest::qWaitFor([this] { return socket != nullptr; }, kPatience);
-    }
-    void say(const QByteArray& bytes) {
-        socket->write(bytes);
-        socket->flush();
-    }
-    bool waitReceived(const QByteArray& bytes) {
-        return QTest::qWaitFor([&] { return received.contains(bytes); }, kPatience);
-    }
-};
+using RawPeer = rabuscal::support::ListeningPeer;
 
 }  // namespace play_test

@@ -4,7 +4,6 @@
 // hit hands the drawer role on. A third player on a raw socket sees what
 // goes over the wire.
 
-#include <QTcpSocket>
 #include <memory>
 #include <string>
 
@@ -15,6 +14,7 @@ namespace {
 
 using play_test::Copy;
 using play_test::kPatience;
+using play_test::waitFor;
 
 class RoundThroughTheWindows : public ::testing::Test {
   protected:
@@ -29,29 +29,25 @@ class RoundThroughTheWindows : public ::testing::Test {
     std::unique_ptr<Copy> enter(const QString& nick) {
         auto copy = std::make_unique<Copy>(server->port());
         copy->connectTo(QStringLiteral("127.0.0.1"));
-        EXPECT_TRUE(QTest::qWaitFor([&] { return copy->cli().active(); }, kPatience));
+        EXPECT_TRUE(waitFor([&] { return copy->cli().active(); }));
         copy->typeNick(nick);
         copy->clickInLobby(copy->main.Lobby->btEnt);
-        EXPECT_TRUE(QTest::qWaitFor([&] { return copy->joined(); }, kPatience));
+        EXPECT_TRUE(waitFor([&] { return copy->joined(); }));
         return copy;
     }
 
     // A player without windows that records every byte the server sends.
     void watch() {
-        watcher.connectToHost(QHostAddress::LocalHost, server->port());
-        ASSERT_TRUE(watcher.waitForConnected(kPatience));
-        watcher.write("$-$slc:zed");
-        QObject::connect(&watcher, &QTcpSocket::readyRead, [this] { seen += watcher.readAll(); });
-        ASSERT_TRUE(QTest::qWaitFor([&] { return seen.contains("$-$onj:"); }, kPatience));
+        watcher = std::make_unique<rabuscal::support::LoopbackPeer>(server->port());
+        ASSERT_TRUE(watcher->waitConnected());
+        watcher->send("$-$slc:zed");
+        ASSERT_TRUE(watcher->waitReceived("$-$onj:"));
     }
-    bool sees(const QByteArray& bytes) {
-        return QTest::qWaitFor([&] { return seen.contains(bytes); }, kPatience);
-    }
+    bool sees(std::string_view bytes) { return watcher->waitReceived(bytes); }
 
     std::string serverDrawerNick;
     std::unique_ptr<rabuscal::server::TcpGameServer> server;
-    QTcpSocket watcher;
-    QByteArray seen;
+    std::unique_ptr<rabuscal::support::LoopbackPeer> watcher;
 };
 
 TEST_F(RoundThroughTheWindows, DrawnStrokeShowsOnEveryBoardAndAHitHandsTheRoleOn) {
@@ -62,7 +58,7 @@ TEST_F(RoundThroughTheWindows, DrawnStrokeShowsOnEveryBoardAndAHitHandsTheRoleOn
     EXPECT_EQ(ana->main.Lobby->Shp3->colour(), Lamp::kLime);
     std::unique_ptr<Copy> bia = enter(QStringLiteral("bia"));
     watch();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return bia->main.Panel->Lista->count() == 3; }, kPatience));
+    ASSERT_TRUE(waitFor([&] { return bia->main.Panel->Lista->count() == 3; }));
     EXPECT_EQ(bia->main.Panel->Lista->item(0)->text(), QStringLiteral("xxxx ana"));
 
     // The drawer opens the phrase page, types the phrase and starts the round.
@@ -70,15 +66,14 @@ TEST_F(RoundThroughTheWindows, DrawnStrokeShowsOnEveryBoardAndAHitHandsTheRoleOn
     EXPECT_EQ(ana->main.currentPage(), MainFrame::Page::Desenho);
     QTest::keyClicks(ana->main.Phrase->Secret, QStringLiteral("gato"));
     ana->clickOn(MainFrame::Page::Desenho, ana->main.Phrase->btOkp);
-    ASSERT_TRUE(
-        QTest::qWaitFor([&] { return bia->main.Panel->Pontos->text() == "100"; }, kPatience));
+    ASSERT_TRUE(waitFor([&] { return bia->main.Panel->Pontos->text() == "100"; }));
     EXPECT_EQ(ana->main.currentPage(), MainFrame::Page::Default);
     EXPECT_EQ(bia->status(), QStringLiteral("> Valendo..."));
 
     // One press, two moves and the release: every board gets the same line.
     ana->stroke({{100, 100}, {150, 120}, {200, 60}});
     ASSERT_TRUE(sees("$-$mdw:100|100$-$mov:150|120$-$mov:200|60$-$pts:99$-$mup:200|60"));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return bia->board() == ana->board(); }, kPatience));
+    ASSERT_TRUE(waitFor([&] { return bia->board() == ana->board(); }));
     EXPECT_EQ(bia->board().pixel(100, 100), qRgb(0, 0, 0));
     EXPECT_EQ(bia->board().pixel(200, 60), qRgb(0, 0, 0));
     EXPECT_EQ(bia->board().pixel(300, 200), qRgb(255, 255, 255));
@@ -94,8 +89,7 @@ TEST_F(RoundThroughTheWindows, DrawnStrokeShowsOnEveryBoardAndAHitHandsTheRoleOn
     EXPECT_TRUE(bia->chat.Frase->toPlainText().isEmpty());
     // The guess went out as Windows-1252 bytes.
     ASSERT_TRUE(sees("$-$avs:bia tentou \"c\xe3o\" e...  eerrroooouuuuu..."));
-    ASSERT_TRUE(
-        QTest::qWaitFor([&] { return ana->main.Panel->Pontos->text() == "89"; }, kPatience));
+    ASSERT_TRUE(waitFor([&] { return ana->main.Panel->Pontos->text() == "89"; }));
     EXPECT_TRUE(ana->chat.Chat->toPlainText().contains(
         QStringLiteral("bia tentou \"cão\" e...  eerrroooouuuuu...")));
 

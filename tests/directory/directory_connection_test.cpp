@@ -12,14 +12,14 @@
 
 #include "directory/client/group_announcer.h"
 #include "directory/net/background_directory.h"
-#include "directory/scripted_directory.h"
 #include "directory/wire_peer.h"
 
 namespace rabuscal::directory {
 namespace {
 
-using testing::kWaitMsecs;
-using testing::ScriptedDirectory;
+using support::waitFor;
+using testing::kPatience;
+using ScriptedDirectory = support::ListeningPeer;
 using testing::WirePeer;
 using Texts = std::vector<std::string>;
 
@@ -35,7 +35,7 @@ struct Recorder {
         QObject::connect(&client, &DirectoryConnection::groupsChanged, [this] { ++groupChanges; });
     }
     bool waitGroupChanges(int count) {
-        return QTest::qWaitFor([&] { return groupChanges >= count; }, kWaitMsecs);
+        return waitFor([&] { return groupChanges >= count; });
     }
     Texts main, server;
     std::vector<Lamp> lamps;
@@ -45,7 +45,7 @@ struct Recorder {
 class DirectoryConnectionTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        testing::ensureApp();
+        support::coreApplication();
         // The service logs on its own thread.
         service_ = std::make_unique<BackgroundDirectory>([this](const std::string& line) {
             std::lock_guard lock(logMutex_);
@@ -58,10 +58,10 @@ class DirectoryConnectionTest : public ::testing::Test {
     }
     std::vector<protocol::Group> listed() const { return service_->listed("rabuscal"); }
     bool waitListed(std::size_t count) {
-        return QTest::qWaitFor([&] { return listed().size() == count; }, kWaitMsecs);
+        return waitFor([&] { return listed().size() == count; });
     }
     bool waitActive(DirectoryConnection& client) {
-        return QTest::qWaitFor([&] { return client.isActive(); }, kWaitMsecs);
+        return waitFor([&] { return client.isActive(); });
     }
 
     bool logged(std::string_view ending) {
@@ -82,7 +82,7 @@ TEST_F(DirectoryConnectionTest, TwoRequestsMadeWhileConnectingSendOnlyTheSecond)
     client->activateGroup("dois");
     EXPECT_FALSE(client->isActive());
 
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !seen.server.empty(); }, kWaitMsecs));
+    ASSERT_TRUE(waitFor([&] { return !seen.server.empty(); }));
     EXPECT_EQ(seen.server, Texts{">>> Grupo dois ativado."});
     EXPECT_EQ(listed(), (std::vector<protocol::Group>{{"dois", "127.0.0.1"}}));
     EXPECT_EQ(client->pendingMessage(), "") << "sent once on connecting, then cleared";
@@ -121,10 +121,10 @@ TEST_F(DirectoryConnectionTest, ConnectionEventsShowTheirTextsAndLampColours) {
     EXPECT_EQ(client->lamp(), Lamp::Red);
 
     ASSERT_TRUE(directory.waitConnected());
-    directory.reply("j#glsg:");
-    ASSERT_TRUE(QTest::qWaitFor([&] { return client->lamp() == Lamp::Lime; }, kWaitMsecs));
+    directory.say("j#glsg:");
+    ASSERT_TRUE(waitFor([&] { return client->lamp() == Lamp::Lime; }));
     directory.dropClient();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return client->lamp() == Lamp::Maroon; }, kWaitMsecs));
+    ASSERT_TRUE(waitFor([&] { return client->lamp() == Lamp::Maroon; }));
     EXPECT_EQ(seen.main.back(), "Desconectado.");
 
     // Nothing listens on a port just released.
@@ -137,7 +137,7 @@ TEST_F(DirectoryConnectionTest, ConnectionEventsShowTheirTextsAndLampColours) {
     auto unreachable = clientOf(closedPort);
     Recorder failed(*unreachable);
     unreachable->askGroups();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return failed.main.size() >= 3; }, kWaitMsecs));
+    ASSERT_TRUE(waitFor([&] { return failed.main.size() >= 3; }));
     EXPECT_EQ(failed.main.back(), "Falha no acesso ao servidor.");
     EXPECT_EQ(unreachable->lamp(), Lamp::Maroon);
 }
@@ -148,13 +148,15 @@ TEST_F(DirectoryConnectionTest, DeactivationEmptiesTheListAndAsksForItAgain) {
     Recorder seen(*client);
     client->activateGroup("sala");
     ASSERT_TRUE(directory.waitReceived("j#gatv:rabuscal|sala"));
-    directory.reply("j#glsg:sala|1.2.3.4^");
+    directory.say("j#glsg:sala|1.2.3.4^");
     ASSERT_TRUE(seen.waitGroupChanges(1));
 
     client->deactivateGroup("sala");
     EXPECT_TRUE(client->Grupos().empty());
     EXPECT_TRUE(client->GroupAddresses().empty());
-    EXPECT_TRUE(directory.waitReceived("j#gatv:rabuscal|salaj#gdtv:rabuscal|salaj#gjgs:rabuscal"));
+    EXPECT_TRUE(waitFor([&] {
+        return directory.received == "j#gatv:rabuscal|salaj#gdtv:rabuscal|salaj#gjgs:rabuscal";
+    }));
 }
 
 TEST_F(DirectoryConnectionTest, DeactivationRefreshesTheListFromTheService) {
@@ -179,14 +181,13 @@ TEST_F(DirectoryConnectionTest, AnnouncerListsTheGroupWhileTheServerRuns) {
                      [&](const QByteArray& line) { lines.push_back(line.toStdString()); });
     announcer->announce();
     ASSERT_TRUE(waitListed(1));
-    ASSERT_TRUE(
-        QTest::qWaitFor([&] { return !lines.empty() && lines.back()[0] == '>'; }, kWaitMsecs));
+    ASSERT_TRUE(waitFor([&] { return !lines.empty() && lines.back()[0] == '>'; }));
     EXPECT_EQ(lines.back(), ">>> Grupo mesa ativado.");
 
     announcer->withdraw();
     ASSERT_TRUE(waitListed(0));
     EXPECT_TRUE(QTest::qWaitFor(
-        [&] { return logged("dtv rabuscal|mesa -> Grupo mesa desativado."); }, kWaitMsecs))
+        [&] { return logged("dtv rabuscal|mesa -> Grupo mesa desativado."); }, kPatience))
         << "the group is withdrawn, not just dropped with the connection";
 }
 

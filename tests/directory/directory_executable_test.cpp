@@ -7,7 +7,7 @@
 namespace rabuscal::directory {
 namespace {
 
-using testing::kWaitMsecs;
+using testing::kPatience;
 using testing::ServiceProcess;
 
 TEST(DirectoryExecutableTest, ServesOnAnEphemeralPortAndStopsCleanlyOnSigterm) {
@@ -16,12 +16,12 @@ TEST(DirectoryExecutableTest, ServesOnAnEphemeralPortAndStopsCleanlyOnSigterm) {
     EXPECT_TRUE(service.waitOutput("open-file limit")) << "the capacity is logged";
 
     testing::WirePeer host(service.port());
-    ASSERT_TRUE(host.connected());
+    ASSERT_TRUE(host.waitConnected());
     EXPECT_EQ(host.ask("atv", "rabuscal|sala"), (protocol::Message{"sys", "Grupo sala ativado."}));
     EXPECT_EQ(host.ask("jgs", "rabuscal"), (protocol::Message{"lsg", "sala|127.0.0.1^"}));
 
     service.process().terminate();
-    ASSERT_TRUE(service.process().waitForFinished(kWaitMsecs));
+    ASSERT_TRUE(service.process().waitForFinished(kPatience));
     EXPECT_EQ(service.process().exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(service.process().exitCode(), 0);
     EXPECT_TRUE(service.output().contains("atv rabuscal|sala -> Grupo sala ativado."))
@@ -30,10 +30,10 @@ TEST(DirectoryExecutableTest, ServesOnAnEphemeralPortAndStopsCleanlyOnSigterm) {
 }
 
 TEST(DirectoryExecutableTest, HelpAndBadOptionsAreAnswered) {
-    testing::ensureApp();
+    support::coreApplication();
     QProcess help;
     help.start(RABUSCAL_DIRECTORY_BIN, {"--help"});
-    ASSERT_TRUE(help.waitForFinished(kWaitMsecs));
+    ASSERT_TRUE(help.waitForFinished(kPatience));
     EXPECT_EQ(help.exitCode(), 0);
     const QByteArray text = help.readAllStandardOutput();
     for (const char* option :
@@ -45,7 +45,7 @@ TEST(DirectoryExecutableTest, HelpAndBadOptionsAreAnswered) {
                                    QStringList{"--bogus", "1"}, QStringList{"--port"}}) {
         QProcess refused;
         refused.start(RABUSCAL_DIRECTORY_BIN, bad);
-        ASSERT_TRUE(refused.waitForFinished(kWaitMsecs));
+        ASSERT_TRUE(refused.waitForFinished(kPatience));
         EXPECT_EQ(refused.exitCode(), 2) << bad.join(' ').toStdString();
     }
 }

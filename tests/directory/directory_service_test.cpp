@@ -18,6 +18,7 @@ namespace rabuscal::directory {
 namespace {
 
 using protocol::Message;
+using support::waitFor;
 using testing::WirePeer;
 
 class DirectoryServiceTest : public ::testing::Test {
@@ -27,7 +28,7 @@ class DirectoryServiceTest : public ::testing::Test {
     void TearDown() override { server_.reset(); }
 
     void start(AddressLimits limits) {
-        testing::ensureApp();
+        support::coreApplication();
         peers_.clear();
         server_.reset();
         server_ = std::make_unique<BackgroundDirectory>(
@@ -42,7 +43,7 @@ class DirectoryServiceTest : public ::testing::Test {
     // A connected peer, kept alive by the fixture.
     WirePeer& peer(const QString& from = {}, const QString& host = "127.0.0.1") {
         peers_.push_back(std::make_unique<WirePeer>(server_->port(), host, from));
-        EXPECT_TRUE(peers_.back()->connected());
+        EXPECT_TRUE(peers_.back()->waitConnected());
         return *peers_.back();
     }
     std::string listing(std::string_view game = "rabuscal") {
@@ -51,9 +52,6 @@ class DirectoryServiceTest : public ::testing::Test {
         asker.close();
         EXPECT_EQ(reply.command, "lsg");
         return reply.payload;
-    }
-    bool waitFor(const std::function<bool()>& done) {
-        return QTest::qWaitFor(done, testing::kWaitMsecs);
     }
     bool logged(std::string_view text) {
         std::lock_guard lock(logMutex_);
@@ -199,7 +197,7 @@ TEST_F(DirectoryServiceTest, PeerThatStopsReadingRepliesIsDropped) {
         announcer.waitMessages(8);
     }
     WirePeer& deaf = peer();
-    deaf.socket().setReadBufferSize(1);
+    deaf.stopReading();
     std::string flood;
     for (int i = 0; i < 2000; ++i) flood += "j#gjgs:rabuscal";
     deaf.send(flood);
@@ -259,7 +257,7 @@ TEST_F(DirectoryServiceTest, EachAddressHoldsAFairShareOfConnectionsAndGroups) {
 
 TEST_F(DirectoryServiceTest, PeerWithoutIPv4IsNotListedButMayAsk) {
     WirePeer host(server_->port(), "::1");
-    if (!host.connected()) GTEST_SKIP() << "no IPv6 loopback here";
+    if (!host.waitConnected()) GTEST_SKIP() << "no IPv6 loopback here";
     EXPECT_EQ(host.ask("atv", "rabuscal|sala"),
               sys("Seu servidor precisa de um endere\xe7o IPv4 para ser anunciado."));
     EXPECT_EQ(host.ask("jgs", "rabuscal"), (Message{"lsg", ""}));

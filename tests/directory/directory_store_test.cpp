@@ -8,6 +8,8 @@ namespace rabuscal::directory {
 namespace {
 
 using protocol::Message;
+using testing::kPatience;
+using testing::waitFor;
 using testing::RedisProcess;
 using testing::ServiceProcess;
 using testing::WirePeer;
@@ -21,7 +23,7 @@ class DirectoryStoreTest : public ::testing::Test {
     void SetUp() override {
         if (!RedisProcess::available())
             GTEST_SKIP() << RedisProcess::kBinary << " is missing: apt-get install redis-server";
-        testing::ensureApp();
+        support::coreApplication();
         redis_ = std::make_unique<RedisProcess>();
     }
     // A short time-to-live keeps the test short: a dead instance's groups
@@ -35,11 +37,11 @@ class DirectoryStoreTest : public ::testing::Test {
     }
     static std::string listing(const ServiceProcess& service) {
         WirePeer asker(service.port());
-        return asker.connected() ? asker.ask("jgs", "rabuscal").payload : "<no connection>";
+        return asker.waitConnected() ? asker.ask("jgs", "rabuscal").payload : "<no connection>";
     }
     static bool waitListing(const ServiceProcess& service, const std::string& expected,
-                            int msecs = testing::kWaitMsecs) {
-        return QTest::qWaitFor([&] { return listing(service) == expected; }, msecs);
+                            int msecs = kPatience) {
+        return waitFor([&] { return listing(service) == expected; }, msecs);
     }
 
     std::unique_ptr<RedisProcess> redis_;
@@ -48,7 +50,7 @@ class DirectoryStoreTest : public ::testing::Test {
 TEST_F(DirectoryStoreTest, TwoInstancesServeOneListInOrderOfAnnouncement) {
     auto a = instance(), b = instance();
     WirePeer onA(a->port()), onB(b->port());
-    ASSERT_TRUE(onA.connected() && onB.connected());
+    ASSERT_TRUE(onA.waitConnected() && onB.waitConnected());
     EXPECT_EQ(onA.ask("atv", "rabuscal|um"), sys("Grupo um ativado."));
     EXPECT_EQ(onB.ask("atv", "rabuscal|dois"), sys("Grupo dois ativado."));
     EXPECT_EQ(onA.ask("atv", "rabuscal|tr\xeas"), sys("Grupo tr\xeas ativado."));
@@ -70,7 +72,7 @@ TEST_F(DirectoryStoreTest, TwoInstancesServeOneListInOrderOfAnnouncement) {
 TEST_F(DirectoryStoreTest, KilledInstanceVanishesAndAnOutageOfTheStoreIsRidden) {
     auto a = instance(), b = instance();
     WirePeer onA(a->port()), onB(b->port());
-    ASSERT_TRUE(onA.connected() && onB.connected());
+    ASSERT_TRUE(onA.waitConnected() && onB.waitConnected());
     onA.ask("atv", "rabuscal|de-a");
     onB.ask("atv", "rabuscal|de-b");
     EXPECT_EQ(listing(*b), "de-a|127.0.0.1^de-b|127.0.0.1^");

@@ -21,7 +21,7 @@ class ServiceProcess {
   public:
     // `fileLimit`: the open-file limit it runs under, if not 0.
     explicit ServiceProcess(QStringList args = {}, rlim_t fileLimit = 0) {
-        ensureApp();
+        support::coreApplication();
         if (fileLimit)
             process_.setChildProcessModifier([fileLimit] {
                 const rlimit few{fileLimit, fileLimit};
@@ -35,11 +35,11 @@ class ServiceProcess {
                 if (match.hasMatch()) port_ = match.captured(1).toUShort();
                 return port_ != 0 || process_.state() == QProcess::NotRunning;
             },
-            kWaitMsecs);
+            kPatience);
     }
     ~ServiceProcess() {
         process_.kill();
-        process_.waitForFinished(kWaitMsecs);
+        process_.waitForFinished(kPatience);
     }
     quint16 port() const { return port_; }
     const QByteArray& output() {
@@ -47,7 +47,7 @@ class ServiceProcess {
         return out_;
     }
     bool waitOutput(const char* text) {
-        return QTest::qWaitFor([&] { return output().contains(text); }, kWaitMsecs);
+        return waitFor([&] { return output().contains(text); });
     }
     QProcess& process() { return process_; }
 
@@ -82,12 +82,12 @@ class RedisProcess {
                 probe.connectToHost("127.0.0.1", port_);
                 return probe.waitForConnected(200);
             },
-            kWaitMsecs);
+            kPatience);
     }
     void stop() {
         if (!process_) return;
         process_->kill();
-        process_->waitForFinished(kWaitMsecs);
+        process_->waitForFinished(kPatience);
         process_.reset();
     }
     QString url() const { return "redis://127.0.0.1:" + QString::number(port_); }

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "fuzz_input.h"
 #include "protocol/framing.h"
 
 namespace {
@@ -17,10 +18,6 @@ using rabuscal::protocol::kGameSeparator;
 using rabuscal::protocol::kHeaderSize;
 using rabuscal::protocol::Message;
 using rabuscal::protocol::splitChunk;
-
-void check(bool condition) {
-    if (!condition) std::abort();
-}
 
 void checkMessages(const std::vector<Message>& messages) {
     for (const Message& m : messages) {

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "directory/directory_service.h"
+#include "fuzz_input.h"
 
 namespace {
 
@@ -21,10 +22,6 @@ using rabuscal::directory::ConnectionId;
 using rabuscal::directory::DirectoryService;
 using rabuscal::directory::MemoryStore;
 using rabuscal::directory::Peer;
-
-void check(bool condition) {
-    if (!condition) std::abort();
-}
 
 class CheckingTransport : public rabuscal::directory::Transport {
   public:
@@ -35,13 +32,6 @@ class CheckingTransport : public rabuscal::directory::Transport {
     }
     const std::vector<ConnectionId>* open = nullptr;
 };
-
-std::uint8_t next(std::string_view& rest) {
-    if (rest.empty()) return 0;
-    const auto byte = static_cast<std::uint8_t>(rest.front());
-    rest.remove_prefix(1);
-    return byte;
-}
 
 Peer peerFrom(std::uint8_t which) {
     if (which % 5 == 4) return {"2001:db8::1", false, "2001:db8::/64"};

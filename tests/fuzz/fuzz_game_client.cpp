@@ -15,14 +15,11 @@
 #include "client/client_view.h"
 #include "client/game_client.h"
 #include "client/game_link.h"
+#include "fuzz_input.h"
 
 namespace {
 
 using namespace rabuscal::client;
-
-void check(bool condition) {
-    if (!condition) std::abort();
-}
 
 struct CheckingView : ClientView {
     void showStatus(std::string_view) override {}
@@ -47,13 +44,6 @@ struct OpenLink : GameLink {
     void send(std::string_view message) override { check(message.starts_with("$-$")); }
     bool up = false;
 };
-
-std::uint8_t next(std::string_view& rest) {
-    if (rest.empty()) return 0;
-    const auto byte = static_cast<std::uint8_t>(rest.front());
-    rest.remove_prefix(1);
-    return byte;
-}
 
 }  // namespace
 

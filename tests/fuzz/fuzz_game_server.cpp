@@ -17,16 +17,13 @@
 #include <string_view>
 #include <vector>
 
+#include "fuzz_input.h"
 #include "server/game_server.h"
 
 namespace {
 
 using rabuscal::server::ConnectionId;
 using rabuscal::server::GameServer;
-
-void check(bool condition) {
-    if (!condition) std::abort();
-}
 
 class CheckingTransport : public rabuscal::server::Transport {
   public:
@@ -36,13 +33,6 @@ class CheckingTransport : public rabuscal::server::Transport {
     }
     const std::vector<ConnectionId>* open = nullptr;
 };
-
-std::uint8_t next(std::string_view& rest) {
-    if (rest.empty()) return 0;
-    const auto byte = static_cast<std::uint8_t>(rest.front());
-    rest.remove_prefix(1);
-    return byte;
-}
 
 }  // namespace
 

@@ -59,6 +59,16 @@ class ServerFixture {
     void say(ConnectionId from, std::string_view command, std::string_view payload = {}) {
         server.dataReceived(from, "$-$" + std::string(command) + ":" + std::string(payload));
     }
+    // Ana (connection 1) joins and draws; connections 2 and 3 open and
+    // `nicks` join on them in turn. What was sent so far is dropped.
+    void anaDrawsWith(std::initializer_list<std::string_view> nicks) {
+        accept({1});
+        say(1, "slc", "Ana");
+        accept({2, 3});
+        ConnectionId id = 2;
+        for (std::string_view nick : nicks) say(id++, "slc", nick);
+        transport.take();
+    }
     // The same message sent to every connection in the order given.
     static std::vector<Sent> toAll(std::initializer_list<ConnectionId> ids, std::string bytes) {
         std::vector<Sent> out;

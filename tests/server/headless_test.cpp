@@ -1,6 +1,8 @@
 // The rabuscal-server executable: started on a free port, played with, stopped
 // with SIGTERM.
 #include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -9,14 +11,18 @@
 #include <csignal>
 #include <thread>
 
-#include "wire_client.h"
+#include "support/application.h"
+#include "support/loopback_peer.h"
+#include "support/raw_socket.h"
 
 namespace rabuscal::server::testing {
 namespace {
 
+using namespace rabuscal::support;
+
 class Headless : public ::testing::Test {
   protected:
-    static void SetUpTestSuite() { ensureApplication(); }
+    static void SetUpTestSuite() { coreApplication(); }
     void TearDown() override {
         if (process.state() != QProcess::NotRunning) process.kill();
         process.waitForFinished();
@@ -42,14 +48,14 @@ class Headless : public ::testing::Test {
 TEST_F(Headless, RefereesLogsAndStopsCleanlyOnSigterm) {
     const quint16 port = startServer();
     ASSERT_NE(port, 0);
-    WireClient ana(port);
+    LoopbackPeer ana(port);
     ana.send("$-$slc:Ana$-$ini:gato$-$pts:x$-$cls:");
     const std::string expected =
         "$-$onj:$-$mdv:Ana$-$cls:$-$pts:100$-$sys:> Valendo...$-$lst:xxxx Ana|";
     ASSERT_EQ(ana.expect(expected), expected);
 
     // A raw peer that is not the drawer: everything but its guess is dropped.
-    WireClient bia(port);
+    LoopbackPeer bia(port);
     bia.send("$-$cls:$-$ini:x$-$mdv:Bia");
     bia.send("$-$slc:Bia");
     const std::string joined = "$-$onj:$-$mdv:Ana$-$pts:100$-$cls:$-$lst:xxxx Ana|   0 Bia|";
@@ -59,8 +65,8 @@ TEST_F(Headless, RefereesLogsAndStopsCleanlyOnSigterm) {
     const std::string hit =
         "$-$avs:Bia tentou \"gato\" e... ACERTOU !$-$pts:0$-$mdv:Bia$-$lst:   0 Ana|xxxx Bia|";
     EXPECT_EQ(ana.expect(hit), hit);
-    ana.socket.close();
-    waitFor([] { return false; }, 200);
+    ana.socket().close();
+    settle(200);
 
     ::kill(static_cast<pid_t>(process.processId()), SIGTERM);
     ASSERT_TRUE(process.waitForFinished(10000));
@@ -89,7 +95,7 @@ TEST_F(Headless, SigtermEndsTheServerWithinASecondUnderAFlood) {
         while (!over && sendAll(drawer, block)) {
         }
     });
-    waitFor([] { return false; }, 1000);
+    settle(1000);
     QElapsedTimer clock;
     clock.start();
     ::kill(static_cast<pid_t>(process.processId()), SIGTERM);
@@ -127,12 +133,12 @@ TEST_F(Headless, OutOfFileDescriptorsPausesAcceptingAndRecovers) {
         return fields.size() > 15 ? fields[13].toLongLong() + fields[14].toLongLong() : 0;
     };
     const long long before = cpuTicks();
-    waitFor([] { return false; }, 1000);
+    settle(1000);
     EXPECT_LT(cpuTicks() - before, 30) << "busy for a second while out of descriptors";
 
     // Those still waiting in the backlog go first: free room for all of them.
     for (std::size_t i = 10; i < fds.size(); ++i) ::close(fds[i]);
-    WireClient late(port);
+    LoopbackPeer late(port);
     late.send("$-$slc:late");
     EXPECT_TRUE(waitFor([&] { return late.received.starts_with("$-$onj:"); }, 5000));
     out += process.readAllStandardOutput();
@@ -155,7 +161,7 @@ TEST_F(Headless, AnnouncedGroupIsListedWhileTheServerRunsAndWithdrawnWhenItStops
         return out.contains("ativado");
     })) << out.toStdString();
     {
-        WireClient lobby(directoryPort);
+        LoopbackPeer lobby(directoryPort);
         lobby.send("j#gjgs:rabuscal");
         EXPECT_EQ(lobby.expect("j#glsg:sala|127.0.0.1^"), "j#glsg:sala|127.0.0.1^");
     }
@@ -163,7 +169,7 @@ TEST_F(Headless, AnnouncedGroupIsListedWhileTheServerRunsAndWithdrawnWhenItStops
     ::kill(static_cast<pid_t>(process.processId()), SIGTERM);
     ASSERT_TRUE(process.waitForFinished(10000));
     EXPECT_EQ(process.exitCode(), 0);
-    WireClient lobby(directoryPort);
+    LoopbackPeer lobby(directoryPort);
     lobby.send("j#gjgs:rabuscal");
     EXPECT_EQ(lobby.expect("j#glsg:"), "j#glsg:");
     directory.kill();

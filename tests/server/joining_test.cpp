@@ -132,14 +132,7 @@ TEST_F(Joining, EmptyNickAndNickWithBarAreAccepted) {
 class Leaving : public ::testing::Test, public ServerFixture {
   protected:
     // Ana (connection 1) is the drawer; Bia (2) and Caio (3) joined later.
-    void SetUp() override {
-        accept({1});
-        say(1, "slc", "Ana");
-        accept({2, 3});
-        say(2, "slc", "Bia");
-        say(3, "slc", "Caio");
-        transport.take();
-    }
+    void SetUp() override { anaDrawsWith({"Bia", "Caio"}); }
 };
 
 TEST_F(Leaving, NonDrawerLeavingOnlyUpdatesTheList) {

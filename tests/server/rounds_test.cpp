@@ -15,13 +15,7 @@ constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
 // Ana (1) draws; Bia (2) guesses; connection 3 never joined.
 class Rounds : public ::testing::Test, public ServerFixture {
   protected:
-    void SetUp() override {
-        accept({1});
-        say(1, "slc", "Ana");
-        accept({2, 3});
-        say(2, "slc", "Bia");
-        transport.take();
-    }
+    void SetUp() override { anaDrawsWith({"Bia"}); }
     static V all(std::string bytes) { return toAll({1, 2, 3}, std::move(bytes)); }
     bool hits(ConnectionId who, std::string_view guess) {
         say(who, "tnt", guess);

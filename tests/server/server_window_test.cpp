@@ -19,20 +19,17 @@
 #include "client/game_connection.h"
 #include "directory/client/directory_connection.h"
 #include "directory/net/background_directory.h"
+#include "support/application.h"
 #include "ui/error_report.h"
 #include "ui/forms.h"
-#include "ui/gui_application.h"
 
 namespace {
 
 using rabuscal::client::GameConnection;
 using rabuscal::directory::DirectoryConnection;
 
-constexpr int kWaitMsecs = 10000;
-
-bool waitFor(const std::function<bool()>& condition) {
-    return QTest::qWaitFor(condition, kWaitMsecs);
-}
+using rabuscal::support::guiApplication;
+using rabuscal::support::waitFor;
 
 class ServerWindowTest : public ::testing::Test {
   protected:

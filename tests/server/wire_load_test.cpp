@@ -2,6 +2,8 @@
 // connections that never read, storms of joins, limits. Peers that come in
 // numbers use plain sockets, each from its own 127.x.y.z where limits matter.
 #include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <chrono>
@@ -9,10 +11,14 @@
 #include <thread>
 
 #include "server/net/tcp_game_server.h"
-#include "wire_client.h"
+#include "support/application.h"
+#include "support/loopback_peer.h"
+#include "support/raw_socket.h"
 
 namespace rabuscal::server::testing {
 namespace {
+
+using namespace rabuscal::support;
 
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
@@ -30,7 +36,7 @@ std::string sourceAddress(int i) {
 
 class Load : public ::testing::Test {
   protected:
-    static void SetUpTestSuite() { ensureApplication(); }
+    static void SetUpTestSuite() { coreApplication(); }
     void SetUp() override { ASSERT_FALSE(server.start(0).has_value()); }
     // Joins `nick` and reads until the server has answered.
     int joined(std::string_view nick, const char* source = nullptr) {
@@ -190,10 +196,10 @@ TEST_F(Load, ThreeThousandJoinAndCloseAtOnceWhileTwoPlayersChat) {
     EXPECT_TRUE(waitFor([&] { return attacked.load(); }, 60000));
     attack.join();
     EXPECT_TRUE(waitFor([&] { return server.connectionCount() == 2; }, 30000));
-    waitFor([] { return false; }, 500);
+    settle(500);
     attackOver = true;
     chat.join();
-    waitFor([] { return false; }, 300);
+    settle(300);
     listener.join();
     EXPECT_GT(linesSeen, 3);
     EXPECT_LT(worstDelayMs, 1000);
@@ -264,7 +270,7 @@ TEST_F(Load, ResetsDuringAFloodAreEachClosedOnce) {
         const linger reset{1, 0};  // close with RST instead of FIN
         ::setsockopt(fd, SOL_SOCKET, SO_LINGER, &reset, sizeof reset);
         ::close(fd);
-        waitFor([] { return false; }, 5);
+        settle(5);
     }
     EXPECT_TRUE(waitFor([&] { return server.connectionCount() == 1; }));
     stop = true;
@@ -281,9 +287,9 @@ TEST_F(Load, ThreeHundredPlayersJoinAndLeave) {
     limits.maxConnections = limits.maxPerAddress = 400;
     server.setLimits(limits);
     constexpr int kPlayers = 300;
-    std::vector<std::unique_ptr<WireClient>> players;
+    std::vector<std::unique_ptr<LoopbackPeer>> players;
     for (int i = 0; i < kPlayers; ++i)
-        players.push_back(std::make_unique<WireClient>(server.port()));
+        players.push_back(std::make_unique<LoopbackPeer>(server.port()));
     ASSERT_TRUE(waitFor([&] { return server.connectionCount() == kPlayers; }));
     for (int i = 0; i < kPlayers; ++i) players[i]->send("$-$slc:p" + std::to_string(i));
     ASSERT_TRUE(waitFor(
@@ -298,10 +304,10 @@ TEST_F(Load, ThreeHundredPlayersJoinAndLeave) {
         if (i % 2)
             players[i]->send("$-$off:");
         else
-            players[i]->socket.close();
+            players[i]->socket().close();
     }
     ASSERT_TRUE(waitFor([&] { return server.connectionCount() == kPlayers / 2; }, 60000));
-    waitFor([] { return false; }, 100);
+    settle(100);
     for (auto& p : players) p->take();
     players[1]->send("$-$slc:again");
     EXPECT_TRUE(waitFor([&] { return players[299]->received.ends_with("   0 again|"); }));

@@ -7,23 +7,27 @@
 #include <random>
 
 #include "server/net/tcp_game_server.h"
-#include "wire_client.h"
+#include "support/application.h"
+#include "support/loopback_peer.h"
+#include "support/raw_socket.h"
 
 namespace rabuscal::server::testing {
 namespace {
 
+using namespace rabuscal::support;
+
 class Wire : public ::testing::Test {
   protected:
-    static void SetUpTestSuite() { ensureApplication(); }
+    static void SetUpTestSuite() { coreApplication(); }
     void SetUp() override {
         ASSERT_FALSE(server.start(0).has_value());
         ASSERT_NE(server.port(), 0);
     }
     // Connects a client and waits until the server has accepted it, so that
     // connections are in a known order.
-    std::unique_ptr<WireClient> connectClient() {
+    std::unique_ptr<LoopbackPeer> connectClient() {
         const std::size_t before = server.connectionCount();
-        auto client = std::make_unique<WireClient>(server.port());
+        auto client = std::make_unique<LoopbackPeer>(server.port());
         EXPECT_TRUE(waitFor([&] { return server.connectionCount() == before + 1; }));
         return client;
     }
@@ -95,7 +99,7 @@ TEST_P(HonestRound, FromJoinToHitAndLeaving) {
               rejoin + "$-$lst:   0 Ana|xxxx Bia|");
     EXPECT_EQ(bia->expect("$-$lst:   0 Ana|xxxx Bia|"), "$-$lst:   0 Ana|xxxx Bia|");
     // A closed connection is handled like leaving, without the answer.
-    bia->socket.close();
+    bia->socket().close();
     EXPECT_EQ(ana->expect("$-$mdv:Ana$-$pts:0$-$lst:xxxx Ana|"),
               "$-$mdv:Ana$-$pts:0$-$lst:xxxx Ana|");
     EXPECT_TRUE(waitFor([&] { return server.connectionCount() == 1; }));
@@ -114,11 +118,11 @@ TEST_F(Wire, ResetConnectionIsClosedOnceAndOthersCarryOn) {
 
     int counts = 0;
     QObject::connect(&server, &TcpGameServer::connectionCountChanged, [&] { ++counts; });
-    bia->socket.setSocketOption(QAbstractSocket::KeepAliveOption, 0);
+    bia->socket().setSocketOption(QAbstractSocket::KeepAliveOption, 0);
     const linger reset{1, 0};  // close with RST instead of FIN
-    ::setsockopt(static_cast<int>(bia->socket.socketDescriptor()), SOL_SOCKET, SO_LINGER, &reset,
+    ::setsockopt(static_cast<int>(bia->socket().socketDescriptor()), SOL_SOCKET, SO_LINGER, &reset,
                  sizeof reset);
-    bia->socket.abort();
+    bia->socket().abort();
     EXPECT_TRUE(waitFor([&] { return server.connectionCount() == 1; }));
     ana->send("$-$cls:");
     EXPECT_EQ(ana->expect("$-$lst:xxxx Ana|$-$cls:"), "$-$lst:xxxx Ana|$-$cls:");
@@ -135,7 +139,7 @@ TEST_F(Wire, SwitchingOffDropsEveryoneSilentlyAndTheRoundSurvives) {
 
     server.stop();
     EXPECT_FALSE(server.isListening());
-    EXPECT_TRUE(waitFor([&] { return !ana->connected() && !bia->connected(); }));
+    EXPECT_TRUE(waitFor([&] { return !ana->isConnected() && !bia->isConnected(); }));
     EXPECT_EQ(ana->take(), "");
     EXPECT_EQ(bia->take(), "");
 
@@ -170,7 +174,7 @@ TEST_F(Wire, GarbageAndHugePayloadsLeaveTheServerWorking) {
     noisy->send("$-$pts:" + std::string(100, '9'));
     const std::string huge = "$-$msg:" + std::string(8 << 20, 'a');
     noisy->send(huge);
-    EXPECT_TRUE(waitFor([&] { return noisy->socket.bytesToWrite() == 0; }, 30000));
+    EXPECT_TRUE(waitFor([&] { return noisy->socket().bytesToWrite() == 0; }, 30000));
     noisy->send("$-$cls:");
     EXPECT_TRUE(waitFor([&] { return listener->received.ends_with("$-$cls:"); }, 30000));
     // A message longer than one read arrives cut: its tail is never taken for messages.

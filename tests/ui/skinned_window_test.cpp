@@ -4,8 +4,10 @@
 
 #include <QTest>
 
-#include "ui/gui_application.h"
+#include "support/application.h"
 #include "ui/skin_region.h"
+
+using rabuscal::support::guiApplication;
 
 namespace {
 

@@ -7,11 +7,13 @@
 #include <QTest>
 
 #include "http_fixture.h"
-#include "ui/gui_application.h"
+#include "support/application.h"
 #include "web/browser_window.h"
 
 #if RABUSCAL_HAVE_WEBENGINE
 #include <QWebEngineView>
+
+using rabuscal::support::guiApplication;
 #endif
 
 namespace {

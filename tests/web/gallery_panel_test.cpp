@@ -9,10 +9,12 @@
 #include <QTest>
 
 #include "http_fixture.h"
+#include "support/application.h"
 #include "ui/error_report.h"
-#include "ui/gui_application.h"
 #include "ui/main_frame.h"
 #include "web/web_dwn.h"
+
+using rabuscal::support::guiApplication;
 
 namespace {
 

@@ -8,10 +8,12 @@
 #include <QTemporaryDir>
 #include <QtEndian>
 
-#include "core_application.h"
 #include "http_fixture.h"
+#include "support/application.h"
 #include "web/drawing_list.h"
 #include "web/web_dwn.h"
+
+using rabuscal::support::coreApplication;
 
 namespace {
 

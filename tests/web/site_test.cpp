@@ -7,10 +7,12 @@
 #include <QTemporaryDir>
 #include <csignal>
 
-#include "core_application.h"
+#include "support/application.h"
 #include "web/gallery.h"
 #include "web/version_check.h"
 #include "web/web_dwn.h"
+
+using rabuscal::support::coreApplication;
 
 namespace {
 

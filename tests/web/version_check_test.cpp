@@ -4,9 +4,11 @@
 
 #include <QStringList>
 
-#include "core_application.h"
 #include "http_fixture.h"
+#include "support/application.h"
 #include "web/web_dwn.h"
+
+using rabuscal::support::coreApplication;
 
 namespace {
 

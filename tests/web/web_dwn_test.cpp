@@ -5,9 +5,11 @@
 #include <QTcpServer>
 #include <QUrl>
 
-#include "core_application.h"
 #include "http_fixture.h"
+#include "support/application.h"
 #include "web/download_progress.h"
+
+using rabuscal::support::coreApplication;
 
 namespace {
 
@@ -206,7 +208,7 @@ GaugeTrace traceFetch(WebDwn& client, const QUrl& address) {
     return trace;
 }
 
-TEST_F(WebDwnTest, GaugeFillsWithTheAnnouncedLengthAndEmptiesAtTheEnd) {
+TEST_F(WebDwnTest, GaugeFillsWithTheAnnouncedLengthOrStaysEmptyWithoutOne) {
     site.setHandler([](const HttpFixture::Request&) {
         Answer answer = HttpFixture::ok(QByteArray(4000, 'b'));
         answer.pieceSize = 1000;
@@ -223,18 +225,17 @@ TEST_F(WebDwnTest, GaugeFillsWithTheAnnouncedLengthAndEmptiesAtTheEnd) {
         highest = std::max(highest, position);
     }
     EXPECT_EQ(highest, 4000);
-}
 
-TEST_F(WebDwnTest, GaugeStaysEmptyWithoutALength) {
+    // Without a length the gauge stays empty.
     site.setHandler([](const HttpFixture::Request&) {
         Answer answer = HttpFixture::ok(QByteArray(3000, 'b'));
         answer.framing = Answer::Framing::CloseDelimited;
         answer.pieceSize = 1000;
         return answer;
     });
-    const GaugeTrace trace = traceFetch(client, at("x"));
-    ASSERT_FALSE(trace.steps.isEmpty());
-    for (const auto& [maximum, position] : trace.steps) {
+    const GaugeTrace unknown = traceFetch(client, at("x"));
+    ASSERT_FALSE(unknown.steps.isEmpty());
+    for (const auto& [maximum, position] : unknown.steps) {
         EXPECT_EQ(maximum, 0);
         EXPECT_EQ(position, 0);
     }

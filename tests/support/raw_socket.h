@@ -1,0 +1,17 @@
+#pragma once
+// Plain blocking sockets, for peers that misbehave or come in numbers.
+
+#include <QtGlobal>
+#include <string_view>
+
+namespace rabuscal::support {
+
+// Connected to the loopback from `source` (any 127.x.y.z; null for the
+// default), with a small receive window when it is not going to read.
+// Returns the descriptor, or -1 on failure.
+int rawConnect(quint16 port, const char* source = nullptr, int receiveBuffer = 0);
+bool sendAll(int fd, std::string_view bytes);
+// Whether the other end closed `fd` (read gives end of file or an error) within `ms`.
+bool closedByServer(int fd, int ms);
+
+}  // namespace rabuscal::support
