@@ -5,6 +5,7 @@
 #include <QMessageBox>
 #include <QScrollBar>
 #include <QTextBlock>
+#include <algorithm>
 #include <memory>
 
 #include "play_ui_rig.h"
@@ -296,6 +297,9 @@ TEST_F(OneCopy, ChatFollowsTheGameAndKeepsOnlyTheLatestLines) {
 
 // The oldest lines go in batches: an entry appended to a full chat costs
 // about what one appended below the cap costs, each entry in its own chunk.
+// Each side takes its quickest run of 200 entries, so a busy machine that
+// slows one run does not decide; a chat that trims line by line is many times
+// slower in every run.
 TEST_F(OneCopy, AppendingAtTheLineCapStaysAsCheapAsBelowIt) {
     rabuscal::client::ChatLog log;
     int sent = 0;
@@ -308,13 +312,18 @@ TEST_F(OneCopy, AppendingAtTheLineCapStaysAsCheapAsBelowIt) {
         }
         return double(clock.nsecsElapsed());
     };
+    auto quickest = [&](int runs) {
+        double best = append(200);
+        for (int i = 1; i < runs; ++i) best = std::min(best, append(200));
+        return best;
+    };
     append(500);
-    const double below = append(1000);  // from 1,000 to 3,000 lines
-    append(1500);
-    const double atCap = append(1000);  // the chat full all along
+    const double below = quickest(5);  // from 500 to 1,500 lines
+    append(4000);
+    const double atCap = quickest(5);  // the chat full all along
     EXPECT_LE(ana->chat.Chat->document()->blockCount(), TForm2::kMaximumChatLines);
-    EXPECT_LT(atCap / below, 4.0) << "below the cap " << below / 1e6 << " ms, at the cap "
-                                  << atCap / 1e6 << " ms, for 1,000 entries";
+    EXPECT_LT(atCap / below, 6.0) << "below the cap " << below / 1e6 << " ms, at the cap "
+                                  << atCap / 1e6 << " ms, for 200 entries";
 }
 
 }  // namespace
