@@ -1,25 +1,85 @@
-# Small helpers so that every folder adds its libraries and tests the same way.
+# Small helpers so that every folder adds its libraries, programs and tests the
+# same way: a library with its alias and its own include folder, a program with
+# its install rule, a test run by CTest.
+
+include(GNUInstallDirs)
 
 set(RABUSCAL_WARNINGS -Wall -Wextra)
 
-# rabuscal_library(name SOURCES ... [PUBLIC_DEPS ...] [PRIVATE_DEPS ...])
+# AddressSanitizer + UndefinedBehaviorSanitizer over the whole build. Tests then
+# run with the suppressions for third-party noise (fontconfig, QtWebEngine).
+option(RABUSCAL_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
+if(RABUSCAL_SANITIZE)
+  add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+  add_link_options(-fsanitize=address,undefined)
+  set(RABUSCAL_SANITIZER_ENVIRONMENT
+      "ASAN_OPTIONS=detect_leaks=1:new_delete_type_mismatch=0:alloc_dealloc_mismatch=0"
+      "LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/sanitizers/lsan.supp:print_suppressions=0"
+      "UBSAN_OPTIONS=print_stacktrace=1:suppressions=${CMAKE_SOURCE_DIR}/tests/sanitizers/ubsan.supp")
+endif()
+
+# Every library and program goes into the layer check's list:
+# name, alias, folder, sources, links.
+set_property(GLOBAL PROPERTY RABUSCAL_LAYERS "")
+
+# The include folder a library exports: for src/<subsystem>/..., a folder that
+# holds only <subsystem> (a link to src/<subsystem>), so "#include "server/..."
+# compiles only where a server library is linked. Test libraries export tests/.
+function(_rabuscal_include_folder name)
+  file(RELATIVE_PATH rel ${CMAKE_SOURCE_DIR}/src ${CMAKE_CURRENT_SOURCE_DIR})
+  if(rel MATCHES "^\\.\\.")
+    target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR}/tests)
+    return()
+  endif()
+  string(REGEX REPLACE "/.*" "" subsystem "${rel}")
+  set(root ${CMAKE_BINARY_DIR}/include/${subsystem})
+  if(NOT EXISTS ${root}/${subsystem})
+    file(MAKE_DIRECTORY ${root})
+    file(CREATE_LINK ${CMAKE_SOURCE_DIR}/src/${subsystem} ${root}/${subsystem} SYMBOLIC)
+  endif()
+  target_include_directories(${name} PUBLIC ${root})
+endfunction()
+
+# rabuscal_library(name [ALIAS Rabuscal::Name] SOURCES ... [PUBLIC_DEPS ...] [PRIVATE_DEPS ...])
+# The alias defaults to the name in CamelCase: rabuscal_server_net -> Rabuscal::ServerNet.
 function(rabuscal_library name)
   cmake_parse_arguments(ARG "" "ALIAS" "SOURCES;PUBLIC_DEPS;PRIVATE_DEPS" ${ARGN})
   add_library(${name} STATIC ${ARG_SOURCES})
-  if(ARG_ALIAS)
-    add_library(${ARG_ALIAS} ALIAS ${name})
+  if(NOT ARG_ALIAS)
+    string(REGEX REPLACE "^rabuscal_" "" stem "${name}")
+    string(REPLACE "_" ";" words "${stem}")
+    set(ARG_ALIAS "Rabuscal::")
+    foreach(word ${words})
+      string(SUBSTRING "${word}" 0 1 first)
+      string(SUBSTRING "${word}" 1 -1 rest)
+      string(TOUPPER "${first}" first)
+      string(APPEND ARG_ALIAS "${first}${rest}")
+    endforeach()
   endif()
-  target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR}/src ${CMAKE_BINARY_DIR}/generated)
+  add_library(${ARG_ALIAS} ALIAS ${name})
+  _rabuscal_include_folder(${name})
   target_compile_options(${name} PRIVATE ${RABUSCAL_WARNINGS})
   target_link_libraries(${name} PUBLIC ${ARG_PUBLIC_DEPS} PRIVATE ${ARG_PRIVATE_DEPS})
+  string(REPLACE ";" "," sources "${ARG_SOURCES}")
+  string(REPLACE ";" "," links "${ARG_PUBLIC_DEPS};${ARG_PRIVATE_DEPS}")
+  set_property(GLOBAL APPEND PROPERTY RABUSCAL_LAYERS
+               "${name}|${ARG_ALIAS}|${CMAKE_CURRENT_SOURCE_DIR}|${sources}|${links}")
 endfunction()
 
-# rabuscal_executable(name SOURCES ... DEPS ...)
+# rabuscal_executable(name SOURCES ... DEPS ... [NO_INSTALL])
+# Programs are installed into bin/, except build tools marked NO_INSTALL.
 function(rabuscal_executable name)
-  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
+  cmake_parse_arguments(ARG "NO_INSTALL" "" "SOURCES;DEPS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_compile_options(${name} PRIVATE ${RABUSCAL_WARNINGS})
   target_link_libraries(${name} PRIVATE ${ARG_DEPS})
+  if(NOT ARG_NO_INSTALL)
+    install(TARGETS ${name} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  endif()
+  string(REPLACE ";" "," sources "${ARG_SOURCES}")
+  string(REPLACE ";" "," links "${ARG_DEPS}")
+  set_property(GLOBAL APPEND PROPERTY RABUSCAL_LAYERS
+               "${name}|${name}|${CMAKE_CURRENT_SOURCE_DIR}|${sources}|${links}")
 endfunction()
 
 # rabuscal_test(name SOURCES ... DEPS ... [GUI]) - a GoogleTest binary run by CTest.
@@ -31,8 +91,16 @@ function(rabuscal_test name)
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests)
   target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gtest_main)
   add_test(NAME ${name} COMMAND ${name})
-  set_tests_properties(${name} PROPERTIES TIMEOUT 300)
+  set(environment ${RABUSCAL_SANITIZER_ENVIRONMENT})
   if(ARG_GUI)
-    set_tests_properties(${name} PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+    list(APPEND environment "QT_QPA_PLATFORM=offscreen")
   endif()
+  set_tests_properties(${name} PROPERTIES TIMEOUT 300 ENVIRONMENT "${environment}")
+endfunction()
+
+# The list the layer check reads: one line per library or program.
+function(rabuscal_write_layers)
+  get_property(layers GLOBAL PROPERTY RABUSCAL_LAYERS)
+  list(JOIN layers "\n" text)
+  file(WRITE ${CMAKE_BINARY_DIR}/layers.txt "${text}\n")
 endfunction()

@@ -10,7 +10,7 @@ packages=(
   fonts-liberation
   xvfb xauth x11-utils
   lighttpd apache2-utils
-  procps
+  procps python3
   libasio-dev redis-server libhiredis-dev
 )
 missing=()
