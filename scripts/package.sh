@@ -30,6 +30,12 @@ fi
 # folder nor the files dpkg-buildpackage leaves beside the source end up in
 # the checkout. The copy keeps its path from run to run for the compiler cache.
 version=$(dpkg-parsechangelog -l "$root/debian/changelog" -S Version)
+# The project's one version is project() in CMakeLists.txt; the package says the same.
+project_version=$(sed -n 's/^project(Rabuscal VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")
+if [ "${version%%-*}" != "$project_version" ]; then
+    echo "package.sh: debian/changelog says $version, CMakeLists.txt $project_version" >&2
+    exit 1
+fi
 work="$out/src"
 tree="$work/rabuscal-$version"
 mkdir -p "$tree"
