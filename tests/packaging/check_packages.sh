@@ -41,6 +41,16 @@ for page in rabuscal rabuscal-server rabuscal-directory; do check "man $page" ma
 check "rabuscal-server --version" /usr/bin/rabuscal-server --version
 check "rabuscal-directory --help" /usr/bin/rabuscal-directory --help
 
+# The installed game comes up shaped on a virtual X display, with the smoke
+# test of the build (which needs the build's X tool to click its end button).
+x_tool=${X_TOOL:-$root/build/bin/rabuscal-x-tool}
+if [ -x "$x_tool" ]; then
+    check "installed game starts, 691 x 362 and shaped" \
+        "$root/tests/smoke/main_window_smoke.sh" /usr/bin/rabuscal "$x_tool"
+else
+    echo "skip installed game: no X tool at $x_tool"
+fi
+
 # The units, the template as its instance for port 7003.
 units=$(mktemp -d)
 trap 'rm -rf "$units"; kill $(jobs -p) 2>/dev/null' EXIT
