@@ -46,7 +46,7 @@ check "rabuscal-directory --help" /usr/bin/rabuscal-directory --help
 x_tool=${X_TOOL:-$root/build/bin/rabuscal-x-tool}
 if [ -x "$x_tool" ]; then
     check "installed game starts, 691 x 362 and shaped" \
-        "$root/tests/smoke/main_window_smoke.sh" /usr/bin/rabuscal "$x_tool"
+        "$root/tests/smoke/main_window_smoke.sh" /usr/games/rabuscal "$x_tool"
 else
     echo "skip installed game: no X tool at $x_tool"
 fi
