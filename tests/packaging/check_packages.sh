@@ -22,7 +22,7 @@ check() {  # check DESCRIPTION COMMAND...: passes when the command does
 
 [ "$(id -u)" -eq 0 ] || { echo "check_packages.sh: run as root" >&2; exit 2; }
 export DEBIAN_FRONTEND=noninteractive
-(cd "$packages" && apt-get install -y -qq ./*.deb) >/dev/null ||
+(cd "$packages" && apt-get install -y -qq --reinstall ./*.deb) >/dev/null ||
     { echo "FAIL apt-get install $packages/*.deb"; exit 1; }
 pass "apt-get install $(cd "$packages" && echo ./*.deb)"
 for p in desktop-file-utils appstream; do
