@@ -1,6 +1,7 @@
 // Draws the game's pictures: the four window skins, the plain button faces,
 // each image button's own faces (under buttons/) and the board's welcome
-// picture, as 256-colour bitmaps.
+// picture, as 256-colour bitmaps, and the game's icon at the sizes of the
+// desktop's icon theme (icons/rabuscal-N.png, with transparency).
 //
 //   rabuscal-draw-assets OUTPUT_DIR [--preview PNG_DIR]
 //
@@ -16,6 +17,7 @@
 #include <utility>
 #include <vector>
 
+#include "assets/app_icon.h"
 #include "assets/asset_names.h"
 #include "assets/indexed_bitmap.h"
 #include "assets/skins.h"
@@ -93,6 +95,17 @@ int main(int argc, char** argv) {
             QString png = QDir(preview).filePath(QString(name).replace('/', '-'));
             png.replace(".bmp", ".png");
             QImage(path).save(png, "PNG");
+        }
+    }
+    if (!QDir().mkpath(out.filePath("icons"))) {
+        std::fprintf(stderr, "cannot create the output folders\n");
+        return 1;
+    }
+    for (const int size : kAppIconSizes) {
+        const QString path = out.filePath(QString("icons/rabuscal-%1.png").arg(size));
+        if (!drawAppIcon(size).save(path, "PNG")) {
+            std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+            return 1;
         }
     }
     if (!preview.isEmpty()) writeButtonSheet(out, QDir(preview).filePath("buttons-sheet.png"));

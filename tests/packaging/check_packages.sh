@@ -1,0 +1,157 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Installs the built packages on this machine and checks them as a player and
+# an administrator would meet them: the menu entry, the AppStream file, the
+# manual pages, the units, and the services' command lines, run by hand as an
+# unprivileged user with their settings files, serving a game and groups.
+# Runs every check and fails at the end if any failed. Needs root (CI).
+#
+#   tests/packaging/check_packages.sh [PACKAGE_DIR]   (default build/packages)
+set -uo pipefail
+root=$(cd "$(dirname "$0")/../.." && pwd)
+packages=$(cd "${1:-$root/build/packages}" && pwd)
+failures=0
+pass() { echo "ok   $*"; }
+fail() { echo "FAIL $*"; failures=$((failures + 1)); }
+check() {  # check DESCRIPTION COMMAND...: passes when the command does
+    local what=$1
+    shift
+    if out=$("$@" 2>&1); then pass "$what"; else fail "$what"; fi
+    [ -z "$out" ] || printf '%s\n' "$out" | sed 's/^/     /'
+}
+
+[ "$(id -u)" -eq 0 ] || { echo "check_packages.sh: run as root" >&2; exit 2; }
+export DEBIAN_FRONTEND=noninteractive
+(cd "$packages" && apt-get install -y -qq --reinstall ./*.deb) >/dev/null ||
+    { echo "FAIL apt-get install $packages/*.deb"; exit 1; }
+pass "apt-get install $(cd "$packages" && echo ./*.deb)"
+for p in desktop-file-utils appstream; do
+    dpkg-query -W -f='${Status}' $p 2>/dev/null | grep -q "ok installed" ||
+        apt-get install -y -qq --no-install-recommends $p >/dev/null
+done
+
+# What the desktop, the software centres and man see.
+check "desktop entry valid" desktop-file-validate /usr/share/applications/rabuscal.desktop
+check "AppStream metainfo valid" \
+    appstreamcli validate --no-net /usr/share/metainfo/io.github.rabuscal.Rabuscal.metainfo.xml
+for size in 48 64 128 256; do
+    check "icon ${size}px" test -s /usr/share/icons/hicolor/${size}x$size/apps/rabuscal.png
+done
+for page in rabuscal rabuscal-server rabuscal-directory; do check "man $page" man -w $page; done
+check "rabuscal-server --version" /usr/bin/rabuscal-server --version
+check "rabuscal-directory --help" /usr/bin/rabuscal-directory --help
+
+# The installed game comes up shaped on a virtual X display, with the smoke
+# test of the build (which needs the build's X tool to click its end button).
+x_tool=${X_TOOL:-$root/build/bin/rabuscal-x-tool}
+if [ -x "$x_tool" ]; then
+    check "installed game starts, 691 x 362 and shaped" \
+        "$root/tests/smoke/main_window_smoke.sh" /usr/games/rabuscal "$x_tool"
+else
+    echo "skip installed game: no X tool at $x_tool"
+fi
+
+# The units, the template as its instance for port 7003.
+units=$(mktemp -d)
+trap 'rm -rf "$units"; kill $(jobs -p) 2>/dev/null' EXIT
+cp /lib/systemd/system/rabuscal-directory.service /lib/systemd/system/rabuscal-server@.service "$units"/
+ln -s rabuscal-server@.service "$units/rabuscal-server@7003.service"
+check "systemd-analyze verify" env SYSTEMD_UNIT_PATH="$units:" \
+    systemd-analyze verify "$units/rabuscal-directory.service" "$units/rabuscal-server@7003.service"
+
+# A unit's ExecStart as a shell command, its variables taken from the
+# environment: ${X} stays one word, $X splits at blanks, %i is the instance.
+exec_start() {  # exec_start UNIT INSTANCE
+    sed -n 's/^ExecStart=//p' "$1" | sed -e "s/%i/$2/g" -e 's/\${\([A-Z_]*\)}/"${\1}"/g'
+}
+# Runs it as nobody with the unit's settings file(s), logging into a file.
+start_service() {  # start_service UNIT INSTANCE LOG OVERRIDES...
+    local unit=$1 instance=$2 log=$3
+    shift 3
+    local command
+    command=$(exec_start "$unit" "$instance")
+    (
+        set -a
+        eval "$(sed -n 's/^Environment=//p' "$unit")"
+        for f in $(sed -n 's/^EnvironmentFile=-\?//p' "$unit" | sed "s/%i/$instance/g"); do
+            [ -r "$f" ] && . "$f"
+        done
+        for o in "$@"; do export "${o?}"; done
+        set +a
+        eval "exec setpriv --reuid=nobody --regid=nogroup --clear-groups --no-new-privs $command"
+    ) >"$log" 2>&1 &
+}
+listening_port() {  # waits for "listening on port N" in a log and prints N
+    for _ in $(seq 50); do
+        port=$(sed -n 's/.*listening on port \([0-9]*\).*/\1/p' "$1" | head -n 1)
+        [ -n "$port" ] && { echo "$port"; return 0; }
+        sleep 0.1
+    done
+    return 1
+}
+ask() {  # ask PORT REQUEST: sends the bytes and prints what comes back within 2 s
+    local reply=""
+    exec 3<>/dev/tcp/127.0.0.1/"$1" || return 1
+    printf '%s' "$2" >&3
+    read -r -t 2 -N 4096 reply <&3
+    exec 3<&-
+    printf '%s' "$reply"
+}
+
+# The directory on any free port, the server announcing to it. The settings
+# files are used as installed; only the ports are the test's own.
+start_service /lib/systemd/system/rabuscal-directory.service "" "$units/directory.log" PORT=0
+if directory=$(listening_port "$units/directory.log"); then
+    pass "directory ExecStart serves (port $directory)"
+    start_service /lib/systemd/system/rabuscal-server@.service 0 "$units/server.log" \
+        DIRECTORY_HOST=127.0.0.1:$directory
+    if server=$(listening_port "$units/server.log"); then
+        pass "server ExecStart serves (port $server)"
+        reply=$(ask "$server" '$-$slc:tester')
+        case "$reply" in *'$-$onj:'*) pass "server lets a player join" ;;
+            *) fail "server lets a player join: got '$reply'" ;; esac
+        sleep 1  # the announcement travels
+        reply=$(ask "$directory" 'j#gjgs:rabuscal')
+        case "$reply" in 'j#glsg:'*Rabuscal\|*) pass "directory lists the server's group: $reply" ;;
+            *) fail "directory lists the server's group: got '$reply'" ;; esac
+    else
+        fail "server ExecStart serves"
+    fi
+    sed 's/^/     server: /' "$units/server.log"
+else
+    fail "directory ExecStart serves"
+fi
+sed 's/^/     directory: /' "$units/directory.log"
+check "the services run as nobody" test "$(stat -c %U /proc/"$(pgrep -n -f '^/usr/bin/rabuscal-directory')")" = nobody
+kill $(jobs -p) 2>/dev/null
+wait 2>/dev/null
+
+# The web site through the lighttpd snippet, on a port of the test's own.
+if command -v lighttpd >/dev/null || [ -x /usr/sbin/lighttpd ]; then
+    site_port=$((20000 + RANDOM % 20000))
+    sed "s/127.0.0.1:8070/127.0.0.1:$site_port/" /etc/lighttpd/conf-available/50-rabuscal-site.conf \
+        >"$units/site.conf"
+    cat >"$units/lighttpd.conf" <<CONF
+server.modules = ("mod_indexfile", "mod_access", "mod_dirlisting", "mod_staticfile")
+server.document-root = "/nonexistent"
+server.port = $((site_port + 1))
+server.bind = "127.0.0.1"
+server.pid-file = "$units/lighttpd.pid"
+server.errorlog = "$units/lighttpd.log"
+include "$units/site.conf"
+CONF
+    /usr/sbin/lighttpd -f "$units/lighttpd.conf"
+    sleep 0.5
+    base=http://127.0.0.1:$site_port
+    check "site serves the version" test "$(curl -s $base/rabuscal/versao.txt)" = "$(cat "$root/site/rabuscal/versao.txt")"
+    check "site serves a screenshot" test "$(curl -s -o /dev/null -w '%{http_code}' $base/rabuscal/screenshots/lobby.png)" = 200
+    check "club asks for a login" test "$(curl -s -o /dev/null -w '%{http_code}' $base/club/rabuscal/lista.txt)" = 401
+    check "club opens to the demo account" test "$(curl -s -o /dev/null -w '%{http_code}' -u pexo:pexo $base/club/rabuscal/lista.txt)" = 200
+    kill "$(cat "$units/lighttpd.pid")" 2>/dev/null
+fi
+
+if [ $failures -gt 0 ]; then
+    echo "$failures check(s) failed"
+    exit 1
+fi
+echo "all checks passed"
