@@ -25,4 +25,12 @@ for target in chunk_reader game_server directory_service game_client; do
   "$fuzz_dir/bin/fuzz_$target" -max_total_time="${FUZZ_SECONDS:-30}" -print_final_stats=1 \
     -dict="$root/tests/fuzz/$dict.dict" "$found" "$root/tests/fuzz/corpus/$target" 2>&1 | tail -n 12
 done
+# The Debian packages, built, installed on this machine and checked as a
+# player and an administrator meet them (needs root, as CI runs).
+if [ "$(id -u)" -eq 0 ] && [ "${SKIP_PACKAGES:-0}" != 1 ]; then
+  "$root/scripts/package.sh"
+  X_TOOL="$BUILD_DIR/bin/rabuscal-x-tool" "$root/tests/packaging/check_packages.sh" "$root/build/packages"
+else
+  echo "Package checks skipped (they install packages: run as root)"
+fi
 echo "All tests passed."
