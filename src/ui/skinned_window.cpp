@@ -3,6 +3,7 @@
 #include <QGuiApplication>
 #include <QMouseEvent>
 #include <QScreen>
+#include <QWindow>
 
 #include "ui/skin_region.h"
 
@@ -58,10 +59,15 @@ bool SkinnedWindow::eventFilter(QObject* watched, QEvent* event) {
     }
 }
 
-void SkinnedWindow::ImpMouseDown(QWidget*, Qt::MouseButton, Qt::KeyboardModifiers, int x, int y) {
+// Where the platform moves windows itself (Wayland, most X11 window
+// managers), the press hands the drag over to it; move() does nothing on
+// Wayland. Elsewhere the window follows the pointer in ImpMouseMove.
+void SkinnedWindow::ImpMouseDown(QWidget*, Qt::MouseButton button, Qt::KeyboardModifiers, int x,
+                                 int y) {
     DragX = x;
     DragY = y;
-    Dragging = true;
+    QWindow* handle = windowHandle();
+    Dragging = !(button == Qt::LeftButton && handle != nullptr && handle->startSystemMove());
 }
 
 // The window follows the pointer, so the pointer returns to the same place on
