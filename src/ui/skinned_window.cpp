@@ -5,6 +5,7 @@
 #include <QScreen>
 #include <QWindow>
 
+#include "ui/skin_pictures.h"
 #include "ui/skin_region.h"
 
 SkinnedWindow::SkinnedWindow(const QImage& skin, const QString& name, const QString& caption)
@@ -13,14 +14,15 @@ SkinnedWindow::SkinnedWindow(const QImage& skin, const QString& name, const QStr
     setObjectName(name);
     setWindowTitle(caption);
     Imp->setObjectName(QStringLiteral("Imp"));
-    Imp->setPixmap(QPixmap::fromImage(skin));
+    Imp->setPixmap(crispPixmap(skin));
     Imp->setGeometry(0, 0, skin.width(), skin.height());
     Imp->setCursor(Qt::DragCopyCursor);
     addDragSurface(Imp);
 }
 
 void SkinnedWindow::ApplySkinRegion() {
-    const QImage picture = Imp->pixmap().toImage();
+    const QPixmap shown = Imp->pixmap();
+    const QImage picture = shown.toImage().scaled(shown.deviceIndependentSize().toSize());
     resize(picture.width(), picture.height());
     setMask(skinRegion(picture));
 }
