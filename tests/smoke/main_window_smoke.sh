@@ -7,7 +7,8 @@
 #
 # usage: main_window_smoke.sh GAME X_TOOL [PICTURE.png]
 # SMOKE_SCALE=2 runs the game at that scale factor and expects everything that
-# much larger; SMOKE_DISPLAY=:N uses that X display instead of a private Xvfb.
+# much larger; SMOKE_DISPLAY=:N uses that X display instead of a private Xvfb;
+# SMOKE_PAUSE_FILE is described where it is used.
 set -u
 readonly skip=77
 game=$1
@@ -93,6 +94,13 @@ echo "resident memory at idle: $(awk '/VmRSS/ {print $2, $3}' "/proc/$game_pid/s
 
 if [ -n "$picture" ]; then
     "$tool" shot "$picture" "$left" "$top" "$width" "$height" || fail "could not save $picture"
+fi
+
+# SMOKE_PAUSE_FILE: tell the caller the window is up (the file appears) and
+# wait, at most a minute, until it has taken what it needs (file removed).
+if [ -n "${SMOKE_PAUSE_FILE:-}" ]; then
+    touch "$SMOKE_PAUSE_FILE"
+    for _ in $(seq 600); do [ -e "$SMOKE_PAUSE_FILE" ] || break; sleep 0.1; done
 fi
 
 # The end button btFim sits at 605,26 and is 42 x 20. On a busy machine the
