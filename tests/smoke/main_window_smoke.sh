@@ -11,9 +11,10 @@
 # SMOKE_PAUSE_FILE is described where it is used.
 set -u
 readonly skip=77
-game=$1
-tool=$2
-picture=${3:-}
+# Absolute paths: the game runs in a folder of its own.
+game=$(realpath -m "$1")
+tool=$(realpath -m "$2")
+picture=${3:+$(realpath -m "$3")}
 scale=${SMOKE_SCALE:-1}
 width=$((691 * scale))
 height=$((362 * scale))
@@ -105,7 +106,11 @@ fi
 
 # The end button btFim sits at 605,26 and is 42 x 20. On a busy machine the
 # window may not take input yet right after it maps: try the click again.
+# A window manager may still move the window after it maps: look again.
 for attempt in 1 2 3; do
+    info=$(xwininfo -id "$window")
+    left=$(field "Absolute upper-left X" "$info")
+    top=$(field "Absolute upper-left Y" "$info")
     "$tool" click $((left + 626 * scale)) $((top + 36 * scale)) || fail "could not click"
     for _ in $(seq 50); do kill -0 "$game_pid" 2>/dev/null || break; sleep 0.1; done
     kill -0 "$game_pid" 2>/dev/null || break
