@@ -9,6 +9,7 @@ packages=(
   clang libclang-rt-14-dev
   fonts-liberation
   xvfb xauth x11-utils
+  weston xwayland
   lighttpd apache2-utils
   procps python3
   libasio-dev redis-server libhiredis-dev

@@ -7,6 +7,17 @@
 #include "ui/error_report.h"
 
 int main(int argc, char** argv) {
+    // The windows are shaped, stay on top and open centred: X11 features that
+    // Wayland does not grant to clients. In a Wayland session with XWayland
+    // the game goes through X11 and looks as it does there; a platform the
+    // player chose is kept.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") &&
+        !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") && !qEnvironmentVariableIsEmpty("DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "xcb");
+    // Pictures are drawn pixel for pixel; a fractional factor (1.5) would
+    // blur or distort them, so the screen's factor is rounded to a whole one.
+    QGuiApplication::setHighDpiScaleFactorRoundingPolicy(
+        Qt::HighDpiScaleFactorRoundingPolicy::Round);
     // The browser window's web engine shares its GL contexts with the windows.
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication application(argc, argv);

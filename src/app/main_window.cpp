@@ -115,8 +115,8 @@ QWidget* TForm1::createExtraPage() {
         auto* picture = new QLabel(page);
         picture->setObjectName(QString::fromLatin1(name));
         picture->setPixmap(face);
-        picture->setGeometry(left, 10, face.width(), face.height());
-        left += face.width() + 10;
+        picture->setGeometry(QRect(QPoint(left, 10), face.deviceIndependentSize().toSize()));
+        left += picture->width() + 10;
     }
     return page;
 }

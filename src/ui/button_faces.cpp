@@ -8,13 +8,13 @@
 namespace {
 
 FaceSet loadFaceSet(const char* released, const char* pressed, const QColor& colour) {
-    return {QPixmap::fromImage(loadPlainPicture(released, skin::kButton, colour)),
-            QPixmap::fromImage(loadPlainPicture(pressed, skin::kButton, colour.darker(130)))};
+    return {crispPixmap(loadPlainPicture(released, skin::kButton, colour)),
+            crispPixmap(loadPlainPicture(pressed, skin::kButton, colour.darker(130)))};
 }
 
 QPixmap ownFace(const QString& button, bool pressed) {
     const QImage picture(rabuscal::assets::buttonFacePath(button, pressed));
-    return picture.size() == skin::kButton ? QPixmap::fromImage(picture) : QPixmap();
+    return picture.size() == skin::kButton ? crispPixmap(picture) : QPixmap();
 }
 
 }  // namespace

@@ -6,7 +6,7 @@ ImageButton::ImageButton(const FaceSet& faces, const QString& name, QWidget* par
                          int top)
     : QLabel(parent), faces_(facesOf(name, faces)) {
     setObjectName(name);
-    setGeometry(left, top, faces_.released.width(), faces_.released.height());
+    setGeometry(QRect(QPoint(left, top), faces_.released.deviceIndependentSize().toSize()));
     setCursor(Qt::DragMoveCursor);
     // Moves without a pressed button are needed for the hover captions.
     setMouseTracking(true);

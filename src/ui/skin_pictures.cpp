@@ -1,5 +1,6 @@
 #include "ui/skin_pictures.h"
 
+#include <QGuiApplication>
 #include <QPainter>
 #include <QPolygon>
 
@@ -42,4 +43,13 @@ QImage loadPlainPicture(const QString& resource, QSize size, const QColor& fallb
     picture = QImage(size, QImage::Format_RGB32);
     picture.fill(fallbackColour);
     return picture;
+}
+
+QPixmap crispPixmap(const QImage& picture) {
+    const qreal ratio = qGuiApp != nullptr ? qGuiApp->devicePixelRatio() : 1.0;
+    if (ratio <= 1.0 || ratio != qRound(ratio)) return QPixmap::fromImage(picture);
+    QPixmap pixmap = QPixmap::fromImage(
+        picture.scaled(picture.size() * ratio, Qt::IgnoreAspectRatio, Qt::FastTransformation));
+    pixmap.setDevicePixelRatio(ratio);
+    return pixmap;
 }

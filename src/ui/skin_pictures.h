@@ -14,6 +14,11 @@
 QImage loadSkinPicture(const QString& resource, QSize size);
 QImage loadPlainPicture(const QString& resource, QSize size, const QColor& fallbackColour);
 
+// The picture as a pixmap for the screen's whole-number scale factor, its
+// pixels repeated rather than smoothed (labels smooth pixmaps they scale).
+// Its deviceIndependentSize() is the picture's size.
+QPixmap crispPixmap(const QImage& picture);
+
 namespace skin {
 inline constexpr QSize kForm1 = rabuscal::assets::form1::kSize;
 inline constexpr QSize kForm2 = rabuscal::assets::form2::kSize;

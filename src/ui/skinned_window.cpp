@@ -3,7 +3,9 @@
 #include <QGuiApplication>
 #include <QMouseEvent>
 #include <QScreen>
+#include <QWindow>
 
+#include "ui/skin_pictures.h"
 #include "ui/skin_region.h"
 
 SkinnedWindow::SkinnedWindow(const QImage& skin, const QString& name, const QString& caption)
@@ -12,14 +14,15 @@ SkinnedWindow::SkinnedWindow(const QImage& skin, const QString& name, const QStr
     setObjectName(name);
     setWindowTitle(caption);
     Imp->setObjectName(QStringLiteral("Imp"));
-    Imp->setPixmap(QPixmap::fromImage(skin));
+    Imp->setPixmap(crispPixmap(skin));
     Imp->setGeometry(0, 0, skin.width(), skin.height());
     Imp->setCursor(Qt::DragCopyCursor);
     addDragSurface(Imp);
 }
 
 void SkinnedWindow::ApplySkinRegion() {
-    const QImage picture = Imp->pixmap().toImage();
+    const QPixmap shown = Imp->pixmap();
+    const QImage picture = shown.toImage().scaled(shown.deviceIndependentSize().toSize());
     resize(picture.width(), picture.height());
     setMask(skinRegion(picture));
 }
@@ -58,10 +61,15 @@ bool SkinnedWindow::eventFilter(QObject* watched, QEvent* event) {
     }
 }
 
-void SkinnedWindow::ImpMouseDown(QWidget*, Qt::MouseButton, Qt::KeyboardModifiers, int x, int y) {
+// Where the platform moves windows itself (Wayland, most X11 window
+// managers), the press hands the drag over to it; move() does nothing on
+// Wayland. Elsewhere the window follows the pointer in ImpMouseMove.
+void SkinnedWindow::ImpMouseDown(QWidget*, Qt::MouseButton button, Qt::KeyboardModifiers, int x,
+                                 int y) {
     DragX = x;
     DragY = y;
-    Dragging = true;
+    QWindow* handle = windowHandle();
+    Dragging = !(button == Qt::LeftButton && handle != nullptr && handle->startSystemMove());
 }
 
 // The window follows the pointer, so the pointer returns to the same place on
