@@ -11,7 +11,7 @@
 #include "client/chat_input.h"
 #include "ui/look.h"
 #include "ui/skin_pictures.h"
-#include "ui/text_codec.h"
+#include "wire_text/text_codec.h"
 
 using rabuscal::client::ChatEntry;
 using rabuscal::client::ChatInput;

@@ -6,7 +6,7 @@
 #include "client/texts.h"
 #include "ui/look.h"
 #include "ui/main_frame.h"
-#include "ui/text_codec.h"
+#include "wire_text/text_codec.h"
 
 using rabuscal::directory::DirectoryConnection;
 

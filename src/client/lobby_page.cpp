@@ -7,7 +7,7 @@
 #include "protocol/commands.h"
 #include "ui/look.h"
 #include "ui/main_frame.h"
-#include "ui/text_codec.h"
+#include "wire_text/text_codec.h"
 
 using rabuscal::client::GameClient;
 using rabuscal::client::GameConnection;

@@ -7,7 +7,7 @@
 #include "client/lobby_page.h"
 #include "client/player_panel.h"
 #include "ui/main_frame.h"
-#include "ui/text_codec.h"
+#include "wire_text/text_codec.h"
 
 namespace rabuscal::client {
 

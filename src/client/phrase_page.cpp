@@ -3,7 +3,7 @@
 #include "assets/window_layout.h"
 #include "client/round_controls.h"
 #include "ui/look.h"
-#include "ui/text_codec.h"
+#include "wire_text/text_codec.h"
 
 namespace phrase = rabuscal::assets::phrase;
 

@@ -5,9 +5,10 @@
 
 #include "assets/window_layout.h"
 #include "client/game_client.h"
+#include "rabuscal_config.h"
 #include "ui/look.h"
 #include "ui/main_frame.h"
-#include "ui/text_codec.h"
+#include "wire_text/text_codec.h"
 
 namespace form1 = rabuscal::assets::form1;
 
@@ -16,7 +17,7 @@ PlayerPanel::PlayerPanel(MainFrame& frame, QWidget* window) : QObject(window), f
     const auto right = Qt::AlignRight | Qt::AlignVCenter;
 
     Versao =
-        look::caption(window, QStringLiteral("Versao"), QStringLiteral("1.0"), form1::Versao.place);
+        look::caption(window, QStringLiteral("Versao"), QStringLiteral(RABUSCAL_VERSION), form1::Versao.place);
     Versao->setFont(look::arial(11));
     btInst = new ImageButton(faceSet1(), form1::btInst, window);
 

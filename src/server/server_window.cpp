@@ -8,7 +8,7 @@
 #include "ui/forms.h"
 #include "ui/look.h"
 #include "ui/skin_pictures.h"
-#include "ui/text_codec.h"
+#include "wire_text/text_codec.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include "ui/error_report.h"
 #include "ui/look.h"
 #include "ui/main_frame.h"
-#include "ui/text_codec.h"
+#include "wire_text/text_codec.h"
 
 namespace {
 
