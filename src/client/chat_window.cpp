@@ -13,6 +13,8 @@
 #include "ui/skin_pictures.h"
 #include "wire_text/text_codec.h"
 
+namespace rabuscal {
+
 using rabuscal::client::ChatEntry;
 using rabuscal::client::ChatInput;
 using rabuscal::client::ChatParagraph;
@@ -204,3 +206,5 @@ bool TForm2::eventFilter(QObject* watched, QEvent* event) {
     }
     return false;
 }
+
+}  // namespace rabuscal

@@ -8,6 +8,8 @@
 #include "ui/main_frame.h"
 #include "wire_text/text_codec.h"
 
+namespace rabuscal {
+
 using rabuscal::directory::DirectoryConnection;
 
 namespace {
@@ -108,3 +110,5 @@ void GroupsPanel::showLamp(rabuscal::protocol::LinkLamp colour) {
             break;
     }
 }
+
+}  // namespace rabuscal

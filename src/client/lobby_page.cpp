@@ -9,6 +9,8 @@
 #include "ui/main_frame.h"
 #include "wire_text/text_codec.h"
 
+namespace rabuscal {
+
 using rabuscal::client::GameClient;
 using rabuscal::client::GameConnection;
 namespace lobby = rabuscal::assets::lobby;
@@ -119,3 +121,5 @@ void LobbyPage::btEntMouseDown() {
     client_->sendTyped(joined ? rabuscal::protocol::Command::Off : rabuscal::protocol::Command::Slc,
                        toWire(Nick->text()));
 }
+
+}  // namespace rabuscal

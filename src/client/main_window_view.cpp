@@ -54,11 +54,11 @@ void MainWindowView::showDrawerControls(bool visible) {
 void MainWindowView::showLamp(Lamp lamp) {
     switch (lamp) {
         case Lamp::Maroon:
-            return lobby_.Shp3->setColour(::Lamp::kMaroon);
+            return lobby_.Shp3->setColour(rabuscal::Lamp::kMaroon);
         case Lamp::Red:
-            return lobby_.Shp3->setColour(::Lamp::kRed);
+            return lobby_.Shp3->setColour(rabuscal::Lamp::kRed);
         case Lamp::Lime:
-            return lobby_.Shp3->setColour(::Lamp::kLime);
+            return lobby_.Shp3->setColour(rabuscal::Lamp::kLime);
     }
 }
 

@@ -5,6 +5,8 @@
 #include "ui/look.h"
 #include "wire_text/text_codec.h"
 
+namespace rabuscal {
+
 namespace phrase = rabuscal::assets::phrase;
 
 // The gallery takes the page down to y = 231 (file lists at 45,5 161 x 226,
@@ -45,3 +47,5 @@ void PhrasePage::hostGallery(QWidget* gallery) {
 void PhrasePage::btOkpMouseUp() {
     if (controls_) controls_->btOkpMouseUp(toWire(Secret->text()));
 }
+
+}  // namespace rabuscal

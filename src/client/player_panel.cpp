@@ -10,14 +10,16 @@
 #include "ui/main_frame.h"
 #include "wire_text/text_codec.h"
 
+namespace rabuscal {
+
 namespace form1 = rabuscal::assets::form1;
 
 PlayerPanel::PlayerPanel(MainFrame& frame, QWidget* window) : QObject(window), frame_(frame) {
     setObjectName(QStringLiteral("PlayerPanel"));
     const auto right = Qt::AlignRight | Qt::AlignVCenter;
 
-    Versao =
-        look::caption(window, QStringLiteral("Versao"), QStringLiteral(RABUSCAL_VERSION), form1::Versao.place);
+    Versao = look::caption(window, QStringLiteral("Versao"), QStringLiteral(RABUSCAL_VERSION),
+                           form1::Versao.place);
     Versao->setFont(look::arial(11));
     btInst = new ImageButton(faceSet1(), form1::btInst, window);
 
@@ -97,3 +99,5 @@ void PlayerPanel::btFndMouseDown() {
 void PlayerPanel::btClsMouseDown() {
     if (client_) client_->board().btClsMouseDown();
 }
+
+}  // namespace rabuscal

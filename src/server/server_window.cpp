@@ -10,6 +10,8 @@
 #include "ui/skin_pictures.h"
 #include "wire_text/text_codec.h"
 
+namespace rabuscal {
+
 namespace {
 
 namespace form3 = rabuscal::assets::form3;
@@ -193,3 +195,5 @@ void TForm3::firstChunk() {
 void TForm3::conversionError(rabuscal::server::ConnectionId, std::string_view what) {
     reportError(fromWire(what));
 }
+
+}  // namespace rabuscal

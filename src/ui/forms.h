@@ -1,5 +1,7 @@
 #pragma once
 
+namespace rabuscal {
+
 // The four windows of the game, one instance each for the whole run, created
 // at start-up in this order and destroyed newest first. Null before start-up
 // and after shut-down. Include the window's own header to use one.
@@ -8,7 +10,11 @@ class TForm2;  // client/chat_window.h
 class TForm3;  // server/server_window.h
 class TFWeb;   // web/browser_window.h
 
+}  // namespace rabuscal
+
 #include <string>
+
+namespace rabuscal {
 
 extern TForm1* Form1;
 extern TForm2* Form2;
@@ -20,3 +26,5 @@ extern TFWeb* FWeb;
 // the game client on every "mdv" it receives; the board, the round controls
 // and the chat read it for the drawer test.
 extern std::string DrawerNick;
+
+}  // namespace rabuscal

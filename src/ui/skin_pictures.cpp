@@ -6,6 +6,8 @@
 #include "ui/look.h"
 #include "ui/skin_region.h"
 
+namespace rabuscal {
+
 namespace {
 
 QImage loadExact(const QString& resource, QSize size) {
@@ -43,3 +45,5 @@ QImage loadPlainPicture(const QString& resource, QSize size, const QColor& fallb
     picture.fill(fallbackColour);
     return picture;
 }
+
+}  // namespace rabuscal

@@ -9,6 +9,8 @@
 #include "ui/main_frame.h"
 #include "wire_text/text_codec.h"
 
+namespace rabuscal {
+
 namespace {
 
 namespace gallery = rabuscal::assets::gallery;
@@ -186,3 +188,5 @@ void GalleryPanel::choosePicture(const LoadedPicture& loaded) {
     BufImg->setPixmap(QPixmap::fromImage(picture_));
     emit galleryPictureChanged(picture_);
 }
+
+}  // namespace rabuscal

@@ -22,6 +22,9 @@
 #include "web/browser_window.h"
 #include "web/gallery_panel.h"
 
+// The windows and widgets under test.
+using namespace rabuscal;
+
 namespace {
 
 // Where a control sits in its window, for events sent to the window.

@@ -14,6 +14,9 @@
 #include "ui/gui_application.h"
 #include "ui/main_frame.h"
 
+// The windows and widgets under test.
+using namespace rabuscal;
+
 namespace {
 
 using rabuscal::directory::DirectoryConnection;

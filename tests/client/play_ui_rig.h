@@ -27,6 +27,8 @@ inline void PrintTo(const QString& text, std::ostream* out) {
 
 namespace play_test {
 
+using namespace rabuscal;
+
 constexpr int kPatience = 10000;  // ms; every wait ends as soon as its condition holds
 
 struct Copy {

@@ -23,6 +23,9 @@
 #include "ui/forms.h"
 #include "ui/gui_application.h"
 
+// The windows and widgets under test.
+using namespace rabuscal;
+
 namespace {
 
 using rabuscal::client::GameConnection;

@@ -9,6 +9,9 @@
 #include "ui/gui_application.h"
 #include "ui/skinned_window.h"
 
+// The windows and widgets under test.
+using namespace rabuscal;
+
 namespace {
 
 FaceSet distinctFaces() {

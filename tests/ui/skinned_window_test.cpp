@@ -7,6 +7,9 @@
 #include "ui/gui_application.h"
 #include "ui/skin_region.h"
 
+// The windows and widgets under test.
+using namespace rabuscal;
+
 namespace {
 
 QImage cornerCutSkin(int width, int height) {

@@ -10,6 +10,9 @@
 #include "ui/report_placement.h"
 #include "ui/status_line.h"
 
+// The windows and widgets under test.
+using namespace rabuscal;
+
 class WidgetsTest : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {

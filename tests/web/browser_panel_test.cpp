@@ -12,6 +12,9 @@
 
 #if RABUSCAL_HAVE_WEBENGINE
 #include <QWebEngineView>
+
+// The windows and widgets under test.
+using namespace rabuscal;
 #endif
 
 namespace {

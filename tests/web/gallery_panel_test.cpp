@@ -14,6 +14,9 @@
 #include "ui/main_frame.h"
 #include "web/web_dwn.h"
 
+// The windows and widgets under test.
+using namespace rabuscal;
+
 namespace {
 
 QByteArray bmpBytes(QSize size, QRgb colour) {

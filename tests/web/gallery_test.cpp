@@ -13,6 +13,9 @@
 #include "web/drawing_list.h"
 #include "web/web_dwn.h"
 
+// The windows and widgets under test.
+using namespace rabuscal;
+
 namespace {
 
 QByteArray bmpBytes(QSize size, QImage::Format format = QImage::Format_RGB888) {

@@ -12,6 +12,9 @@
 #include "web/version_check.h"
 #include "web/web_dwn.h"
 
+// The windows and widgets under test.
+using namespace rabuscal;
+
 namespace {
 
 // The real site served by lighttpd through site/serve.sh, on a free port.

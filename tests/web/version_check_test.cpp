@@ -8,6 +8,9 @@
 #include "http_fixture.h"
 #include "web/web_dwn.h"
 
+// The windows and widgets under test.
+using namespace rabuscal;
+
 namespace {
 
 // The status line and the browser as the version check sees them.

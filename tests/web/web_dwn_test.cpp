@@ -9,6 +9,9 @@
 #include "http_fixture.h"
 #include "web/download_progress.h"
 
+// The windows and widgets under test.
+using namespace rabuscal;
+
 namespace {
 
 using Answer = HttpFixture::Answer;
