@@ -6,6 +6,7 @@
 namespace rabuscal::client {
 class Board;
 }
+
 namespace rabuscal {
 
 class MainFrame;

@@ -9,6 +9,7 @@
 namespace rabuscal::client {
 class RoundControls;
 }
+
 namespace rabuscal {
 
 class MainFrame;

@@ -9,6 +9,7 @@
 namespace rabuscal::client {
 class GameClient;
 }
+
 namespace rabuscal {
 
 class MainFrame;

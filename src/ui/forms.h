@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 namespace rabuscal {
 
 // The four windows of the game, one instance each for the whole run, created
@@ -9,12 +11,6 @@ class TForm1;  // app/main_window.h
 class TForm2;  // client/chat_window.h
 class TForm3;  // server/server_window.h
 class TFWeb;   // web/browser_window.h
-
-}  // namespace rabuscal
-
-#include <string>
-
-namespace rabuscal {
 
 extern TForm1* Form1;
 extern TForm2* Form2;
