@@ -22,6 +22,8 @@
 #include "web/http_fixture.h"  // tests/web
 #include "web/web_dwn.h"
 
+using namespace rabuscal;
+
 namespace {
 
 struct NoFrame : MainFrame {

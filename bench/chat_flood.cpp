@@ -32,6 +32,8 @@
 #include "client/chat_window.h"
 #include "client/game_session.h"
 
+using namespace rabuscal;
+
 namespace {
 
 using Clock = std::chrono::steady_clock;

@@ -10,6 +10,8 @@
 #include "ui/forms.h"
 #include "web/browser_window.h"
 
+namespace rabuscal {
+
 GameWindows::GameWindows()
     : directory_(std::make_unique<rabuscal::directory::DirectoryConnection>()) {
     form1_ = std::make_unique<TForm1>();
@@ -54,3 +56,5 @@ void GameWindows::linkServerWindowToLobby() {
 void GameWindows::showMainWindow() {
     Form1->show();
 }
+
+}  // namespace rabuscal

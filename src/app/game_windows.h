@@ -2,14 +2,20 @@
 
 #include <memory>
 
+namespace rabuscal {
+
 class TForm1;
 class TForm2;
 class TForm3;
 class TFWeb;
 
+}  // namespace rabuscal
+
 namespace rabuscal::directory {
 class DirectoryConnection;
 }
+
+namespace rabuscal {
 
 // The four windows of the game for the whole run. Creating this object
 // creates them in order (main window, chat, server, browser), each hidden and
@@ -39,3 +45,5 @@ class GameWindows {
     std::unique_ptr<TForm3> form3_;
     std::unique_ptr<TFWeb> fweb_;
 };
+
+}  // namespace rabuscal

@@ -28,10 +28,10 @@ int main(int argc, char** argv) {
 
     int exitCode = 0;
     {
-        GameWindows windows;
+        rabuscal::GameWindows windows;
         windows.showMainWindow();
         exitCode = QApplication::exec();
     }
-    delete openErrorReport();
+    delete rabuscal::openErrorReport();
     return exitCode;
 }

@@ -18,6 +18,8 @@
 #include "ui/skin_pictures.h"
 #include "web/browser_window.h"
 
+namespace rabuscal {
+
 namespace {
 
 namespace form1 = rabuscal::assets::form1;
@@ -257,3 +259,5 @@ void TForm1::closeEvent(QCloseEvent* event) {
     event->accept();
     QCoreApplication::exit(0);
 }
+
+}  // namespace rabuscal

@@ -11,14 +11,20 @@
 #include "ui/skinned_window.h"
 #include "ui/status_line.h"
 
+namespace rabuscal {
+
 class BoardView;
 class MainWindowWeb;
 class LobbyPage;
 class PhrasePage;
 class PlayerPanel;
+
+}  // namespace rabuscal
 namespace rabuscal::client {
 class GameSession;
 }
+
+namespace rabuscal {
 
 // The player's main window: the page area `Abook` (board, lobby, phrase and
 // gallery), the player panel on the left, the status line `Stk` and the
@@ -96,3 +102,5 @@ class TForm1 : public SkinnedWindow, public MainFrame {
     // Windows hidden by the minimise button, shown again on restore.
     std::vector<QPointer<QWidget>> hiddenWhileMinimised_;
 };
+
+}  // namespace rabuscal

@@ -11,6 +11,8 @@
 #include "web/version_check.h"
 #include "web/web_dwn.h"
 
+namespace rabuscal {
+
 namespace {
 
 // Shows the browser window in front and opens a page of the game's site there.
@@ -20,7 +22,7 @@ void openPage(std::string_view relativePath) {
 
 }  // namespace
 
-MainWindowWeb::MainWindowWeb(TForm1& form) : webDwn_(std::make_unique<::WebDwn>()) {
+MainWindowWeb::MainWindowWeb(TForm1& form) : webDwn_(std::make_unique<rabuscal::WebDwn>()) {
     Gallery = new GalleryPanel(form, *webDwn_, form.Phrase);
     form.Phrase->hostGallery(Gallery);
 
@@ -40,3 +42,5 @@ MainWindowWeb::MainWindowWeb(TForm1& form) : webDwn_(std::make_unique<::WebDwn>(
 MainWindowWeb::~MainWindowWeb() {
     delete Gallery;
 }
+
+}  // namespace rabuscal

@@ -2,6 +2,8 @@
 
 #include <memory>
 
+namespace rabuscal {
+
 class GalleryPanel;
 class TForm1;
 class WebDwn;
@@ -18,9 +20,11 @@ class MainWindowWeb {
     MainWindowWeb(const MainWindowWeb&) = delete;
     MainWindowWeb& operator=(const MainWindowWeb&) = delete;
 
-    ::WebDwn& client() { return *webDwn_; }
+    rabuscal::WebDwn& client() { return *webDwn_; }
     GalleryPanel* Gallery;
 
   private:
-    std::unique_ptr<::WebDwn> webDwn_;
+    std::unique_ptr<rabuscal::WebDwn> webDwn_;
 };
+
+}  // namespace rabuscal

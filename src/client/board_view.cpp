@@ -8,6 +8,8 @@
 #include "ui/look.h"
 #include "ui/skin_pictures.h"
 
+namespace rabuscal {
+
 using rabuscal::client::Board;
 
 BoardPicture::BoardPicture(const QImage& welcome, QWidget* parent)
@@ -82,3 +84,5 @@ BoardView::BoardView(MainFrame& frame, QWidget* parent)
 void BoardView::showDragCursor(bool drag) {
     Tela->setCursor(drag ? Qt::DragMoveCursor : Qt::ArrowCursor);
 }
+
+}  // namespace rabuscal

@@ -6,6 +6,9 @@
 namespace rabuscal::client {
 class Board;
 }
+
+namespace rabuscal {
+
 class MainFrame;
 
 // The board's picture control `Tela`: shows the board's bitmap unscaled, one
@@ -59,3 +62,5 @@ class BoardView : public QWidget {
     QImage welcome_;
     MainFrame& frame_;
 };
+
+}  // namespace rabuscal

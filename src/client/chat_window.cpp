@@ -11,7 +11,9 @@
 #include "client/chat_input.h"
 #include "ui/look.h"
 #include "ui/skin_pictures.h"
-#include "ui/text_codec.h"
+#include "wire_text/text_codec.h"
+
+namespace rabuscal {
 
 using rabuscal::client::ChatEntry;
 using rabuscal::client::ChatInput;
@@ -204,3 +206,5 @@ bool TForm2::eventFilter(QObject* watched, QEvent* event) {
     }
     return false;
 }
+
+}  // namespace rabuscal

@@ -13,6 +13,8 @@ namespace rabuscal::client {
 class ChatInput;
 }  // namespace rabuscal::client
 
+namespace rabuscal {
+
 // The chat window "Chat": the players' talk, the server's verdicts, and the
 // field where a player types chat lines and guesses. It holds no game state:
 // what it sends goes through the main window's game client.
@@ -57,3 +59,5 @@ class TForm2 : public SkinnedWindow {
     rabuscal::client::ChatInput* input_ = nullptr;
     bool chatStarted_ = false;  // the view's first, empty line has been used
 };
+
+}  // namespace rabuscal

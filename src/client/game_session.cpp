@@ -6,7 +6,7 @@
 #include "client/phrase_page.h"
 #include "client/player_panel.h"
 #include "ui/error_report.h"
-#include "ui/text_codec.h"
+#include "wire_text/text_codec.h"
 
 namespace rabuscal::client {
 

@@ -6,12 +6,16 @@
 #include "client/game_connection.h"
 #include "client/main_window_view.h"
 
+namespace rabuscal {
+
 class BoardView;
 class LobbyPage;
 class MainFrame;
 class PhrasePage;
 class PlayerPanel;
 class TForm2;
+
+}  // namespace rabuscal
 
 namespace rabuscal::client {
 

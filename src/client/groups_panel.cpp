@@ -6,7 +6,9 @@
 #include "client/texts.h"
 #include "ui/look.h"
 #include "ui/main_frame.h"
-#include "ui/text_codec.h"
+#include "wire_text/text_codec.h"
+
+namespace rabuscal {
 
 using rabuscal::directory::DirectoryConnection;
 
@@ -108,3 +110,5 @@ void GroupsPanel::showLamp(rabuscal::protocol::LinkLamp colour) {
             break;
     }
 }
+
+}  // namespace rabuscal

@@ -10,6 +10,8 @@
 #include "ui/image_button.h"
 #include "ui/lamp.h"
 
+namespace rabuscal {
+
 class MainFrame;
 
 // The lobby's corner for the directory service: the lamp `Shp2` of the
@@ -46,3 +48,5 @@ class GroupsPanel : public QWidget {
     QLineEdit& servidor_;
     QPointer<rabuscal::directory::DirectoryConnection> directory_;
 };
+
+}  // namespace rabuscal

@@ -7,7 +7,9 @@
 #include "protocol/commands.h"
 #include "ui/look.h"
 #include "ui/main_frame.h"
-#include "ui/text_codec.h"
+#include "wire_text/text_codec.h"
+
+namespace rabuscal {
 
 using rabuscal::client::GameClient;
 using rabuscal::client::GameConnection;
@@ -119,3 +121,5 @@ void LobbyPage::btEntMouseDown() {
     client_->sendTyped(joined ? rabuscal::protocol::Command::Off : rabuscal::protocol::Command::Slc,
                        toWire(Nick->text()));
 }
+
+}  // namespace rabuscal

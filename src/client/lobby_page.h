@@ -13,6 +13,8 @@ namespace rabuscal::client {
 class GameClient;
 class GameConnection;
 }  // namespace rabuscal::client
+namespace rabuscal {
+
 class MainFrame;
 
 // The page "Servidor" of the main window: connecting to a game server,
@@ -52,3 +54,5 @@ class LobbyPage : public QWidget {
     rabuscal::client::GameClient* client_ = nullptr;
     quint16 gamePort_;
 };
+
+}  // namespace rabuscal

@@ -7,7 +7,7 @@
 #include "client/lobby_page.h"
 #include "client/player_panel.h"
 #include "ui/main_frame.h"
-#include "ui/text_codec.h"
+#include "wire_text/text_codec.h"
 
 namespace rabuscal::client {
 
@@ -54,11 +54,11 @@ void MainWindowView::showDrawerControls(bool visible) {
 void MainWindowView::showLamp(Lamp lamp) {
     switch (lamp) {
         case Lamp::Maroon:
-            return lobby_.Shp3->setColour(::Lamp::kMaroon);
+            return lobby_.Shp3->setColour(rabuscal::Lamp::kMaroon);
         case Lamp::Red:
-            return lobby_.Shp3->setColour(::Lamp::kRed);
+            return lobby_.Shp3->setColour(rabuscal::Lamp::kRed);
         case Lamp::Lime:
-            return lobby_.Shp3->setColour(::Lamp::kLime);
+            return lobby_.Shp3->setColour(rabuscal::Lamp::kLime);
     }
 }
 

@@ -5,10 +5,14 @@
 #include "client/chat_window.h"
 #include "client/client_view.h"
 
+namespace rabuscal {
+
 class BoardView;
 class LobbyPage;
 class MainFrame;
 class PlayerPanel;
+
+}  // namespace rabuscal
 
 namespace rabuscal::client {
 

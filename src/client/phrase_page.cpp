@@ -3,7 +3,9 @@
 #include "assets/window_layout.h"
 #include "client/round_controls.h"
 #include "ui/look.h"
-#include "ui/text_codec.h"
+#include "wire_text/text_codec.h"
+
+namespace rabuscal {
 
 namespace phrase = rabuscal::assets::phrase;
 
@@ -45,3 +47,5 @@ void PhrasePage::hostGallery(QWidget* gallery) {
 void PhrasePage::btOkpMouseUp() {
     if (controls_) controls_->btOkpMouseUp(toWire(Secret->text()));
 }
+
+}  // namespace rabuscal

@@ -9,6 +9,9 @@
 namespace rabuscal::client {
 class RoundControls;
 }
+
+namespace rabuscal {
+
 class MainFrame;
 
 // The page "Desenho" of the main window: the phrase of the next round with
@@ -40,3 +43,5 @@ class PhrasePage : public QWidget {
     rabuscal::client::RoundControls* controls_ = nullptr;
     QWidget* gallery_ = nullptr;
 };
+
+}  // namespace rabuscal

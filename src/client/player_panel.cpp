@@ -5,9 +5,12 @@
 
 #include "assets/window_layout.h"
 #include "client/game_client.h"
+#include "rabuscal_config.h"
 #include "ui/look.h"
 #include "ui/main_frame.h"
-#include "ui/text_codec.h"
+#include "wire_text/text_codec.h"
+
+namespace rabuscal {
 
 namespace form1 = rabuscal::assets::form1;
 
@@ -15,8 +18,8 @@ PlayerPanel::PlayerPanel(MainFrame& frame, QWidget* window) : QObject(window), f
     setObjectName(QStringLiteral("PlayerPanel"));
     const auto right = Qt::AlignRight | Qt::AlignVCenter;
 
-    Versao =
-        look::caption(window, QStringLiteral("Versao"), QStringLiteral("1.0"), form1::Versao.place);
+    Versao = look::caption(window, QStringLiteral("Versao"), QStringLiteral(RABUSCAL_VERSION),
+                           form1::Versao.place);
     Versao->setFont(look::arial(11));
     btInst = new ImageButton(faceSet1(), form1::btInst, window);
 
@@ -96,3 +99,5 @@ void PlayerPanel::btFndMouseDown() {
 void PlayerPanel::btClsMouseDown() {
     if (client_) client_->board().btClsMouseDown();
 }
+
+}  // namespace rabuscal

@@ -9,6 +9,9 @@
 namespace rabuscal::client {
 class GameClient;
 }
+
+namespace rabuscal {
+
 class MainFrame;
 
 // The left part of the main window: version, instructions button, player
@@ -54,3 +57,5 @@ class PlayerPanel : public QObject {
     MainFrame& frame_;
     rabuscal::client::GameClient* client_ = nullptr;
 };
+
+}  // namespace rabuscal

@@ -4,42 +4,41 @@ namespace rabuscal::directory::notices {
 
 namespace {
 
-std::string aboutGroup(std::string_view before, std::string_view name, std::string_view after) {
+std::string framed(std::string_view before, std::string_view middle, std::string_view after) {
     std::string text(before);
-    text.append(name).append(after);
+    text.append(middle).append(after);
     return text;
 }
 
 }  // namespace
 
 std::string activated(std::string_view name) {
-    return aboutGroup("Grupo ", name, " ativado.");
+    return framed("Grupo ", name, " ativado.");
 }
 
 std::string deactivated(std::string_view name) {
-    return aboutGroup("Grupo ", name, " desativado.");
+    return framed("Grupo ", name, " desativado.");
 }
 
 std::string nameTaken(std::string_view name) {
-    return aboutGroup("J\xe1 existe um grupo ", name, " ativo.");
+    return framed("Já existe um grupo "_cp1252, name, " ativo.");
 }
 
 std::string ownedByOther(std::string_view name) {
-    return aboutGroup("O grupo ", name, " foi ativado por outro servidor.");
+    return framed("O grupo ", name, " foi ativado por outro servidor.");
 }
 
 std::string notListed(std::string_view name) {
-    return aboutGroup("O grupo ", name, " n\xe3o est\xe1 ativo.");
+    return framed("O grupo ", name, " não está ativo."_cp1252);
 }
 
 std::string tooManyGroupsFromAddress(std::size_t limit) {
-    return "Limite de " + std::to_string(limit) + " grupos por endere\xe7o atingido.";
+    return framed("Limite de ", std::to_string(limit), " grupos por endereço atingido."_cp1252);
 }
 
 std::string tooManyConnectionsFromAddress(std::size_t limit) {
-    return "Limite de " + std::to_string(limit) +
-           " conex\xf5"
-           "es por endere\xe7o atingido. Tente mais tarde.";
+    return framed("Limite de ", std::to_string(limit),
+                  " conexões por endereço atingido. Tente mais tarde."_cp1252);
 }
 
 }  // namespace rabuscal::directory::notices

@@ -6,7 +6,11 @@
 #include <string>
 #include <string_view>
 
+#include "protocol/windows1252.h"
+
 namespace rabuscal::directory::notices {
+
+using namespace protocol::literals;
 
 // Only names that passed checkGroupName() are echoed back.
 std::string activated(std::string_view name);    // "Grupo sala ativado."
@@ -17,14 +21,15 @@ std::string notListed(std::string_view name);
 
 inline constexpr std::string_view kEmptyName = "Informe o nome do grupo.";
 inline constexpr std::string_view kNameTooLong =
-    "Nome do grupo muito longo (m\xe1ximo de 64 caracteres).";
-inline constexpr std::string_view kForbiddenText = "Nome do grupo inv\xe1lido (sem | nem ^).";
-inline constexpr std::string_view kTooManyGroups = "Limite de 8 grupos por conex\xe3o atingido.";
+    "Nome do grupo muito longo (máximo de 64 caracteres)."_cp1252;
+inline constexpr std::string_view kForbiddenText = "Nome do grupo inválido (sem | nem ^)."_cp1252;
+inline constexpr std::string_view kTooManyGroups =
+    "Limite de 8 grupos por conexão atingido."_cp1252;
 inline constexpr std::string_view kGameFull = "Lista de grupos cheia. Tente mais tarde.";
 // Lobbies copy every address into their server field, and they take only a
 // host name or a dotted IPv4 address.
 inline constexpr std::string_view kNeedsIPv4 =
-    "Seu servidor precisa de um endere\xe7o IPv4 para ser anunciado.";
+    "Seu servidor precisa de um endereço IPv4 para ser anunciado."_cp1252;
 std::string tooManyGroupsFromAddress(std::size_t limit);
 std::string tooManyConnectionsFromAddress(std::size_t limit);
 

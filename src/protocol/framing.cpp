@@ -113,6 +113,15 @@ std::string compose(Command command, std::string_view payload) {
     return composeWith(kGameSeparator, commandName(command), payload);
 }
 
+void composeInto(std::string& out, Command command, std::string_view payloadHead,
+                 std::string_view payloadTail) {
+    out.assign(kGameSeparator)
+        .append(commandName(command))
+        .append(1, ':')
+        .append(payloadHead)
+        .append(payloadTail);
+}
+
 std::string defuseSeparator(std::string text) {
     const std::size_t cut = kGameSeparator.size() - 1;  // after "$-"
     for (std::size_t at = text.find(kGameSeparator); at != std::string::npos;

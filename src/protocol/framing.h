@@ -55,6 +55,10 @@ class ChunkReader {
 
 // "$-$" + command + ":" + payload, ready for one send.
 std::string compose(Command command, std::string_view payload = {});
+// The same into `out` (replacing what it held), for a sender that reuses one
+// buffer; the payload may come in two parts.
+void composeInto(std::string& out, Command command, std::string_view payloadHead = {},
+                 std::string_view payloadTail = {});
 std::string composeWith(std::string_view separator, std::string_view command,
                         std::string_view payload = {});
 

@@ -1,17 +1,13 @@
 #include "server/game_server.h"
 
 #include "protocol/commands.h"
+#include "protocol/framing.h"
 #include "protocol/payloads.h"
+#include "server/texts.h"
 
 namespace rabuscal::server {
 
 using protocol::Command;
-
-namespace {
-// "já" travels as the single Windows-1252 byte 0xE1, "é" as 0xE9.
-constexpr std::string_view kNickTaken = "> Esse nick j\xe1 existe.";
-constexpr std::string_view kNickTooLong = "> Esse nick \xe9 comprido demais.";
-}  // namespace
 
 GameServer::GameServer(std::string& drawerNick, Transport& transport, ServerEvents* events,
                        GameServerOptions options)
@@ -111,7 +107,7 @@ bool GameServer::dispatch(Connection& from, std::string_view command, std::strin
         case Command::Mup:
         case Command::Cls:
         case Command::Blc:
-            relay(*known, command, payload);
+            relay(*known, payload);
             break;
         case Command::Onj:
         case Command::Sys:
@@ -125,8 +121,9 @@ bool GameServer::dispatch(Connection& from, std::string_view command, std::strin
 void GameServer::join(Connection& from, std::string_view nick) {
     if (from.player) return;  // already joined: no answer
     if (nick.size() > kMaxNickBytes) {
-        events_->refused(from.id, "slc", "nick too long");
-        sendTo(from, message("sys", kNickTooLong));
+        events_->refused(from.id, protocol::commandName(Command::Slc),
+                         texts::refusals::kNickTooLong);
+        sendTo(from, message(Command::Sys, texts::kNickTooLong));
         return;
     }
 
@@ -134,10 +131,10 @@ void GameServer::join(Connection& from, std::string_view nick) {
         // The only connection: its player becomes the drawer.
         from.player = Player{std::string(nick), 0};
         events_->playerJoined(from.id, nick);
-        sendTo(from, message("onj", {}));
+        sendTo(from, message(Command::Onj, {}));
         drawerNick_.assign(nick);
         events_->drawerChanged(drawerNick_);
-        sendTo(from, message("mdv", nick));
+        sendTo(from, message(Command::Mdv, nick));
         sendPlayerList();
         return;
     }
@@ -145,13 +142,13 @@ void GameServer::join(Connection& from, std::string_view nick) {
     for (const auto& c : connections_) {
         if (c->player && c->player->nick == nick) {
             events_->nickRefused(from.id, nick);
-            sendTo(from, message("sys", kNickTaken));
+            sendTo(from, message(Command::Sys, texts::kNickTaken));
             return;
         }
     }
     from.player = Player{std::string(nick), 0};
     events_->playerJoined(from.id, nick);
-    sendTo(from, message("onj", {}));
+    sendTo(from, message(Command::Onj, {}));
     catchUp(from);
     sendPlayerList();
 }
@@ -159,13 +156,13 @@ void GameServer::join(Connection& from, std::string_view nick) {
 // A player who joins during a round gets what the others already have: the
 // drawer, the points at stake and the board as drawn so far.
 void GameServer::catchUp(const Connection& joiner) {
-    if (!drawerNick_.empty()) sendTo(joiner, message("mdv", drawerNick_));
-    if (pointsAtStake_ > 0) sendTo(joiner, message("pts", std::to_string(pointsAtStake_)));
+    if (!drawerNick_.empty()) sendTo(joiner, message(Command::Mdv, drawerNick_));
+    if (pointsAtStake_ > 0) sendTo(joiner, message(Command::Pts, std::to_string(pointsAtStake_)));
     if (!keptDrawing_.empty()) sendTo(joiner, keptDrawing_);
 }
 
 void GameServer::leave(Connection& from) {
-    sendTo(from, message("off", {}));
+    sendTo(from, message(Command::Off, {}));
     if (!from.player) return;
     events_->playerLeft(from.id, from.player->nick);
     dropPlayer(from);
@@ -179,15 +176,15 @@ void GameServer::dropPlayer(Connection& from) {
     if (drawerNick_.empty()) {
         drawerNick_ = chooseNextDrawer();
         events_->drawerChanged(drawerNick_);
-        broadcast(message("mdv", drawerNick_));
+        broadcast(message(Command::Mdv, drawerNick_));
         pointsAtStake_ = 0;
-        broadcast(message("pts", "0"));
+        broadcast(message(Command::Pts, "0"));
     }
     sendPlayerList();
 }
 
-void GameServer::relay(Command command, std::string_view commandName, std::string_view payload) {
-    broadcast(message(commandName, payload));
+void GameServer::relay(Command command, std::string_view payload) {
+    broadcast(message(command, payload));
     keepDrawing(command, out_);
 }
 
@@ -226,7 +223,7 @@ void GameServer::sendPlayerList() {
 void GameServer::flushPlayerList() {
     if (!listPending_) return;
     listPending_ = false;
-    out_.assign(protocol::kGameSeparator).append("lst:");
+    protocol::composeInto(out_, Command::Lst);
     for (const auto& c : connections_) {
         if (!c->player) continue;
         const Player& p = *c->player;
@@ -249,17 +246,9 @@ std::string GameServer::chooseNextDrawer() const {
     return best ? best->nick : std::string{};
 }
 
-std::string_view GameServer::message(std::string_view command, std::string_view payload) {
-    return message(command, payload, {});
-}
-
-std::string_view GameServer::message(std::string_view command, std::string_view payloadHead,
+std::string_view GameServer::message(Command command, std::string_view payloadHead,
                                      std::string_view payloadTail) {
-    out_.assign(protocol::kGameSeparator)
-        .append(command)
-        .append(1, ':')
-        .append(payloadHead)
-        .append(payloadTail);
+    protocol::composeInto(out_, command, payloadHead, payloadTail);
     return out_;
 }
 

@@ -114,7 +114,7 @@ class GameServer {
     void catchUp(const Connection& joiner);
     void leave(Connection& from);
     void dropPlayer(Connection& from);
-    void relay(protocol::Command command, std::string_view commandName, std::string_view payload);
+    void relay(protocol::Command command, std::string_view payload);
     void keepDrawing(protocol::Command command, std::string_view bytes);
     void sendPlayerList();
     bool isJoinedNick(std::string_view nick) const;
@@ -126,9 +126,8 @@ class GameServer {
     bool setPoints(Connection& from, std::string_view payload);
 
     // Sending. The message is built in a buffer reused across messages.
-    std::string_view message(std::string_view command, std::string_view payload);
-    std::string_view message(std::string_view command, std::string_view payloadHead,
-                             std::string_view payloadTail);
+    std::string_view message(protocol::Command command, std::string_view payloadHead,
+                             std::string_view payloadTail = {});
     void sendTo(const Connection& to, std::string_view bytes);
     void broadcast(std::string_view bytes);
 

@@ -5,6 +5,7 @@
 
 #include "protocol/payloads.h"
 #include "server/game_server.h"
+#include "server/texts.h"
 
 namespace rabuscal::server {
 
@@ -14,7 +15,6 @@ namespace {
 // A player types guesses and chat lines: a few a second is plenty.
 constexpr double kBurst = 6;
 constexpr double kPerSecond = 3;
-constexpr std::string_view kChatHeading = " falou: ";
 }  // namespace
 
 bool GameServer::RateLimit::take(std::chrono::steady_clock::time_point now) {
@@ -29,7 +29,8 @@ bool GameServer::RateLimit::take(std::chrono::steady_clock::time_point now) {
 }
 
 std::string_view GameServer::refusal(Connection& from, Command command, std::string_view payload) {
-    if (!from.player) return command == Command::Slc ? std::string_view{} : "not joined";
+    if (!from.player)
+        return command == Command::Slc ? std::string_view{} : texts::refusals::kNotJoined;
     const bool isDrawer = !drawerNick_.empty() && from.player->nick == drawerNick_;
     switch (command) {
         case Command::Ini:
@@ -38,29 +39,31 @@ std::string_view GameServer::refusal(Connection& from, Command command, std::str
         case Command::Mov:
         case Command::Mup:
         case Command::Blc:
-            return isDrawer ? std::string_view{} : "not the drawer";
+            return isDrawer ? std::string_view{} : texts::refusals::kNotDrawer;
         case Command::Mdv:
-            if (!isDrawer) return "not the drawer";
+            if (!isDrawer) return texts::refusals::kNotDrawer;
             // The drawer picks from the player list; a nick nobody has would
             // leave the game without a drawer.
-            return isJoinedNick(payload) ? std::string_view{} : "no such player";
+            return isJoinedNick(payload) ? std::string_view{} : texts::refusals::kNoSuchPlayer;
         case Command::Pts: {
-            if (!isDrawer) return "not the drawer";
+            if (!isDrawer) return texts::refusals::kNotDrawer;
             // The drawer only ever lowers the points; a stroke that ends after
             // a hit or a miss must not raise them again.
             std::int32_t points = 0;
             if (protocol::tryReadInt(payload, points) && points > pointsAtStake_)
-                return "raises the points at stake";
+                return texts::refusals::kRaisesPoints;
             return {};
         }
         case Command::Tnt:
-            if (isDrawer) return "the drawer may not guess";
-            return from.guesses.take(clock_()) ? std::string_view{} : "too many guesses";
+            if (isDrawer) return texts::refusals::kDrawerGuesses;
+            return from.guesses.take(clock_()) ? std::string_view{}
+                                               : texts::refusals::kTooManyGuesses;
         case Command::Msg:
             if (!payload.starts_with(from.player->nick) ||
-                !payload.substr(from.player->nick.size()).starts_with(kChatHeading))
-                return "speaks in another name";
-            return from.chat.take(clock_()) ? std::string_view{} : "too many chat lines";
+                !payload.substr(from.player->nick.size()).starts_with(texts::kSaid))
+                return texts::refusals::kOtherName;
+            return from.chat.take(clock_()) ? std::string_view{}
+                                            : texts::refusals::kTooManyChatLines;
         default:
             return {};
     }

@@ -4,8 +4,11 @@
 #include "protocol/payloads.h"
 #include "server/game_server.h"
 #include "server/saturating.h"
+#include "server/texts.h"
 
 namespace rabuscal::server {
+
+using protocol::Command;
 
 namespace {
 constexpr std::int32_t kPointsAtRoundStart = 100;
@@ -16,17 +19,17 @@ void GameServer::startRound(Connection& from, std::string_view phrase) {
     phrase_ = protocol::upperAscii(phrase);
     pointsAtStake_ = kPointsAtRoundStart;
     events_->roundStarted(from.id, phrase_);
-    broadcast(message("cls", {}));
-    keepDrawing(protocol::Command::Cls, out_);
-    broadcast(message("pts", "100"));
-    broadcast(message("sys", "> Valendo..."));
+    broadcast(message(Command::Cls, {}));
+    keepDrawing(Command::Cls, out_);
+    broadcast(message(Command::Pts, std::to_string(kPointsAtRoundStart)));
+    broadcast(message(Command::Sys, texts::kRoundStarted));
 }
 
 // Any nick is taken, joined or not: the clients decide who may hand over.
 void GameServer::setDrawer(std::string_view nick) {
     drawerNick_.assign(nick);
     events_->drawerChanged(drawerNick_);
-    broadcast(message("mdv", nick));
+    broadcast(message(Command::Mdv, nick));
     sendPlayerList();
 }
 
@@ -35,24 +38,24 @@ void GameServer::judgeGuess(Connection& from, std::string_view guess) {
     Player& guesser = *from.player;
     // The verdict: nick + ' tentou "' + guess + '" e... ' + the outcome.
     std::string verdict;
-    verdict.reserve(guesser.nick.size() + guess.size() + 16);
-    verdict.append(guesser.nick).append(" tentou \"").append(guess).append("\" e... ");
+    verdict.reserve(guesser.nick.size() + guess.size() + texts::kTried.size() + texts::kAnd.size());
+    verdict.append(guesser.nick).append(texts::kTried).append(guess).append(texts::kAnd);
 
     if (protocol::upperAscii(guess) != phrase_) {
         pointsAtStake_ = std::max(0, saturatingAdd(pointsAtStake_, -kMissPenalty));
-        broadcast(message("avs", verdict, " eerrroooouuuuu..."));
-        broadcast(message("pts", std::to_string(pointsAtStake_)));
+        broadcast(message(Command::Avs, verdict, texts::kMissed));
+        broadcast(message(Command::Pts, std::to_string(pointsAtStake_)));
         return;
     }
     const std::int32_t won = pointsAtStake_;
     guesser.total = saturatingAdd(guesser.total, won);
     pointsAtStake_ = 0;
     events_->guessHit(guesser.nick, won, guesser.total);
-    broadcast(message("avs", verdict, "ACERTOU !"));
-    broadcast(message("pts", "0"));
+    broadcast(message(Command::Avs, verdict, texts::kHit));
+    broadcast(message(Command::Pts, "0"));
     drawerNick_ = chooseNextDrawer();
     events_->drawerChanged(drawerNick_);
-    broadcast(message("mdv", drawerNick_));
+    broadcast(message(Command::Mdv, drawerNick_));
     sendPlayerList();
 }
 
@@ -64,7 +67,7 @@ bool GameServer::setPoints(Connection& from, std::string_view payload) {
         return false;
     }
     pointsAtStake_ = points;
-    broadcast(message("pts", payload));
+    broadcast(message(Command::Pts, payload));
     return true;
 }
 

@@ -8,7 +8,9 @@
 #include "ui/forms.h"
 #include "ui/look.h"
 #include "ui/skin_pictures.h"
-#include "ui/text_codec.h"
+#include "wire_text/text_codec.h"
+
+namespace rabuscal {
 
 namespace {
 
@@ -193,3 +195,5 @@ void TForm3::firstChunk() {
 void TForm3::conversionError(rabuscal::server::ConnectionId, std::string_view what) {
     reportError(fromWire(what));
 }
+
+}  // namespace rabuscal

@@ -18,6 +18,8 @@ namespace rabuscal::directory {
 class DirectoryConnection;
 }
 
+namespace rabuscal {
+
 // What the server window reaches in the main window.
 struct ServerWindowLinks {
     // Whether the game connection `Cli` is up: the server is not switched
@@ -85,3 +87,5 @@ class TForm3 : public SkinnedWindow, private rabuscal::server::ServerEvents {
     QPointer<rabuscal::directory::DirectoryConnection> directory_;
     bool deactivating_ = false;
 };
+
+}  // namespace rabuscal

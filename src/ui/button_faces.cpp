@@ -5,6 +5,8 @@
 #include "assets/asset_names.h"
 #include "ui/skin_pictures.h"
 
+namespace rabuscal {
+
 namespace {
 
 FaceSet loadFaceSet(const char* released, const char* pressed, const QColor& colour) {
@@ -42,3 +44,5 @@ FaceSet facesOf(const QString& button, const FaceSet& plain) {
     if (own.released.isNull() || own.pressed.isNull()) return plain;
     return own;
 }
+
+}  // namespace rabuscal

@@ -3,6 +3,8 @@
 #include <QPixmap>
 #include <QString>
 
+namespace rabuscal {
+
 // The released and pressed pictures of an image button.
 struct FaceSet {
     QPixmap released;
@@ -18,3 +20,5 @@ const FaceSet& faceSet2();
 // face set with a symbol of what it does, or `plain` (the set it is drawn in)
 // for a button that has none. Loaded once per name.
 FaceSet facesOf(const QString& button, const FaceSet& plain);
+
+}  // namespace rabuscal

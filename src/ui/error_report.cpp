@@ -8,6 +8,8 @@
 
 #include "ui/report_placement.h"
 
+namespace rabuscal {
+
 namespace {
 
 struct OpenReport {
@@ -76,3 +78,5 @@ QMessageBox* openErrorReport() {
     const OpenReport& report = current();
     return report.box && report.box->isVisible() ? report.box.data() : nullptr;
 }
+
+}  // namespace rabuscal

@@ -4,6 +4,8 @@
 
 class QMessageBox;
 
+namespace rabuscal {
+
 // The application's general error report: a failure that no handler deals
 // with ends that handler's work and is shown here, in a message box titled
 // with the application's name. The box does not block the game: it is not
@@ -14,3 +16,5 @@ void reportError(const QString& text);
 
 // The open report, or null; for tests and for closing it at shut-down.
 QMessageBox* openErrorReport();
+
+}  // namespace rabuscal

@@ -1,5 +1,9 @@
 #pragma once
 
+#include <string>
+
+namespace rabuscal {
+
 // The four windows of the game, one instance each for the whole run, created
 // at start-up in this order and destroyed newest first. Null before start-up
 // and after shut-down. Include the window's own header to use one.
@@ -7,8 +11,6 @@ class TForm1;  // app/main_window.h
 class TForm2;  // client/chat_window.h
 class TForm3;  // server/server_window.h
 class TFWeb;   // web/browser_window.h
-
-#include <string>
 
 extern TForm1* Form1;
 extern TForm2* Form2;
@@ -20,3 +22,5 @@ extern TFWeb* FWeb;
 // the game client on every "mdv" it receives; the board, the round controls
 // and the chat read it for the drawer test.
 extern std::string DrawerNick;
+
+}  // namespace rabuscal

@@ -3,6 +3,8 @@
 #include <QPainter>
 #include <algorithm>
 
+namespace rabuscal {
+
 Gauge::Gauge(const QString& name, QWidget* parent, QRect place, const QColor& filled,
              const QColor& empty)
     : QWidget(parent), filled_(filled), empty_(empty) {
@@ -31,3 +33,5 @@ void Gauge::paintEvent(QPaintEvent*) {
     const auto filledWidth = static_cast<int>(width() * position_ / maximum_);
     painter.fillRect(QRect(0, 0, filledWidth, height()), filled_);
 }
+
+}  // namespace rabuscal

@@ -3,6 +3,8 @@
 #include <QColor>
 #include <QWidget>
 
+namespace rabuscal {
+
 // A progress bar without text: the filled part in one colour, the rest in
 // another. The position is kept within 0..maximum whatever is reported, so a
 // server that announces a wrong length cannot draw outside the bar.
@@ -26,3 +28,5 @@ class Gauge : public QWidget {
     qint64 maximum_ = 100;
     qint64 position_ = 0;
 };
+
+}  // namespace rabuscal

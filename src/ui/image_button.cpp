@@ -2,6 +2,8 @@
 
 #include <QMouseEvent>
 
+namespace rabuscal {
+
 ImageButton::ImageButton(const FaceSet& faces, const QString& name, QWidget* parent, int left,
                          int top)
     : QLabel(parent), faces_(facesOf(name, faces)) {
@@ -39,3 +41,5 @@ void ImageButton::mouseReleaseEvent(QMouseEvent* event) {
     showFace(false);
     emit MouseUp(event->button(), event->modifiers(), event->position().toPoint());
 }
+
+}  // namespace rabuscal

@@ -5,6 +5,8 @@
 #include "assets/window_layout.h"
 #include "ui/button_faces.h"
 
+namespace rabuscal {
+
 // A 42 x 20 picture control acting as a button. On a press of any mouse
 // button it shows the pressed face and then emits MouseDown; on the release
 // it shows the released face and then emits MouseUp. The release comes to the
@@ -39,3 +41,5 @@ class ImageButton : public QLabel {
     FaceSet faces_;  // a copy shares the pixels of the set
     bool pressed_ = false;
 };
+
+}  // namespace rabuscal

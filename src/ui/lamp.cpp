@@ -2,6 +2,8 @@
 
 #include <QPainter>
 
+namespace rabuscal {
+
 Lamp::Lamp(Shape shape, const QString& name, QWidget* parent, QRect place, const QColor& colour)
     : QWidget(parent), shape_(shape), colour_(colour) {
     setObjectName(name);
@@ -27,3 +29,5 @@ void Lamp::paintEvent(QPaintEvent*) {
         painter.drawRect(rect());
     }
 }
+
+}  // namespace rabuscal

@@ -3,6 +3,8 @@
 #include <QColor>
 #include <QWidget>
 
+namespace rabuscal {
+
 // A small status lamp of one colour: a circle (connection lamps) or a
 // rectangle (the browser's download lamp).
 class Lamp : public QWidget {
@@ -27,3 +29,5 @@ class Lamp : public QWidget {
     Shape shape_;
     QColor colour_;
 };
+
+}  // namespace rabuscal

@@ -2,6 +2,8 @@
 
 #include <QLabel>
 
+namespace rabuscal {
+
 namespace look {
 
 namespace {
@@ -41,3 +43,5 @@ QLabel* look::caption(QWidget* parent, const QString& name, const QString& text,
     label->setPalette(colours);
     return label;
 }
+
+}  // namespace rabuscal

@@ -8,6 +8,8 @@
 class QLabel;
 class QWidget;
 
+namespace rabuscal {
+
 // Fonts and colours shared by the windows. The windows were laid out for
 // Arial and Courier New; Liberation Sans and Liberation Mono have the same
 // metrics, so texts fit the places drawn for them on the skins.
@@ -30,3 +32,5 @@ QLabel* caption(QWidget* parent, const QString& name, const QString& text, QRect
                 Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignVCenter, int pixelSize = 11);
 
 }  // namespace look
+
+}  // namespace rabuscal

@@ -4,6 +4,8 @@
 
 class QWidget;
 
+namespace rabuscal {
+
 // What the parts of the main window (board, player panel, lobby, phrase and
 // gallery page) may ask of the window they sit in. TForm1 implements it and
 // hands itself to each part when it creates them, so the parts need not know
@@ -30,3 +32,5 @@ class MainFrame {
   protected:
     ~MainFrame() = default;
 };
+
+}  // namespace rabuscal

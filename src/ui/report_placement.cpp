@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+namespace rabuscal {
+
 namespace {
 
 constexpr int kGap = 8;  // room for the window system's frame and a little air
@@ -42,3 +44,5 @@ QPoint reportPlacement(QSize box, const QRect& screen, QList<QRect> windows) {
             if (!place.intersects(windows.front())) return place.topLeft();
     return screen.bottomRight() - QPoint(box.width(), box.height()) + QPoint(1, 1);
 }
+
+}  // namespace rabuscal

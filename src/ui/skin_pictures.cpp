@@ -7,6 +7,8 @@
 #include "ui/look.h"
 #include "ui/skin_region.h"
 
+namespace rabuscal {
+
 namespace {
 
 QImage loadExact(const QString& resource, QSize size) {
@@ -53,3 +55,4 @@ QPixmap crispPixmap(const QImage& picture) {
     pixmap.setDevicePixelRatio(ratio);
     return pixmap;
 }
+}  // namespace rabuscal

@@ -7,6 +7,8 @@
 
 #include "assets/window_layout.h"
 
+namespace rabuscal {
+
 // The pictures compiled into the program under ":/assets/". A picture that is
 // missing or of the wrong size is replaced by a plain one of the expected size
 // (window colour, magenta corners for skins) so that a window always gets its
@@ -27,3 +29,5 @@ inline constexpr QSize kFWeb = rabuscal::assets::fweb::kSize;
 inline constexpr QSize kButton = rabuscal::assets::kButtonSize;
 inline constexpr QSize kWelcome{450, 264};
 }  // namespace skin
+
+}  // namespace rabuscal

@@ -1,5 +1,7 @@
 #include "ui/skin_region.h"
 
+namespace rabuscal {
+
 namespace {
 
 bool isOpaque(QRgb pixel) {
@@ -28,3 +30,5 @@ QRegion skinRegion(const QImage& picture) {
     }
     return window;
 }
+
+}  // namespace rabuscal

@@ -4,6 +4,8 @@
 #include <QImage>
 #include <QRegion>
 
+namespace rabuscal {
+
 // The colour that skin pictures use for "not part of the window".
 inline constexpr QRgb kSkinTransparent = qRgb(255, 0, 255);
 
@@ -11,3 +13,5 @@ inline constexpr QRgb kSkinTransparent = qRgb(255, 0, 255);
 // built row by row from one rectangle per opaque run so that the region grows
 // with the number of runs, not with the number of pixels.
 QRegion skinRegion(const QImage& picture);
+
+}  // namespace rabuscal

@@ -8,6 +8,8 @@
 #include "ui/skin_pictures.h"
 #include "ui/skin_region.h"
 
+namespace rabuscal {
+
 SkinnedWindow::SkinnedWindow(const QImage& skin, const QString& name, const QString& caption)
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
       Imp(new QLabel(this)) {
@@ -97,3 +99,5 @@ void SkinnedWindow::showEvent(QShowEvent* event) {
     }
     QWidget::showEvent(event);
 }
+
+}  // namespace rabuscal

@@ -5,6 +5,8 @@
 
 class QMouseEvent;
 
+namespace rabuscal {
+
 // A borderless top-level window whose look and outline come from its
 // background picture `Imp`: magenta pixels are cut out of the window, and the
 // window is moved by dragging its background or any other control registered
@@ -46,3 +48,5 @@ class SkinnedWindow : public QWidget {
   private:
     bool shownBefore_ = false;
 };
+
+}  // namespace rabuscal

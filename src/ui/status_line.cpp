@@ -2,6 +2,8 @@
 
 #include <QPainter>
 
+namespace rabuscal {
+
 StatusLine::StatusLine(const QString& name, QWidget* parent, QRect place, const QFont& font,
                        const QColor& textColour, const QColor& background, const QString& initial)
     : QLabel(initial, parent) {
@@ -35,3 +37,5 @@ void StatusLine::paintEvent(QPaintEvent*) {
     painter.setPen(palette().color(QPalette::WindowText));
     painter.drawText(contentsRect(), int(alignment()), shown);
 }
+
+}  // namespace rabuscal

@@ -2,6 +2,8 @@
 
 #include <QLabel>
 
+namespace rabuscal {
+
 // One short text at a time; every write replaces the last, and nothing clears
 // it by itself. Windows use it to report outcomes ("> Jogo conectado.").
 // A text too long for the line is shown cut with "..." at its end, and whole
@@ -18,3 +20,5 @@ class StatusLine : public QLabel {
   protected:
     void paintEvent(QPaintEvent* event) override;
 };
+
+}  // namespace rabuscal

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <cstdlib>
 
+namespace rabuscal {
+
 namespace {
 
 std::uint32_t le32(const QByteArray& b, qsizetype at) {
@@ -142,3 +144,5 @@ LoadedPicture loadBitmapFile(const QString& path) {
     }
     return decodeBitmap(file.readAll());
 }
+
+}  // namespace rabuscal

@@ -4,6 +4,8 @@
 #include <QImage>
 #include <QString>
 
+namespace rabuscal {
+
 // A picture read from a Windows bitmap, or why it could not be read.
 struct LoadedPicture {
     QImage picture;
@@ -30,3 +32,5 @@ QString tooLargeBitmapText(qint64 width, qint64 height);
 // kMaxBitmapSide, and larger files, are refused as too large.
 LoadedPicture loadBitmapFile(const QString& path);
 LoadedPicture decodeBitmap(const QByteArray& bytes);
+
+}  // namespace rabuscal

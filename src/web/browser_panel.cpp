@@ -15,6 +15,8 @@
 #include "assets/window_layout.h"
 #include "ui/look.h"
 
+namespace rabuscal {
+
 namespace {
 
 namespace fweb = rabuscal::assets::fweb;
@@ -186,3 +188,5 @@ void BrowserPanel::btStopMouseDown() {
     if (Web1) Web1->stop();
 #endif
 }
+
+}  // namespace rabuscal

@@ -13,6 +13,8 @@
 
 class QWebEngineView;
 
+namespace rabuscal {
+
 // The game's own page shown in the browser when the address cannot be
 // reached (no network, the site is down, the host is unknown): Portuguese,
 // in the game's look, instead of the engine's English error page.
@@ -61,3 +63,5 @@ class BrowserPanel : public QObject {
     QWidget* window_;
     QByteArray base_;
 };
+
+}  // namespace rabuscal

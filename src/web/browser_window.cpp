@@ -3,6 +3,8 @@
 #include "assets/window_layout.h"
 #include "ui/skin_pictures.h"
 
+namespace rabuscal {
+
 TFWeb::TFWeb()
     : SkinnedWindow(loadSkinPicture(QStringLiteral(":/assets/skin_fweb.bmp"), skin::kFWeb),
                     QStringLiteral("FWeb"), QStringLiteral("Browser web")),
@@ -39,3 +41,5 @@ void TFWeb::btFecharMouseDown() {}
 void TFWeb::btFecharMouseUp() {
     hide();
 }
+
+}  // namespace rabuscal

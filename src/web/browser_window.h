@@ -6,6 +6,8 @@
 #include "ui/skinned_window.h"
 #include "web/browser_panel.h"
 
+namespace rabuscal {
+
 // The browser window "Browser web": shows the game's web pages. Hiding it
 // keeps its page and history.
 class TFWeb : public SkinnedWindow {
@@ -31,3 +33,5 @@ class TFWeb : public SkinnedWindow {
     void btFecharMouseDown();
     void btFecharMouseUp();
 };
+
+}  // namespace rabuscal

@@ -4,6 +4,8 @@
 
 #include "web/web_dwn.h"
 
+namespace rabuscal {
+
 void DownloadProgress::follow(const WebDwn& client) {
     connect(&client, &WebDwn::WorkBegin, this, &DownloadProgress::WebDwnWorkBegin);
     connect(&client, &WebDwn::Work, this, &DownloadProgress::WebDwnWork);
@@ -25,3 +27,5 @@ void DownloadProgress::WebDwnWorkEnd() {
     position_ = 0;
     emit changed(maximum_, position_);
 }
+
+}  // namespace rabuscal

@@ -2,6 +2,8 @@
 
 #include <QObject>
 
+namespace rabuscal {
+
 class WebDwn;
 
 // The main window's download gauge as the fetches move it: the maximum is
@@ -30,3 +32,5 @@ class DownloadProgress : public QObject {
     qint64 maximum_ = 0;
     qint64 position_ = 0;
 };
+
+}  // namespace rabuscal

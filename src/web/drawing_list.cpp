@@ -1,5 +1,7 @@
 #include "web/drawing_list.h"
 
+namespace rabuscal {
+
 QList<QByteArray> parseDrawingList(const QByteArray& body, qsizetype maxNames) {
     QList<QByteArray> names;
     const qsizetype size = body.size();
@@ -16,3 +18,5 @@ QList<QByteArray> parseDrawingList(const QByteArray& body, qsizetype maxNames) {
     }
     return names;
 }
+
+}  // namespace rabuscal

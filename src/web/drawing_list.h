@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QList>
 
+namespace rabuscal {
+
 // A list of shared drawings as the site serves it: one drawing name per line,
 // without ".bmp". Lines end with CR LF, CR or LF; a last line without an end
 // counts, a line end at the very end adds nothing, and an empty line in the
@@ -13,3 +15,5 @@
 inline constexpr qsizetype kMaxDrawingNames = 10000;
 
 QList<QByteArray> parseDrawingList(const QByteArray& body, qsizetype maxNames = kMaxDrawingNames);
+
+}  // namespace rabuscal

@@ -6,6 +6,8 @@
 #include "web/drawing_list.h"
 #include "web/web_dwn.h"
 
+namespace rabuscal {
+
 namespace {
 
 // Enough for the first kMaxDrawingNames names of any length a file name can
@@ -83,3 +85,5 @@ QStringList Gallery::localBitmaps() const {
 LoadedPicture Gallery::loadLocalBitmap(const QString& fileName) const {
     return loadBitmapFile(workDir_.filePath(fileName));
 }
+
+}  // namespace rabuscal

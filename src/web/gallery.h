@@ -8,6 +8,8 @@
 #include "web/bitmap_file.h"
 #include "web/web_address.h"
 
+namespace rabuscal {
+
 class WebDwn;
 
 // The gallery's dealings with the site and the working directory: the two
@@ -56,3 +58,5 @@ class Gallery {
     QByteArray base_;
     QByteArray GalleryPrefix_;
 };
+
+}  // namespace rabuscal

@@ -7,7 +7,9 @@
 #include "ui/error_report.h"
 #include "ui/look.h"
 #include "ui/main_frame.h"
-#include "ui/text_codec.h"
+#include "wire_text/text_codec.h"
+
+namespace rabuscal {
 
 namespace {
 
@@ -186,3 +188,5 @@ void GalleryPanel::choosePicture(const LoadedPicture& loaded) {
     BufImg->setPixmap(QPixmap::fromImage(picture_));
     emit galleryPictureChanged(picture_);
 }
+
+}  // namespace rabuscal

@@ -16,6 +16,8 @@
 #include "web/download_progress.h"
 #include "web/gallery.h"
 
+namespace rabuscal {
+
 class MainFrame;
 class WebDwn;
 
@@ -81,3 +83,5 @@ class GalleryPanel : public QWidget {
     QList<QByteArray> listed_;  // the names in Lbox, as bytes
     QImage picture_;
 };
+
+}  // namespace rabuscal

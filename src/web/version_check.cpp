@@ -5,6 +5,8 @@
 #include "rabuscal_config.h"
 #include "web/web_dwn.h"
 
+namespace rabuscal {
+
 VersionOutcome checkVersion(WebDwn& client, const VersionCheckHooks& hooks,
                             const QByteArray& base) {
     // The button's pressed face is drawn before the fetch holds the window.
@@ -19,3 +21,5 @@ VersionOutcome checkVersion(WebDwn& client, const VersionCheckHooks& hooks,
     if (hooks.openPage) hooks.openPage(web::kDownloadPage);
     return VersionOutcome::Newer;
 }
+
+}  // namespace rabuscal

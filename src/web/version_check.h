@@ -7,6 +7,8 @@
 
 #include "web/web_address.h"
 
+namespace rabuscal {
+
 class WebDwn;
 
 // What the version check does behind btVrs. The main window supplies the two
@@ -29,3 +31,5 @@ inline const QString kNewerVersionText =
 // nothing and leaves the status line as it was.
 VersionOutcome checkVersion(WebDwn& client, const VersionCheckHooks& hooks,
                             const QByteArray& base = web::webBase());
+
+}  // namespace rabuscal

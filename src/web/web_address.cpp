@@ -2,6 +2,8 @@
 
 #include "rabuscal_config.h"
 
+namespace rabuscal {
+
 namespace web {
 
 static_assert(std::string_view(rabuscal::config::kWebBase).ends_with('/'),
@@ -18,3 +20,5 @@ QUrl webAddress(const QByteArray& base, std::string_view relativePath) {
 }
 
 }  // namespace web
+
+}  // namespace rabuscal

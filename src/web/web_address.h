@@ -4,6 +4,8 @@
 #include <QUrl>
 #include <string_view>
 
+namespace rabuscal {
+
 // Every address of the game's web site is the site's root followed directly
 // by a relative path.
 namespace web {
@@ -24,3 +26,5 @@ QByteArray webBase();
 QUrl webAddress(const QByteArray& base, std::string_view relativePath);
 
 }  // namespace web
+
+}  // namespace rabuscal

@@ -8,6 +8,8 @@
 #include <QNetworkRequest>
 #include <QTimer>
 
+namespace rabuscal {
+
 namespace {
 
 QNetworkRequest requestFor(const QUrl& address) {
@@ -172,3 +174,5 @@ void WebDwn::keepCookie2(const QNetworkReply& reply) {
         if (!cookies.isEmpty()) jar_->setCookiesFromUrl(cookies, reply.url());
     }
 }
+
+}  // namespace rabuscal

@@ -11,6 +11,8 @@
 class QNetworkReply;
 class QAuthenticator;
 
+namespace rabuscal {
+
 // What a fetch brought back: the whole body of a 2xx answer, or why there is
 // none (the text the error report shows for a failed drawing download).
 struct Fetched {
@@ -87,3 +89,5 @@ class WebDwn : public QObject {
     bool busy_ = false;
     int challengesAnswered_ = 0;
 };
+
+}  // namespace rabuscal

@@ -23,6 +23,8 @@
 #include "web/gallery_panel.h"
 
 using rabuscal::support::guiApplication;
+// The windows and widgets under test.
+using namespace rabuscal;
 
 namespace {
 

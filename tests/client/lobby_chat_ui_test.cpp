@@ -11,6 +11,9 @@
 #include "play_ui_rig.h"
 #include "ui/error_report.h"
 
+// The windows and widgets under test.
+using namespace rabuscal;
+
 namespace {
 
 using play_test::Copy;

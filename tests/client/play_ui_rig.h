@@ -30,6 +30,7 @@ namespace play_test {
 
 using rabuscal::support::kPatience;
 using rabuscal::support::waitFor;
+using namespace rabuscal;
 
 struct Copy {
     TForm1 main;

@@ -10,6 +10,9 @@
 #include "play_ui_rig.h"
 #include "server/net/tcp_game_server.h"
 
+// The windows and widgets under test.
+using namespace rabuscal;
+
 namespace {
 
 using play_test::Copy;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "protocol/windows1252.h"
+
 using namespace rabuscal::protocol;
 
 namespace rabuscal::protocol {
@@ -143,7 +145,15 @@ TEST(Compose, WritesSeparatorCommandColonPayload) {
     EXPECT_EQ(compose(Command::Cls), "$-$cls:");
     EXPECT_EQ(composeWith(kDirectorySeparator, directory::kList, directory::kGameId),
               "j#gjgs:rabuscal");
+    std::string reused = "old bytes";
+    composeInto(reused, Command::Avs, "ana tentou", " e...");
+    EXPECT_EQ(reused, "$-$avs:ana tentou e...");
 }
+
+// Literals written in UTF-8 become the code page's single bytes, its signs
+// from 0x80 to 0x9F included.
+static_assert("Mão é já"_cp1252 == std::string_view("M\xe3o \xe9 j\xe1"));
+static_assert("€‚Ÿ ÿ"_cp1252 == std::string_view("\x80\x82\x9f \xff"));
 
 TEST(DefuseSeparator, TypedTextNeverCarriesASeparator) {
     EXPECT_EQ(defuseSeparator("oi $-$mdv:eu"), "oi $- $mdv:eu");

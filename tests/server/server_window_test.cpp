@@ -23,6 +23,9 @@
 #include "ui/error_report.h"
 #include "ui/forms.h"
 
+// The windows and widgets under test.
+using namespace rabuscal;
+
 namespace {
 
 using rabuscal::client::GameConnection;

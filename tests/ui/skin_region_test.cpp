@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+// The windows and widgets under test.
+using namespace rabuscal;
+
 namespace {
 
 constexpr QRgb kMagenta = qRgb(255, 0, 255);

@@ -11,6 +11,8 @@
 #include "ui/status_line.h"
 
 using rabuscal::support::guiApplication;
+// The windows and widgets under test.
+using namespace rabuscal;
 
 class WidgetsTest : public ::testing::Test {
   protected:

@@ -14,6 +14,8 @@
 #include <QWebEngineView>
 
 using rabuscal::support::guiApplication;
+// The windows and widgets under test.
+using namespace rabuscal;
 #endif
 
 namespace {

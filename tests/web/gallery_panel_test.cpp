@@ -15,6 +15,8 @@
 #include "web/web_dwn.h"
 
 using rabuscal::support::guiApplication;
+// The windows and widgets under test.
+using namespace rabuscal;
 
 namespace {
 

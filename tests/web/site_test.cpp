@@ -13,6 +13,8 @@
 #include "web/web_dwn.h"
 
 using rabuscal::support::coreApplication;
+// The windows and widgets under test.
+using namespace rabuscal;
 
 namespace {
 

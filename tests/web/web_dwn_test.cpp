@@ -10,6 +10,8 @@
 #include "web/download_progress.h"
 
 using rabuscal::support::coreApplication;
+// The windows and widgets under test.
+using namespace rabuscal;
 
 namespace {
 

@@ -9,10 +9,11 @@
 #include <chrono>
 #include <csignal>
 #include <cstdio>
-#include <ctime>
 #include <iostream>
 #include <memory>
 
+#include "daemon/log_line.h"
+#include "daemon/stop_signals.h"
 #include "directory/net/directory_server.h"
 #include "directory/service/options.h"
 #include "directory/store/redis_store.h"
@@ -23,16 +24,10 @@ namespace {
 using namespace rabuscal::directory;
 
 // Lines are buffered and flushed a few times a second: a busy directory
-// writes thousands per second. The store's thread logs too; one fwrite per
-// line keeps lines whole.
+// writes thousands per second. The store's thread logs too; writeLine keeps
+// lines whole.
 void printLine(const std::string& line) {
-    char stamp[32];
-    const std::time_t now = std::time(nullptr);
-    std::tm utc{};
-    gmtime_r(&now, &utc);
-    std::string text(stamp, std::strftime(stamp, sizeof stamp, "%Y-%m-%dT%H:%M:%SZ ", &utc));
-    text.append(line).push_back('\n');
-    std::fwrite(text.data(), 1, text.size(), stdout);
+    rabuscal::daemon::writeLine(line, rabuscal::daemon::Stamp::Utc);
 }
 
 void flushEvery(asio::steady_timer& timer) {
@@ -82,7 +77,16 @@ int main(int argc, char* argv[]) {
         std::cout << usage(defaultPort);
         return 0;
     }
+    if (options->version) {
+        std::cout << "rabuscal-directory " << RABUSCAL_VERSION << "\n";
+        return 0;
+    }
     std::signal(SIGPIPE, SIG_IGN);
+    const int stopDescriptor = rabuscal::daemon::watchStopSignals();
+    if (stopDescriptor < 0) {
+        std::perror("rabuscal-directory: signal handlers");
+        return 1;
+    }
     const rlim_t openFiles = raiseOpenFileLimit();
 
     asio::io_context io(1);
@@ -117,8 +121,8 @@ int main(int argc, char* argv[]) {
 
     asio::steady_timer flusher(io);
     flushEvery(flusher);
-    asio::signal_set stopSignals(io, SIGINT, SIGTERM);
-    stopSignals.async_wait([&](const asio::error_code&, int) {
+    asio::posix::stream_descriptor stopSignals(io, stopDescriptor);
+    stopSignals.async_wait(asio::posix::stream_descriptor::wait_read, [&](const asio::error_code&) {
         server->stop();
         io.stop();
     });

@@ -13,6 +13,7 @@ namespace rabuscal::directory {
 
 struct ServiceOptions {
     bool help = false;
+    bool version = false;
     std::string listen = "::";  // every IPv4 and IPv6 address
     std::uint16_t port = 0;
     std::optional<RedisSettings> store;

@@ -1,24 +1,25 @@
 // rabuscal-server: the game server without a window. Logs one line per event
 // on stdout and stops cleanly on SIGINT or SIGTERM.
 
-#include <sys/socket.h>
-#include <unistd.h>
-
-#include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QSocketNotifier>
-#include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <string>
+#include <vector>
 
+#include "daemon/command_line.h"
+#include "daemon/log_line.h"
+#include "daemon/stop_signals.h"
 #include "directory/client/group_announcer.h"
 #include "rabuscal_config.h"
 #include "server/net/tcp_game_server.h"
-#include "ui/text_codec.h"
+#include "wire_text/text_codec.h"
 
 namespace {
 
+using rabuscal::daemon::printable;
 using rabuscal::server::ConnectionId;
 
 struct Options {
@@ -30,108 +31,90 @@ struct Options {
     rabuscal::server::NetLimits limits;
 };
 
-std::size_t positiveCount(const QString& text, const char* what) {
-    bool ok = false;
-    const uint value = text.toUInt(&ok);
-    if (!ok || value == 0) {
-        std::fprintf(stderr, "rabuscal-server: bad %s '%s'\n", what, qPrintable(text));
-        std::exit(2);
-    }
-    return value;
+[[noreturn]] void refuse(const std::string& why, int status = 2) {
+    std::fprintf(stderr, "rabuscal-server: %s\n", why.c_str());
+    std::exit(status);
 }
 
-// Parses the command line; exits on --help or a bad option.
-Options parseOptions(const QCoreApplication& app) {
-    QCommandLineParser parser;
-    parser.setApplicationDescription("Rabuscal game server without a window.");
-    parser.addHelpOption();
-    const QCommandLineOption portOption(
-        "port", "TCP port to listen on, on every local address (0: any free port).", "N",
-        QString::number(rabuscal::config::kGamePort));
-    parser.addOption(portOption);
-    const QCommandLineOption announceOption(
-        "announce", "Announce this server to the directory service as the group NAME.", "NAME");
-    const QCommandLineOption directoryOption(
-        "directory",
-        "Directory service to announce to, as HOST or HOST:PORT (port 2070 by default).", "HOST",
-        QString::fromLatin1(rabuscal::config::kDirectoryHost));
-    parser.addOption(announceOption);
-    parser.addOption(directoryOption);
+std::vector<rabuscal::daemon::OptionSpec> optionTable() {
     const rabuscal::server::NetLimits defaults;
-    const QCommandLineOption maxConnectionsOption(
-        "max-connections", "Connections held at most; further ones are closed at once.", "N",
-        QString::number(defaults.maxConnections));
-    const QCommandLineOption maxPerAddressOption(
-        "max-per-address", "Connections held at most from one remote address.", "N",
-        QString::number(defaults.maxPerAddress));
-    const QCommandLineOption trustOption(
-        "trust-clients",
-        "Take every message from any connection, as the game's built-in server does, instead "
-        "of refereeing (only the drawer draws, starts, clears and hands over; guesses and chat "
-        "only from joined players, in their own name, a few a second).");
-    parser.addOption(maxConnectionsOption);
-    parser.addOption(maxPerAddressOption);
-    parser.addOption(trustOption);
-    parser.process(app);
+    return {
+        {"--port", "N",
+         "TCP port to listen on, on every local address\n(0: any free port; default " +
+             std::to_string(rabuscal::config::kGamePort) + ")"},
+        {"--announce", "NAME", "Announce this server to the directory service\nas the group NAME."},
+        {"--directory", "HOST",
+         "Directory service to announce to, as HOST or\nHOST:PORT (port 2070 by default; default "
+         "host " +
+             std::string(rabuscal::config::kDirectoryHost) + ")"},
+        {"--max-connections", "N",
+         "Connections held at most; further ones are\nclosed at once (default " +
+             std::to_string(defaults.maxConnections) + ")"},
+        {"--max-per-address", "N",
+         "Connections held at most from one remote\naddress (default " +
+             std::to_string(defaults.maxPerAddress) + ")"},
+        {"--trust-clients", "",
+         "Take every message from any connection, as\nthe game's built-in server does, instead "
+         "of\nrefereeing (only the drawer draws, starts,\nclears and hands over; guesses and "
+         "chat only\nfrom joined players, in their own name, a few\na second)."},
+    };
+}
+
+// Parses the command line; exits on --help, --version or a bad option.
+Options parseOptions(int argc, char* argv[]) {
+    std::string error;
+    const auto line = rabuscal::daemon::parseCommandLine(
+        std::vector<std::string>(argv + 1, argv + argc), optionTable(), error);
+    if (!line) refuse(error, 1);
+    if (line->help) {
+        std::fputs(rabuscal::daemon::helpText(
+                       "rabuscal-server", "Rabuscal game server without a window.", optionTable())
+                       .c_str(),
+                   stdout);
+        std::exit(0);
+    }
+    if (line->version) {
+        std::puts("rabuscal-server " RABUSCAL_VERSION);
+        std::exit(0);
+    }
 
     Options options;
-    bool ok = false;
-    const uint port = parser.value(portOption).toUInt(&ok);
-    if (!ok || port > 65535) {
-        std::fprintf(stderr, "rabuscal-server: bad port '%s'\n",
-                     qPrintable(parser.value(portOption)));
-        std::exit(2);
-    }
-    options.port = static_cast<quint16>(port);
-    if (parser.isSet(announceOption)) {
-        // Group names travel as Windows-1252, converted as the server window does.
-        options.announce = toWire(parser.value(announceOption));
-        if (options.announce.empty()) {
-            std::fprintf(stderr, "rabuscal-server: --announce needs a group name\n");
-            std::exit(2);
+    for (const auto& [name, value] : line->options) {
+        if (name == "--port") {
+            const auto port = rabuscal::daemon::number(value, 0, 65535);
+            if (!port) refuse("bad port '" + value + "'");
+            options.port = static_cast<quint16>(*port);
+        } else if (name == "--announce") {
+            // Group names travel as Windows-1252, converted as the server window does.
+            options.announce = toWire(QString::fromLocal8Bit(value));
+            if (options.announce.empty()) refuse("--announce needs a group name");
+        } else if (name == "--directory") {
+            options.directoryHost = QString::fromLocal8Bit(value);
+            options.directoryPort = rabuscal::config::kDirectoryPort;
+            if (const std::size_t colon = value.rfind(':');
+                colon != std::string::npos && colon > 0) {
+                const auto port = rabuscal::daemon::number(value.substr(colon + 1), 1, 65535);
+                if (!port) refuse("bad directory '" + value + "'");
+                options.directoryPort = static_cast<quint16>(*port);
+                options.directoryHost.truncate(static_cast<qsizetype>(colon));
+            }
+        } else if (name == "--trust-clients") {
+            options.trustClients = true;
+        } else {  // the two connection counts
+            const auto count = rabuscal::daemon::number(value, 1, 4294967295L);
+            if (!count) refuse("bad count '" + value + "'");
+            (name == "--max-connections" ? options.limits.maxConnections
+                                         : options.limits.maxPerAddress) =
+                static_cast<std::size_t>(*count);
         }
     }
-    options.directoryHost = parser.value(directoryOption);
-    if (const qsizetype colon = options.directoryHost.lastIndexOf(':'); colon > 0) {
-        const uint directoryPort = options.directoryHost.mid(colon + 1).toUInt(&ok);
-        if (!ok || directoryPort == 0 || directoryPort > 65535) {
-            std::fprintf(stderr, "rabuscal-server: bad directory '%s'\n",
-                         qPrintable(options.directoryHost));
-            std::exit(2);
-        }
-        options.directoryPort = static_cast<quint16>(directoryPort);
-        options.directoryHost.truncate(colon);
-    }
-    options.limits.maxConnections = positiveCount(parser.value(maxConnectionsOption), "count");
-    options.limits.maxPerAddress = positiveCount(parser.value(maxPerAddressOption), "count");
-    options.trustClients = parser.isSet(trustOption);
     return options;
 }
 
-// Nicks and phrases are Windows-1252 bytes of any length: the log shows a
-// readable, bounded version of them.
-std::string printable(std::string_view text) {
-    constexpr std::size_t kShown = 64;
-    std::string out;
-    for (unsigned char c : text.substr(0, kShown)) {
-        if (c >= 0x20 && c < 0x7f) {
-            out += static_cast<char>(c);
-        } else if (c >= 0xa0) {  // Latin-1 and Windows-1252 agree here
-            out += static_cast<char>(0xc0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3f));
-        } else {
-            char hex[5];
-            std::snprintf(hex, sizeof hex, "\\x%02x", c);
-            out += hex;
-        }
-    }
-    if (text.size() > kShown) out += "...";
-    return out;
-}
-
 void logLine(const char* format, auto... args) {
-    std::printf(format, args...);
-    std::putchar('\n');
+    char line[1024];  // the texts are bounded by printable()
+    std::snprintf(line, sizeof line, format, args...);
+    rabuscal::daemon::writeLine(line);
     std::fflush(stdout);
 }
 
@@ -195,39 +178,21 @@ class Log : public rabuscal::server::ServerEvents {
     static unsigned long long ull(ConnectionId id) { return id; }
 };
 
-// SIGINT/SIGTERM write a byte here; the event loop reads it and quits.
-int signalPipe[2] = {-1, -1};
-
-void onSignal(int) {
-    const char byte = 1;
-    [[maybe_unused]] const auto n = ::write(signalPipe[1], &byte, 1);
-}
-
-bool installSignalHandlers() {
-    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) != 0) return false;
-    struct sigaction action = {};
-    action.sa_handler = onSignal;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    return ::sigaction(SIGINT, &action, nullptr) == 0 &&
-           ::sigaction(SIGTERM, &action, nullptr) == 0;
-}
-
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    const Options options = parseOptions(argc, argv);
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName("rabuscal-server");
-    const Options options = parseOptions(app);
 
-    if (!installSignalHandlers()) {
+    const int stopDescriptor = rabuscal::daemon::watchStopSignals();
+    if (stopDescriptor < 0) {
         std::perror("rabuscal-server: signal handlers");
         return 1;
     }
-    QSocketNotifier signalNotifier(signalPipe[0], QSocketNotifier::Read);
+    QSocketNotifier signalNotifier(stopDescriptor, QSocketNotifier::Read);
     QObject::connect(&signalNotifier, &QSocketNotifier::activated, &app, [&] {
-        char byte;
-        [[maybe_unused]] const auto n = ::read(signalPipe[0], &byte, 1);
+        rabuscal::daemon::takeStopSignal(stopDescriptor);
         logLine("stopping");
         QCoreApplication::quit();
     });

@@ -12,6 +12,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "server/texts.h"
+
 namespace rabuscal::server {
 
 namespace {
@@ -253,7 +255,7 @@ bool TcpGameServer::runTurn() {
             }
             continue;
         }
-        readFrom(*peer);
+        SrvClientRead(*peer);
         if (peer->readable) readable_.push_back(id);
         closePending();
     }
@@ -268,7 +270,7 @@ bool TcpGameServer::runTurn() {
 // the buffer may have cut a message that goes on in the socket: the bytes from
 // its last separator on wait for the next read instead of reaching the rules
 // as a cut message.
-void TcpGameServer::readFrom(Peer& peer) {
+void TcpGameServer::SrvClientRead(Peer& peer) {
     const std::size_t held = peer.held.size();
     readBuffer_.assign(peer.held);
     readBuffer_.resize(held + kReadSize);
@@ -313,7 +315,7 @@ void TcpGameServer::send(ConnectionId id, std::string_view bytes) {
         ++aboveMark_;
     }
     if (queued > limits_.connectionCap) {
-        markClosing(*peer, "its queue passed the cap");
+        markClosing(*peer, texts::refusals::kQueueOverCap);
     } else if (totalQueued_ > limits_.totalBudget && peer->aboveMark()) {
         markClosing(*peer, "the server's queues are full");
     }
@@ -381,16 +383,19 @@ void TcpGameServer::closePending() {
     while (!closing_.empty()) {
         const ConnectionId id = closing_.back();
         closing_.pop_back();
-        Peer* peer = find(id);
-        if (!peer) continue;
-        std::erase(dirty_, peer);
-        forget(*peer);
-        ::close(peer->fd);
-        peers_.erase(id);
-        rules_.connectionClosed(id);
-        emit connectionCountChanged(static_cast<int>(rules_.connectionCount()));
-        flushDirty();
+        if (Peer* peer = find(id)) SrvClientDisconnect(*peer);
     }
+}
+
+void TcpGameServer::SrvClientDisconnect(Peer& peer) {
+    const ConnectionId id = peer.id;
+    std::erase(dirty_, &peer);
+    forget(peer);
+    ::close(peer.fd);
+    peers_.erase(id);  // `peer` is gone from here on
+    rules_.connectionClosed(id);
+    emit connectionCountChanged(static_cast<int>(rules_.connectionCount()));
+    flushDirty();
 }
 
 // Takes a closing peer out of every count before its close handling runs.
@@ -420,33 +425,38 @@ void TcpGameServer::acceptPending() {
             continue;  // ECONNABORTED, EINTR, ...: the next one
         }
         std::string from = addressText(address);
-        const char* refusal = nullptr;
+        std::string_view refusal;
         if (peers_.size() >= limits_.maxConnections)
-            refusal = "too many connections";
+            refusal = texts::refusals::kTooManyConnections;
         else if (const auto it = perAddress_.find(from);
                  it != perAddress_.end() && it->second >= limits_.maxPerAddress)
-            refusal = "too many connections from this address";
-        if (refusal) {
+            refusal = texts::refusals::kTooManyFromAddress;
+        if (!refusal.empty()) {
             ::close(fd);
             events_->connectionRefused(from, refusal);
             continue;
         }
-        const int yes = 1;  // strokes are small and should be on the other boards at once
-        ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &yes, sizeof yes);
-        const ConnectionId id = nextId_++;
-        epoll_event event{};
-        event.events = EPOLLIN | EPOLLOUT | EPOLLRDHUP | EPOLLET;
-        event.data.u64 = id;
-        ::epoll_ctl(epoll_, EPOLL_CTL_ADD, fd, &event);
-        auto peer = std::make_unique<Peer>();
-        peer->fd = fd;
-        peer->id = id;
-        peer->address = std::move(from);
-        ++perAddress_[peer->address];
-        peers_.emplace(id, std::move(peer));
-        rules_.connectionAccepted(id);
-        emit connectionCountChanged(static_cast<int>(rules_.connectionCount()));
+        SrvClientConnect(fd, std::move(from));
     }
+}
+
+// A connection taken within the limits: to the epoll set and to the rules.
+void TcpGameServer::SrvClientConnect(int fd, std::string address) {
+    const int yes = 1;  // strokes are small and should be on the other boards at once
+    ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &yes, sizeof yes);
+    const ConnectionId id = nextId_++;
+    epoll_event event{};
+    event.events = EPOLLIN | EPOLLOUT | EPOLLRDHUP | EPOLLET;
+    event.data.u64 = id;
+    ::epoll_ctl(epoll_, EPOLL_CTL_ADD, fd, &event);
+    auto peer = std::make_unique<Peer>();
+    peer->fd = fd;
+    peer->id = id;
+    peer->address = std::move(address);
+    ++perAddress_[peer->address];
+    peers_.emplace(id, std::move(peer));
+    rules_.connectionAccepted(id);
+    emit connectionCountChanged(static_cast<int>(rules_.connectionCount()));
 }
 
 // Out of file descriptors: a readable listener whose accept fails would spin.
@@ -460,7 +470,7 @@ void TcpGameServer::checkStalled() {
     const Clock::time_point now = Clock::now();
     for (auto& [id, peer] : peers_)
         if (peer->aboveMark() && now - peer->aboveSince > limits_.stallTimeout)
-            markClosing(*peer, "it stopped reading");
+            markClosing(*peer, texts::refusals::kStoppedReading);
     if (!closing_.empty() && !inPass_) {
         closePending();
         rules_.flushPlayerList();

@@ -95,7 +95,10 @@ class TcpGameServer : public QObject, private Transport {
     std::size_t mark() const;
     void acceptPending();
     void pauseAccepting();
-    void readFrom(Peer& peer);
+    // The three handlers of a client connection: accepted, readable, closed.
+    void SrvClientConnect(int fd, std::string address);
+    void SrvClientRead(Peer& peer);
+    void SrvClientDisconnect(Peer& peer);
     void writeOut(Peer& peer);
     void flushDirty();
     void markClosing(Peer& peer, std::string_view why);

@@ -1,4 +1,4 @@
-#include "ui/text_codec.h"
+#include "wire_text/text_codec.h"
 
 #include <gtest/gtest.h>
 
