@@ -1,12 +1,22 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Rabuscal: the program entry. Creates the four windows, shows the main one
 // and runs the message loop until the player ends the program.
 #include <QApplication>
 #include <QMessageBox>
+#include <cstdio>
+#include <cstring>
 
 #include "app/game_windows.h"
+#include "rabuscal_config.h"
 #include "ui/error_report.h"
 
 int main(int argc, char** argv) {
+    // The game reads no command line; only the packages' and the shell's
+    // question for the version is answered, before any window exists.
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+        std::printf("rabuscal %s\n", rabuscal::config::kVersion);
+        return 0;
+    }
     // The windows are shaped, stay on top and open centred: X11 features that
     // Wayland does not grant to clients. In a Wayland session with XWayland
     // the game goes through X11 and looks as it does there; a platform the
@@ -22,6 +32,9 @@ int main(int argc, char** argv) {
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Rabuscal"));
+    QApplication::setApplicationVersion(QString::fromLatin1(rabuscal::config::kVersion));
+    // Lets the desktop (Wayland especially) match the windows to the menu entry.
+    QGuiApplication::setDesktopFileName(QStringLiteral("rabuscal"));
     // Hiding the last visible window (e.g. minimising) must not end the game;
     // only the end button and closing the main window do.
     QApplication::setQuitOnLastWindowClosed(false);

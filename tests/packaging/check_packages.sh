@@ -38,7 +38,12 @@ for size in 48 64 128 256; do
     check "icon ${size}px" test -s /usr/share/icons/hicolor/${size}x$size/apps/rabuscal.png
 done
 for page in rabuscal rabuscal-server rabuscal-directory; do check "man $page" man -w $page; done
-check "rabuscal-server --version" /usr/bin/rabuscal-server --version
+# One version, from the build's project(), in every program and the packages.
+version=$(sed -n 's/^project(Rabuscal VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")
+check "rabuscal --version" test "$(/usr/games/rabuscal --version)" = "rabuscal $version"
+check "rabuscal-server --version" test "$(/usr/bin/rabuscal-server --version)" = "rabuscal-server $version"
+check "rabuscal-directory --version" test "$(/usr/bin/rabuscal-directory --version)" = "rabuscal-directory $version"
+check "package version" test "$(dpkg-query -W -f='${Version}' rabuscal)" = "$version"
 check "rabuscal-directory --help" /usr/bin/rabuscal-directory --help
 
 # The installed game comes up shaped on a virtual X display, with the smoke

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // rabuscal-server: the game server without a window. Logs one line per event
 // on stdout and stops cleanly on SIGINT or SIGTERM.
 
@@ -113,7 +114,11 @@ Options parseOptions(int argc, char* argv[]) {
 
 void logLine(const char* format, auto... args) {
     char line[1024];  // the texts are bounded by printable()
-    std::snprintf(line, sizeof line, format, args...);
+    // A line without values is printed as it stands, never read as a format.
+    if constexpr (sizeof...(args) == 0)
+        std::snprintf(line, sizeof line, "%s", format);
+    else
+        std::snprintf(line, sizeof line, format, args...);
     rabuscal::daemon::writeLine(line);
     std::fflush(stdout);
 }
