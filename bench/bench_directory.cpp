@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // bench_directory: rabuscal-directory holding N idle connections and G groups,
 // then list requests from fresh connections, against a minimal single-threaded
 // epoll service (directory_reference) measured the same way in the same run.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Game server benchmarks (run on demand, not by CTest):
 //  - relay: N clients connected and joined, one of them sends M "mov" messages
 //    as fast as the server takes them; messages per second delivered to every

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Figures for the web side: how long a fetch holds the window, how fast a
 // long drawing list fills the gallery, what checking a bitmap costs, what a
 // run-length bomb costs in memory, and when a drawing served one byte every

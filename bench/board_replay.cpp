@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How fast a client applies relayed strokes: 100,000 "mov" messages (a random
 // walk of short mouse moves over the board) go through the chunk reader and
 // the dispatcher onto the board, offscreen. Prints messages applied per

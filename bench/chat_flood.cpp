@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How long a click waits while a server floods the chat: a fake server sends
 // `messages` "msg" and "avs" entries (alternately) in `seconds`, in bursts
 // every 100 ms, to the game's main and chat windows; meanwhile a prober

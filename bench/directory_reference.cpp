@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The yardstick for the directory benchmark: a minimal single-threaded epoll
 // service that answers every request with one canned "lsg" of G groups, as
 // rabuscal-directory does with "jgs", and knows nothing else. Prints

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 # One client floods 100 MiB of strokes through rabuscal-server beside N
 # connections that never read (each from its own 127.x.y.z) and two clients
 # that read everything; prints what the readers got, how many non-readers the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The yardstick for the relay benchmark: a minimal single-threaded epoll relay.
 // It cuts each chunk at "$-$" and hands every message to every connection,
 // sender included, as the game server does with strokes, but knows nothing

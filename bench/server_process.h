@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Starts a server executable on a free port and stops it again, for the
 // benchmarks. The server must print "listening on port N" as its first line.

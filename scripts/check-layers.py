@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Layer check: every #include of a library's sources must point into that
 library or into a library it links (directly or through its public links).
 

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs, on Debian 12, whatever the build, the tests and the local services
 # need and the machine does not have yet. Safe to run again.
 set -euo pipefail

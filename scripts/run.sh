@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The one command that installs what is missing, builds the game and runs it
 # together with its local services: the directory service on port 2070 and the
 # web site on the build's web root (loopback by default).

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The one command that installs what is missing, builds everything and runs
 # every test: the layer check, unit and wire-level tests, GUI tests offscreen, the smoke test
 # under Xvfb, then a short libFuzzer run of the splitter, the game server, the

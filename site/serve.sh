@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Serves the game's web site (this folder) with lighttpd on 127.0.0.1.
 #
 #   site/serve.sh [--port N] [--background] [--state-dir DIR]

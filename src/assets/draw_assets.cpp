@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Draws the game's pictures: the four window skins, the plain button faces,
 // each image button's own faces (under buttons/) and the board's welcome
 // picture, as 256-colour bitmaps, and the game's icon at the sizes of the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Draws the template drawings that the web site shares in the gallery: simple
 // pencil lines in black on white, with the list files that name them.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The drawing board `Tela` and the drawer's `StrokeLayer`.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A bitmap with the board's one pen: solid black, 3 pixels wide, round ends
 // and joins, so that a line from a point to itself leaves a round dot 3 pixels

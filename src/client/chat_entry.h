@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A chat entry as the chat window must render it: paragraphs appended at the
 // end of `Chat`, each with its own indents, colour and weight. Indents are in

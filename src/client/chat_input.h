@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the chat window sends: a guess with `btTentar`, a chat line with Enter
 // in `Frase`. The texts go as typed, except that a "$-$" in them is defused

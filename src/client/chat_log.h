@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Builds the entries of the chat window from received "msg" and "avs"
 // payloads. Every entry opens with an empty line, which keeps the look of the

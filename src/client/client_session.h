@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The client's state, shared by the dispatcher, the board, the round controls
 // and the chat input, with the view it is shown on and the link it sends on.

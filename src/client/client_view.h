@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the client logic shows. The main window and the chat window implement
 // this; tests implement it with a recorder. Every text is Windows-1252 bytes

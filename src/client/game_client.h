@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The player's side of the link to a game server: the connection events, the
 // reader `CliRead` that cuts received text into game messages, and the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // `Cli`: the game connection over a QTcpSocket, non-blocking, on the event
 // loop. It forwards the socket's events to GameClient and sends its messages.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The client's way out to the game server. The socket adapter implements it;
 // tests implement it with a recorder.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "client/main_window_view.h"
 
 #include <QStringList>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The drawer's round controls: `btDes` opens the phrase page, `btOkp` starts a
 // round with the phrase, `btTroc` hands the drawer role to the player chosen

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The daemons' command line: `--name VALUE`, `--name=VALUE`, flags, and the
 // `--help` text drawn from the same table, so that the two never differ.

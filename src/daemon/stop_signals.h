@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // SIGINT and SIGTERM as a readable descriptor (the self-pipe), so that each
 // event loop watches them in its own way and stops outside the handler.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The directory's rules, over connection ids and bytes: no sockets, no Qt.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What makes a group name or a game id acceptable. Both travel inside "lsg"
 // records ("name|address^"), so neither may hold a field or record mark.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The active groups of every game, in the order in which they were announced,
 // each with the connection that announced it and the address it came from.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Where the groups live: in this process (MemoryStore), or in a store shared
 // by several directory instances (store/redis_store.h). Calls are made on the

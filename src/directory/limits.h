@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // How much one peer may ask of the directory. Every limit keeps memory and
 // reply sizes bounded whatever a connection sends.

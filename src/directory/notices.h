@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The texts of the directory's "sys" replies, in Portuguese, as Windows-1252
 // bytes. None may hold "j#g": the reader on the other side would cut it there.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The game's sixteen commands and the directory's commands, in one table.
 // Append-only: the wire names never change.

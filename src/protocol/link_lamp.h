@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The colours of a connection lamp: `Shp3` for the game connection and `Shp2`
 // for the directory's. Both links light their lamp the same way, so the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Readers and writers of the payload fields. Readers throw BadNumber when a
 // field that must hold a number does not; the caller abandons the rest of its

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Windows-1252 texts written as they read: "> Esse nick já existe."_cp1252 is
 // the string_view of the bytes the wire carries ("já" as the one byte 0xE1),

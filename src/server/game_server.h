@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The game server's rules over connection ids and bytes: joining with a unique
 // nick, leaving, closed connections, relaying strokes and chat, the player

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The referee of a server open to strangers: what honest copies already do,
 // enforced by the server. A refused message is dropped and logged; its sender
 // hears nothing.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Rounds and scoring: the server's side of "ini", "mdv", "tnt" and "pts".
 #include <algorithm>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Totals and points at stake are 32-bit and any client may set the points at
 // stake to any 32-bit value, so sums stop at the limits instead of wrapping.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the game server tells its operator: the server window's lamp and count,
 // the headless server's log. Every hook defaults to doing nothing.

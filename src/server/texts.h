@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The game server's texts: what it sends in "sys" and "avs", as Windows-1252
 // bytes, and the reasons it logs when it refuses something.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the game rules need from the network: a way to hand bytes to one
 // connection. The rules never read sockets; the network layer feeds them.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Checks the web site's template drawings against the lists that name them.
 #include <gtest/gtest.h>
 

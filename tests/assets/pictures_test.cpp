@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Checks the pictures as the program gets them: compiled in through the
 // rabuscal_assets library and read back from :/assets/.
 #include <gtest/gtest.h>

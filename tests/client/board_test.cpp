@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The board: what every copy shows of the relayed strokes and blocks, and
 // what the drawer's pointer sends.
 

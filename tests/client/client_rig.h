@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A game client with a recording view and link: what a player would see and
 // what would go out on the wire, without a window or a socket.

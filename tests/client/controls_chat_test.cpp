@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The drawer's round controls and the chat window's input and entries.
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What a player sees of the server's messages: status, joining, the drawer
 // announcement, points, the player list, and what a bad number does.
 

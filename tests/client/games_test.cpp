@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Whole games on loopback: copies of the client, each with its own socket,
 // against the real game server on an ephemeral port. The host copy shares
 // its DrawerNick with the server, as the program does.

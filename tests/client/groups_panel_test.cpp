@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The lobby's group list against a directory on loopback: asking for the
 // groups, the lists that come back, picking one, and the directory's texts.
 

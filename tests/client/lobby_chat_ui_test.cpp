@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The lobby, the round controls, the board and the chat window of one copy,
 // against a raw peer that plays the server byte for byte.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // One copy of the game's windows for tests: a main window with its chat
 // window, driven with the mouse and the keyboard as a player would, and a

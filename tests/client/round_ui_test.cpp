@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A whole round played through the windows of two copies against the real
 // game server on loopback: the drawer starts it and draws with the mouse,
 // the guesser's board shows the same pixels, a miss lowers the points and a

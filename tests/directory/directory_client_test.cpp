@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The directory client's rules without a socket: a fake link records what
 // would go out, a recorder what the windows would be told.
 

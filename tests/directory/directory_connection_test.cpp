@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // `Cli2` and the group announcer against the real service, and against a
 // scripted one for what the service never does. The reply rules themselves
 // are tested without a socket in directory_client_test.cpp.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // rabuscal-directory as a process: options, a request, and a clean stop.
 
 #include <gtest/gtest.h>

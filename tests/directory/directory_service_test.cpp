@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The directory service on a loopback port, driven with raw bytes.
 
 #include <gtest/gtest.h>

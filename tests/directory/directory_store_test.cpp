@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Several rabuscal-directory instances sharing one redis-server of the test's own.
 
 #include <gtest/gtest.h>

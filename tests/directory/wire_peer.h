@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A raw peer of the directory that sends requests and reads the replies as
 // messages. The service writes each reply whole and no payload holds "j#g",

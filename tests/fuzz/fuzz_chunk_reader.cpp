@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fuzzes the chunk splitter and the per-connection ChunkReader.
 //
 // Input: a series of chunks, each a length byte followed by that many bytes

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fuzzes the directory's request handling: connections from a few addresses
 // open, send chunks and close, against a transport that checks every reply.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fuzzes the client's dispatcher of server messages: connection events and
 // chunks into GameClient, with its board, player list and chat, against a
 // view that checks what it is shown and a link that takes every message.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fuzzes the game server's dispatch: accepts, chunks and closes on several
 // connections, against a transport that only checks what it is handed.
 //

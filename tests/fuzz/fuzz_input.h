@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the fuzz targets share: a failed check ends the run where a fuzzer
 // sees it, and the input is read a byte at a time.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Without libFuzzer (g++ builds): replays every file of the directories and
 // files given on the command line through the fuzz target, so the seed corpus
 // still runs under CTest.

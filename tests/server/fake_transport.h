@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A Transport that records what the rules send, and events that record what
 // the operator is told: the game rules tested with no socket.

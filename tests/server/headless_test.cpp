@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The rabuscal-server executable: started on a free port, played with, stopped
 // with SIGTERM.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Joining, leaving, closing and relaying, over a fake transport.
 #include <gtest/gtest.h>
 

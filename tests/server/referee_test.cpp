@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The referee of a server open to strangers, over a fake transport.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The server window with real sockets on loopback: switching the built-in
 // game server, its refusals, lamp and count, a player who hosts and joins the
 // own server, and announcing the group to a real directory.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The real server on loopback under heavy and hostile load: floods beside
 // connections that never read, storms of joins, limits. Peers that come in
 // numbers use plain sockets, each from its own 127.x.y.z where limits matter.

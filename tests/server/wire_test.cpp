@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The real server on a loopback port, spoken to through sockets.
 #include <gtest/gtest.h>
 #include <netinet/in.h>

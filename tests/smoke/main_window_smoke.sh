@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Starts the real game on a private virtual X display, checks that its main
 # window appears at 691 x 362 and is shaped through the X Shape extension,
 # and ends the game by clicking its end button like a player would.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Takes the pictures of docs/ with the real game on a private virtual X
 # display: a player joins a headless game server, becomes the drawer and goes
 # through the windows a newcomer sees first. Run by hand, not by CTest:

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs the main window smoke test inside a Wayland session: weston's headless
 # backend with XWayland. The game sees WAYLAND_DISPLAY and DISPLAY, picks the
 # X11 platform by itself and must come up shaped on XWayland's display.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A small X client for the smoke test: clicks a screen position and types
 // text through the XTest extension, as a player's mouse and keyboard would,
 // and saves part of the screen as a PNG picture.

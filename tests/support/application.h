@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The one application object of a test binary, and waiting on the event loop.
 // GoogleTest's own main makes no application; call one of these first.

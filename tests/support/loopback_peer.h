@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Raw-byte peers on the loopback: a connecting one that plays a player or a
 // client against a real server, and a listening one that plays a server's

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The directory client's rules, plain C++ without a socket: the pending
 // directory message, the reader of the service's replies, the lobby's group

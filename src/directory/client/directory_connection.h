@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // `Cli2`: the directory connection over a QTcpSocket, on the event loop. It
 // forwards the socket's events to DirectoryClient and turns what the rules

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Keeps one group listed for as long as a headless game server runs:
 // announces it at start-up, announces it again when the directory connection

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A directory with groups in memory, on an event-loop thread of its own: for
 // programs and tests that want one inside their own process. Every query is

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The directory on the network: standalone Asio (epoll) on one thread feeding
 // the DirectoryService rules, so that its cost grows with activity, not with

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // rabuscal-directory: lists the groups that game servers announce, for the
 // lobbies that ask. One line per request, refusal and store event on stdout;
 // SIGINT/SIGTERM end it.

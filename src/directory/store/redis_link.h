@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The one thread that talks to Redis for a directory instance, so that the
 // event loop never waits on the store. Work is queued to it; answers are

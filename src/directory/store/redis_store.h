@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Groups kept in Redis, shared by every directory instance that uses the same
 // store: one list in order of announcement, each name held by one group

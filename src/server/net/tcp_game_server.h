@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The game server on the network: non-blocking sockets on one epoll set,
 // watched by the Qt event loop through one notifier, feeding the GameServer
