@@ -25,7 +25,7 @@ export DEBIAN_FRONTEND=noninteractive
 (cd "$packages" && apt-get install -y -qq --reinstall ./*.deb) >/dev/null ||
     { echo "FAIL apt-get install $packages/*.deb"; exit 1; }
 pass "apt-get install $(cd "$packages" && echo ./*.deb)"
-for p in desktop-file-utils appstream curl man-db; do
+for p in desktop-file-utils appstream curl man-db systemd; do
     dpkg-query -W -f='${Status}' $p 2>/dev/null | grep -q "ok installed" ||
         apt-get install -y -qq --no-install-recommends $p >/dev/null
 done
