@@ -15,6 +15,8 @@ packages=(
   procps python3
   libasio-dev redis-server libhiredis-dev
 )
+# A caller may name more (the packaging tools).
+packages+=("$@")
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -12,19 +12,8 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 out=${PACKAGE_DIR:-$root/build/packages}
 jobs=${JOBS:-$(nproc)}
 
-"$root/scripts/install-deps.sh"
-tools=(debhelper dpkg-dev lintian desktop-file-utils appstream)
-missing=()
-for p in "${tools[@]}"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-    echo "Installing: ${missing[*]}"
-    SUDO=""
-    [ "$(id -u)" -eq 0 ] || SUDO="sudo"
-    $SUDO apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+# The build's own packages, and the packaging tools.
+"$root/scripts/install-deps.sh" debhelper dpkg-dev lintian desktop-file-utils appstream
 
 # The package is built from a copy of the tree, so that neither the build
 # folder nor the files dpkg-buildpackage leaves beside the source end up in
