@@ -26,7 +26,7 @@ void addEntry(std::string& out, const std::string& head, std::string_view help) 
 }  // namespace
 
 std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& args,
-                                            const std::vector<OptionSpec>& specs,
+                                            const std::vector<OptionRule>& rules,
                                             std::string& error) {
     CommandLine line;
     for (std::size_t i = 0; i < args.size(); ++i) {
@@ -41,13 +41,13 @@ std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& args
         }
         const std::size_t equals = arg.find('=');
         ParsedOption option{arg.substr(0, equals), ""};
-        const auto spec = std::find_if(specs.begin(), specs.end(),
-                                       [&](const OptionSpec& s) { return s.name == option.name; });
-        if (spec == specs.end()) {
+        const auto rule = std::find_if(rules.begin(), rules.end(),
+                                       [&](const OptionRule& r) { return r.name == option.name; });
+        if (rule == rules.end()) {
             error = "unknown option " + option.name;
             return std::nullopt;
         }
-        if (spec->valueName.empty()) {
+        if (rule->valueName.empty()) {
             if (equals != std::string::npos) {
                 error = "option " + option.name + " takes no value";
                 return std::nullopt;
@@ -66,14 +66,14 @@ std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& args
 }
 
 std::string helpText(std::string_view program, std::string_view description,
-                     const std::vector<OptionSpec>& specs) {
+                     const std::vector<OptionRule>& rules) {
     std::string out = "Usage: " + std::string(program) + " [options]\n";
     out.append(description).append("\n\n");
     addEntry(out, "--help", "this text");
     addEntry(out, "--version", "the program's version");
-    for (const OptionSpec& spec : specs)
-        addEntry(out, spec.valueName.empty() ? spec.name : spec.name + " " + spec.valueName,
-                 spec.help);
+    for (const OptionRule& rule : rules)
+        addEntry(out, rule.valueName.empty() ? rule.name : rule.name + " " + rule.valueName,
+                 rule.help);
     return out;
 }
 

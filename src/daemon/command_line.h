@@ -10,7 +10,7 @@
 
 namespace rabuscal::daemon {
 
-struct OptionSpec {
+struct OptionRule {
     std::string name;       // with its "--"
     std::string valueName;  // empty: a flag, which takes no value
     std::string help;       // lines separated by '\n'
@@ -31,13 +31,13 @@ struct CommandLine {
 // returns nothing and says why in `error` ("unknown option --x", "option
 // --port needs a value", "option --x takes no value").
 std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& args,
-                                            const std::vector<OptionSpec>& specs,
+                                            const std::vector<OptionRule>& rules,
                                             std::string& error);
 
 // "Usage: PROGRAM [options]", the description, then one entry per option
 // (--help and --version first), help aligned in one column.
 std::string helpText(std::string_view program, std::string_view description,
-                     const std::vector<OptionSpec>& specs);
+                     const std::vector<OptionRule>& rules);
 
 // A whole decimal number within [lowest, highest], or nothing.
 std::optional<long> number(std::string_view text, long lowest, long highest);

@@ -7,12 +7,12 @@
 namespace rabuscal::daemon {
 namespace {
 
-const std::vector<OptionSpec> kSpecs = {{"--port", "N", "port"}, {"--quiet", "", "flag"}};
+const std::vector<OptionRule> kOptions = {{"--port", "N", "port"}, {"--quiet", "", "flag"}};
 
 TEST(CommandLine, ValuesBothWaysFlagsAndErrors) {
     std::string error;
-    const auto line =
-        parseCommandLine({"--port", "1", "--quiet", "--port=2", "-h", "--version"}, kSpecs, error);
+    const auto line = parseCommandLine({"--port", "1", "--quiet", "--port=2", "-h", "--version"},
+                                       kOptions, error);
     ASSERT_TRUE(line);
     EXPECT_TRUE(line->help && line->version);
     ASSERT_EQ(line->options.size(), 3u);
@@ -25,7 +25,7 @@ TEST(CommandLine, ValuesBothWaysFlagsAndErrors) {
              {{"--quiet=1"}, "option --quiet takes no value"},
              {{"--bogus", "1"}, "unknown option --bogus"},
              {{"stray"}, "unknown option stray"}}) {
-        EXPECT_FALSE(parseCommandLine(args, kSpecs, error));
+        EXPECT_FALSE(parseCommandLine(args, kOptions, error));
         EXPECT_EQ(error, why);
     }
     EXPECT_EQ(number("65535", 0, 65535), 65535);

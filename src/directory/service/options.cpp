@@ -8,7 +8,7 @@ namespace rabuscal::directory {
 
 namespace {
 
-std::vector<daemon::OptionSpec> optionTable(std::uint16_t defaultPort) {
+std::vector<daemon::OptionRule> optionTable(std::uint16_t defaultPort) {
     return {
         {"--port", "N",
          "TCP port (default " + std::to_string(defaultPort) + "; 0: any free port, printed)"},

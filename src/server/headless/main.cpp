@@ -37,7 +37,7 @@ struct Options {
     std::exit(status);
 }
 
-std::vector<rabuscal::daemon::OptionSpec> optionTable() {
+std::vector<rabuscal::daemon::OptionRule> optionTable() {
     const rabuscal::server::NetLimits defaults;
     return {
         {"--port", "N",
