@@ -40,6 +40,7 @@ trap cleanup EXIT
 fail() {
     echo "FAIL: $*"
     [ -f "$work/game.log" ] && sed 's/^/game: /' "$work/game.log"
+    [ -s "$work/xvfb.log" ] && sed 's/^/xvfb: /' "$work/xvfb.log"
     exit 1
 }
 now_ms() { echo $(( $(date +%s%N) / 1000000 )); }
@@ -49,13 +50,19 @@ if [ -n "${SMOKE_DISPLAY:-}" ]; then
     export DISPLAY=$SMOKE_DISPLAY
 else
     # -displayfd picks a free display number and tells it once the server is up.
-    Xvfb -displayfd 3 -screen 0 $((1024 * scale))x$((768 * scale))x24 -nolisten tcp \
+    # -noreset: by default the server resets whenever its last client leaves,
+    # and the polls below come and go every few milliseconds; a game
+    # connecting during such a reset is turned away.
+    Xvfb -displayfd 3 -screen 0 $((1024 * scale))x$((768 * scale))x24 -nolisten tcp -noreset \
         3>"$work/display" 2>"$work/xvfb.log" &
     xvfb_pid=$!
     for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
     [ -s "$work/display" ] || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
     export DISPLAY=":$(head -1 "$work/display")"
 fi
+# The display must answer before the game is started on it.
+for _ in $(seq 100); do xwininfo -root >/dev/null 2>&1 && break; sleep 0.1; done
+xwininfo -root >/dev/null 2>&1 || fail "the display $DISPLAY does not answer"
 
 # The game reads and writes pictures in its working directory.
 cd "$work" || exit 1

@@ -34,7 +34,7 @@ trap 'cleanup; [ -n "${site_pid:-}" ] && kill "$site_pid" 2>/dev/null' EXIT
 fail() { echo "FAIL: $*"; [ -f "$work/game.log" ] && sed 's/^/game: /' "$work/game.log"; exit 1; }
 
 # Wide enough for two copies of the game side by side.
-Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp -noreset 3>"$work/display" 2>"$work/xvfb.log" &
 pids+=($!)
 for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
 [ -s "$work/display" ] || fail "Xvfb did not start"
