@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "directory/net/directory_server.h"
 
+#include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <cstdio>
 #include <fstream>
 
@@ -20,10 +22,13 @@ constexpr auto kAcceptPause = std::chrono::milliseconds(500);
 // Asked of listen(); the kernel grants at most net.core.somaxconn.
 constexpr int kWantedBacklog = 65535;
 
-bool outOfDescriptors(const asio::error_code& error) {
-    return error == asio::error::no_descriptors ||
-           error == std::errc::too_many_files_open_in_system ||
-           error == asio::error::no_buffer_space || error == asio::error::no_memory;
+// The errno behind a failed accept, or -1 for an error of another kind.
+int acceptErrno(const asio::error_code& error) {
+    return &error.category() == &asio::system_category() ? error.value() : -1;
+}
+
+bool outOfDescriptors(int code) {
+    return code == EMFILE || code == ENFILE || code == ENOBUFS || code == ENOMEM;
 }
 
 }  // namespace
@@ -117,9 +122,11 @@ void DirectoryServer::acceptBurst() {
         asio::ip::tcp::socket socket(io_);
         asio::error_code error;
         acceptor_.accept(socket, error);
-        if (error == asio::error::would_block || error == asio::error::try_again) break;
-        if (outOfDescriptors(error)) {
-            log("accept failed: " + error.message() + "; " + std::to_string(connections_.size()) +
+        const int code = error ? acceptErrno(error) : 0;
+        if (code == EAGAIN || code == EWOULDBLOCK) break;
+        if (outOfDescriptors(code)) {
+            log("accept failed: " + std::string(std::strerror(code)) + "; " +
+                std::to_string(connections_.size()) +
                 " open; accepting again in 500 ms");
             acceptPause_.expires_after(kAcceptPause);
             acceptPause_.async_wait([this](const asio::error_code& e) {
