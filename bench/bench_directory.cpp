@@ -10,14 +10,12 @@
 // that the per-address limits of the service are not what is measured.
 
 #include <arpa/inet.h>
-#include <dirent.h>
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <signal.h>
 #include <sys/epoll.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -26,11 +24,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <string>
 #include <thread>
 #include <unordered_map>
 #include <vector>
+
+#include "reference_listener.h"
+#include "server_process.h"
 
 namespace {
 
@@ -39,66 +39,6 @@ using Clock = std::chrono::steady_clock;
 double secondsSince(Clock::time_point start) {
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
-
-// A server process whose first output line ends with its port.
-struct Child {
-    pid_t pid = -1;
-    unsigned short port = 0;
-    std::thread drainer;
-
-    explicit Child(std::vector<std::string> command) {
-        int out[2];
-        if (::pipe(out) != 0) std::abort();
-        pid = ::fork();
-        if (pid == 0) {
-            ::dup2(out[1], STDOUT_FILENO);
-            ::close(out[0]);
-            ::close(out[1]);
-            std::vector<char*> argv;
-            for (auto& a : command) argv.push_back(a.data());
-            argv.push_back(nullptr);
-            ::execv(argv[0], argv.data());
-            std::_Exit(127);
-        }
-        ::close(out[1]);
-        FILE* output = ::fdopen(out[0], "r");
-        char line[512] = {};
-        if (!std::fgets(line, sizeof line, output)) {
-            std::fprintf(stderr, "%s did not start\n", command[0].c_str());
-            std::exit(1);
-        }
-        const std::string text(line);
-        port = static_cast<unsigned short>(std::atoi(text.substr(text.rfind(' ') + 1).c_str()));
-        // Its log must never fill the pipe.
-        drainer = std::thread([output] {
-            char buffer[4096];
-            while (std::fread(buffer, 1, sizeof buffer, output) > 0) {
-            }
-            std::fclose(output);
-        });
-    }
-    ~Child() {
-        ::kill(pid, SIGTERM);
-        ::waitpid(pid, nullptr, 0);
-        drainer.join();
-    }
-
-    long openFiles() const {
-        const std::string path = "/proc/" + std::to_string(pid) + "/fd";
-        DIR* dir = ::opendir(path.c_str());
-        long count = 0;
-        while (dir && ::readdir(dir)) ++count;
-        if (dir) ::closedir(dir);
-        return count - 2;
-    }
-    long statusKb(const char* field) const {
-        std::ifstream status("/proc/" + std::to_string(pid) + "/status");
-        std::string line;
-        while (std::getline(status, line))
-            if (line.rfind(field, 0) == 0) return std::atol(line.c_str() + std::strlen(field));
-        return 0;
-    }
-};
 
 // 127.<net>.x.y, `perAddress` connections per source address.
 sockaddr_in source(int net, int index, int perAddress) {
@@ -160,12 +100,13 @@ struct Burst {
 };
 
 // `count` connections opened at once; they stay open, idle.
-Burst openIdle(const Child& server, int count, long filesBefore, std::vector<int>& fds) {
+Burst openIdle(const rabuscal::bench::ServerProcess& server, int count, long filesBefore,
+               std::vector<int>& fds) {
     Burst burst;
     const int epollFd = ::epoll_create1(0);
     const auto start = Clock::now();
     for (int i = 0; i < count; ++i) {
-        const int fd = openFrom(source(1, i, 200), server.port, false);
+        const int fd = openFrom(source(1, i, 200), server.port(), false);
         if (fd < 0) {
             ++burst.failed;
             continue;
@@ -280,15 +221,15 @@ struct Run {
 
 Run measure(std::vector<std::string> command, bool announces, int idle, int groups, int lists,
             int inFlight) {
-    Child server(std::move(command));
+    rabuscal::bench::ServerProcess server(std::move(command));
     std::string expected = "j#glsg:";
     for (int g = 0; g < groups; ++g) expected += groupName(g) + "|" + groupAddress(g) + "^";
     std::vector<int> fds;
-    if (announces) fds = announce(server.port, groups);
+    if (announces) fds = announce(server.port(), groups);
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
     Run run;
     run.burst = openIdle(server, idle, server.openFiles(), fds);
-    run.lists = askLists(server.port, lists, inFlight, expected);
+    run.lists = askLists(server.port(), lists, inFlight, expected);
     run.rssKb = server.statusKb("VmRSS:");
     run.peakKb = server.statusKb("VmHWM:");
     for (int fd : fds) ::close(fd);
@@ -309,10 +250,9 @@ void print(const char* name, int idle, const Run& r) {
 
 int main(int argc, char* argv[]) {
     std::signal(SIGPIPE, SIG_IGN);
+    rabuscal::bench::raiseFileLimit();
     rlimit files{};
     ::getrlimit(RLIMIT_NOFILE, &files);
-    files.rlim_cur = files.rlim_max;
-    ::setrlimit(RLIMIT_NOFILE, &files);
     const int lists = argc > 1 ? std::atoi(argv[1]) : 20000;
     const int inFlight = argc > 2 ? std::atoi(argv[2]) : 16;
     std::vector<std::string> service = {RABUSCAL_DIRECTORY_EXE, "--port", "0"};

@@ -6,9 +6,7 @@
 //
 // Usage: directory_reference GROUPS
 
-#include <netinet/in.h>
 #include <sys/epoll.h>
-#include <sys/resource.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -18,12 +16,11 @@
 #include <cstdlib>
 #include <string>
 
+#include "reference_listener.h"
+
 int main(int argc, char* argv[]) {
     std::signal(SIGPIPE, SIG_IGN);
-    rlimit files{};
-    ::getrlimit(RLIMIT_NOFILE, &files);
-    files.rlim_cur = files.rlim_max;
-    ::setrlimit(RLIMIT_NOFILE, &files);
+    rabuscal::bench::raiseFileLimit();
 
     const int groups = argc > 1 ? std::atoi(argv[1]) : 0;
     std::string reply = "j#glsg:";
@@ -31,27 +28,8 @@ int main(int argc, char* argv[]) {
     for (int i = 0; i < groups; ++i)
         reply += "grupo " + std::to_string(i) + "|127.2.0." + std::to_string(i / 16 + 1) + "^";
 
-    const int listener = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
-    const int yes = 1;
-    ::setsockopt(listener, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_ANY);
-    if (::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-        ::listen(listener, 65535) != 0) {
-        std::perror("directory_reference: bind");
-        return 1;
-    }
-    socklen_t length = sizeof address;
-    ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length);
-    std::printf("listening on port %u\n", unsigned{ntohs(address.sin_port)});
-    std::fflush(stdout);
-
-    const int epollFd = ::epoll_create1(0);
-    epoll_event ev{};
-    ev.events = EPOLLIN;
-    ev.data.fd = listener;
-    ::epoll_ctl(epollFd, EPOLL_CTL_ADD, listener, &ev);
+    const auto [listener, epollFd] =
+        rabuscal::bench::listenAndAnnounce("directory_reference", 0, 65535);
 
     char buffer[16 * 1024];
     epoll_event events[256];

@@ -23,6 +23,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "reference_listener.h"
+
 namespace {
 
 constexpr std::string_view kSeparator = "$-$";
@@ -81,29 +83,10 @@ void relayChunk(std::string_view chunk) {
 int main(int argc, char* argv[]) {
     std::signal(SIGPIPE, SIG_IGN);
     const int port = argc > 1 ? std::atoi(argv[1]) : 0;
-    const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
+    const auto listening = rabuscal::bench::listenAndAnnounce("relay_reference", port, 1024);
+    const int listener = listening.listener;
+    epollFd = listening.epollFd;
     const int yes = 1;
-    ::setsockopt(listener, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(static_cast<std::uint16_t>(port));
-    address.sin_addr.s_addr = htonl(INADDR_ANY);
-    if (::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-        ::listen(listener, 1024) != 0) {
-        std::perror("relay_reference: bind");
-        return 1;
-    }
-    socklen_t length = sizeof address;
-    ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length);
-    std::printf("listening on port %u\n", unsigned{ntohs(address.sin_port)});
-    std::fflush(stdout);
-    setNonBlocking(listener);
-
-    epollFd = ::epoll_create1(0);
-    epoll_event ev{};
-    ev.events = EPOLLIN;
-    ev.data.fd = listener;
-    ::epoll_ctl(epollFd, EPOLL_CTL_ADD, listener, &ev);
 
     std::string buffer(1 << 20, '\0');
     epoll_event events[256];

@@ -3,6 +3,7 @@
 // Starts a server executable on a free port and stops it again, for the
 // benchmarks. The server must print "listening on port N" as its first line.
 
+#include <dirent.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -10,6 +11,8 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -68,6 +71,24 @@ class ServerProcess {
         return cpuSeconds_;
     }
     unsigned short port() const { return port_; }
+
+    // Descriptors the server holds open.
+    long openFiles() const {
+        const std::string path = "/proc/" + std::to_string(pid_) + "/fd";
+        DIR* dir = ::opendir(path.c_str());
+        long count = 0;
+        while (dir && ::readdir(dir)) ++count;
+        if (dir) ::closedir(dir);
+        return count - 2;  // "." and ".."
+    }
+    // A figure of /proc/PID/status in kB, such as "VmRSS:".
+    long statusKb(const char* field) const {
+        std::ifstream status("/proc/" + std::to_string(pid_) + "/status");
+        std::string line;
+        while (std::getline(status, line))
+            if (line.rfind(field, 0) == 0) return std::atol(line.c_str() + std::strlen(field));
+        return 0;
+    }
 
   private:
     pid_t pid_ = -1;
