@@ -16,9 +16,13 @@ using testing::ClientRig;
 
 constexpr std::int32_t W = kWhiteValue, B = kBlackValue;
 
-std::string whiteBlock(int x, int y) {
+// A "blc" payload centred on (x, y): `first` colours, then `fill` up to
+// `count` colours, then the closing 0.
+std::string block(int x, int y, std::vector<std::int64_t> first = {}, std::int64_t fill = 16777215,
+                  std::size_t count = 25) {
+    first.resize(count, fill);
     std::string p = std::to_string(x) + "|" + std::to_string(y);
-    for (int i = 0; i < 25; ++i) p += "|16777215";
+    for (std::int64_t colour : first) p += "|" + std::to_string(colour);
     return p + "|0";
 }
 
@@ -93,34 +97,26 @@ TEST(BoardReplay, StrokesPastTheEdgeAreClipped) {
     EXPECT_EQ(rig.view.changes.back(), QRect(0, 0, 450, 264)) << "only the clear changed";
 }
 
-TEST(BoardReplay, BlocksPaintBlackAndWhiteRowByRow) {
+TEST(BoardReplay, BlocksPaintBlackAndWhiteRowByRowAndSkipWhatFallsOffTheBoard) {
     ClientRig rig;
     rig.join();
     rig.receive({"mdw:100|50", "mov:102|50"});
-    rig.receive({std::string("blc:") + whiteBlock(100, 50)});
+    rig.receive({"blc:" + block(100, 50)});
     for (int y = 48; y <= 52; ++y)
         for (int x = 98; x <= 102; ++x) EXPECT_EQ(rig.pixel(x, y), W);
     EXPECT_EQ(rig.pixel(103, 50), B) << "the dot's edge outside the block stays";
     EXPECT_EQ(rig.view.changes.back(), QRect(98, 48, 5, 5));
 
     // The first five colours land on the top row; any value but white is black.
-    std::string p = "200|100|0|16777214|-1|5|16777215";
-    for (int i = 5; i < 25; ++i) p += "|16777215";
-    rig.receive({"blc:" + p + "|0"});
+    rig.receive({"blc:" + block(200, 100, {0, 16777214, -1, 5})});
     EXPECT_EQ(around(rig, 200, 100),
               "####.\n"
               ".....\n"
               ".....\n"
               ".....\n"
               ".....\n");
-}
 
-TEST(BoardReplay, BlocksAtTheCornerIgnoreWhatFallsOutside) {
-    ClientRig rig;
-    rig.join();
-    std::string p = "0|0";
-    for (int i = 0; i < 25; ++i) p += "|0";
-    rig.receive({"blc:" + p + "|0"});
+    rig.receive({"blc:" + block(0, 0, {}, 0)});
     EXPECT_EQ(rig.pixel(0, 0), B);
     EXPECT_EQ(rig.pixel(2, 2), B);
     EXPECT_EQ(rig.pixel(3, 0), W);
@@ -142,10 +138,8 @@ TEST(BoardReplay, BadPayloadsFailAtTheFirstUnreadableValue) {
     EXPECT_EQ(rig.errors.size(), 4u) << "ten nines do not fit 32 bits";
 
     // A short block: the pixels read before the failure stay set.
-    std::string p = "100|100";
-    for (int i = 0; i < 7; ++i) p += "|0";
     rig.errors.clear();
-    rig.receive({"blc:" + p + "|0", "pts:5"});
+    rig.receive({"blc:" + block(100, 100, {}, 0, 7), "pts:5"});
     EXPECT_EQ(rig.errors.size(), 1u) << "the closing 0 lacks its bar";
     EXPECT_EQ(rig.pixel(98, 98), B);
     EXPECT_EQ(rig.pixel(99, 99), B);
@@ -247,7 +241,7 @@ TEST(ShiftBlocks, SendTheBoardsOwnPixelsWithMinusOneOutside) {
     rig.board().TelaMouseUp(true, 0, 0);
     const auto sent = rig.takeSent();
     ASSERT_EQ(sent.size(), 3u) << "no mdw and no mup with Shift held";
-    EXPECT_EQ(sent[0], "$-$blc:" + whiteBlock(10, 20));
+    EXPECT_EQ(sent[0], "$-$blc:" + block(10, 20));
     EXPECT_EQ(sent[2], "$-$pts:99");
 
     // At the corner: 16 of the 25 positions lie off the board.

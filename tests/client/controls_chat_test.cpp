@@ -128,11 +128,12 @@ TEST(ChatLine, EnterSendsWhileJoinedAndTheReleaseAlwaysClears) {
                                                         "$-$msg:bia$- $ falou: $- $mdv:bia"}));
 }
 
-TEST(ChatEntries, SpeechHeadingBoldThenTextIndented) {
+TEST(ChatEntries, SpeechHeadingEndsAtTheFirstColonBlankBoldThenTextIndented) {
     ClientRig rig;
     rig.join();
-    rig.receive({"msg:bia falou: oi: tudo bem?", "avs:bia tentou \"gato\" e... ACERTOU !"});
-    ASSERT_EQ(rig.view.chat.size(), 2u);
+    rig.receive({"msg:bia falou: oi: tudo bem?", "avs:bia tentou \"gato\" e... ACERTOU !",
+                 "msg:a: b falou: c", "msg:sem separador"});
+    ASSERT_EQ(rig.view.chat.size(), 4u);
     const auto& speech = rig.view.chat[0].paragraphs;
     ASSERT_EQ(speech.size(), 3u);
     EXPECT_EQ(speech[0], (ChatParagraph{"", 0, 0, kNavy, false})) << "the chat's own look";
@@ -144,6 +145,10 @@ TEST(ChatEntries, SpeechHeadingBoldThenTextIndented) {
     EXPECT_EQ(notice[0], (ChatParagraph{"", 15, 0, kBlack, false})) << "keeps the last look";
     EXPECT_EQ(notice[1],
               (ChatParagraph{"bia tentou \"gato\" e... ACERTOU !", 3, 0, kMaroon, true}));
+    EXPECT_EQ(rig.view.chat[2].paragraphs[1].text, "a:");
+    EXPECT_EQ(rig.view.chat[2].paragraphs[2].text, "b falou: c");
+    EXPECT_EQ(rig.view.chat[3].paragraphs[1].text, "sem separador");
+    EXPECT_EQ(rig.view.chat[3].paragraphs[2].text, "");
 }
 
 TEST(ChatEntries, OneChunkIsShownAtOnceWithOnlyWhatTheChatKeepsAndTextsCut) {
@@ -165,16 +170,6 @@ TEST(ChatEntries, OneChunkIsShownAtOnceWithOnlyWhatTheChatKeepsAndTextsCut) {
 
     rig.receive({"pts:5"});
     EXPECT_EQ(rig.view.chatBatches, 1) << "a chunk without chat shows nothing in it";
-}
-
-TEST(ChatEntries, TheHeadingEndsAtTheFirstColonBlank) {
-    ClientRig rig;
-    rig.join();
-    rig.receive({"msg:a: b falou: c", "msg:sem separador"});
-    EXPECT_EQ(rig.view.chat[0].paragraphs[1].text, "a:");
-    EXPECT_EQ(rig.view.chat[0].paragraphs[2].text, "b falou: c");
-    EXPECT_EQ(rig.view.chat[1].paragraphs[1].text, "sem separador");
-    EXPECT_EQ(rig.view.chat[1].paragraphs[2].text, "");
 }
 
 }  // namespace
