@@ -24,7 +24,6 @@
 #include "web/gallery_panel.h"
 
 using rabuscal::support::guiApplication;
-// The windows and widgets under test.
 using namespace rabuscal;
 
 namespace {

@@ -12,7 +12,6 @@
 #include "play_ui_rig.h"
 #include "ui/error_report.h"
 
-// The windows and widgets under test.
 using namespace rabuscal;
 
 namespace {

@@ -11,7 +11,6 @@
 #include "play_ui_rig.h"
 #include "server/net/tcp_game_server.h"
 
-// The windows and widgets under test.
 using namespace rabuscal;
 
 namespace {

@@ -24,7 +24,6 @@
 #include "ui/error_report.h"
 #include "ui/forms.h"
 
-// The windows and widgets under test.
 using namespace rabuscal;
 
 namespace {

@@ -11,7 +11,6 @@
 #include "ui/skinned_window.h"
 
 using rabuscal::support::guiApplication;
-// The windows and widgets under test.
 using namespace rabuscal;
 
 namespace {

@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-// The windows and widgets under test.
 using namespace rabuscal;
 
 namespace {

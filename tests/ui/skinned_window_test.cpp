@@ -9,7 +9,6 @@
 #include "ui/skin_region.h"
 
 using rabuscal::support::guiApplication;
-// The windows and widgets under test.
 using namespace rabuscal;
 
 namespace {

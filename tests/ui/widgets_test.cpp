@@ -12,7 +12,6 @@
 #include "ui/status_line.h"
 
 using rabuscal::support::guiApplication;
-// The windows and widgets under test.
 using namespace rabuscal;
 
 class WidgetsTest : public ::testing::Test {
