@@ -222,16 +222,6 @@ TEST(Drawing, ABadPointsCaptionIsReportedAndStartsNoStroke) {
     EXPECT_TRUE(rig.link.sent.empty());
 }
 
-TEST(Drawing, InstructionsOpenAtTheVeryFirstPressOnly) {
-    ClientRig rig("bia");
-    std::vector<std::string> opened;
-    rig.board().setWebPageOpener([&](std::string_view p) { opened.emplace_back(p); });
-    rig.board().TelaMouseDown(false, 1, 1);
-    rig.board().TelaMouseDown(false, 1, 1);
-    EXPECT_EQ(opened, std::vector<std::string>{"rabuscal/pgn01.htm"});
-    EXPECT_FALSE(rig.board().InstructionsPending());
-}
-
 TEST(ShiftBlocks, SendTheBoardsOwnPixelsWithMinusOneOutside) {
     ClientRig rig("ana");
     rig.joinAsDrawer("100");
