@@ -36,9 +36,21 @@ std::string around(const ClientRig& rig, int x, int y, int r = 2) {
     return out;
 }
 
-TEST(BoardReplay, PressLeavesARoundDotThreePixelsAcross) {
+// A joined copy that only replays what the server relays.
+class BoardReplay : public ::testing::Test {
+  protected:
+    BoardReplay() { rig.join(); }
     ClientRig rig;
-    rig.join();
+};
+
+// This copy draws, with 100 points at stake.
+class ShiftBlocks : public ::testing::Test {
+  protected:
+    ShiftBlocks() { rig.joinAsDrawer("100"); }
+    ClientRig rig{"ana"};
+};
+
+TEST_F(BoardReplay, PressLeavesARoundDotThreePixelsAcross) {
     rig.receive({"mdw:100|50"});
     EXPECT_EQ(around(rig, 100, 50),
               ".....\n"
@@ -50,9 +62,7 @@ TEST(BoardReplay, PressLeavesARoundDotThreePixelsAcross) {
     EXPECT_EQ(rig.view.changes[0], QRect(99, 49, 3, 3));
 }
 
-TEST(BoardReplay, MovesDrawFromTheSharedPenPosition) {
-    ClientRig rig;
-    rig.join();
+TEST_F(BoardReplay, MovesDrawFromTheSharedPenPosition) {
     rig.receive({"mdw:10|10", "mov:20|10", "mov:20|30"});
     for (int x = 9; x <= 21; ++x) EXPECT_EQ(rig.pixel(x, 10), B) << x;
     for (int y = 10; y <= 31; ++y) EXPECT_EQ(rig.pixel(20, y), B) << y;
@@ -65,9 +75,7 @@ TEST(BoardReplay, MovesDrawFromTheSharedPenPosition) {
     EXPECT_EQ(rig.pixel(30, 30), B);
 }
 
-TEST(BoardReplay, DiagonalLinesStayConnected) {
-    ClientRig rig;
-    rig.join();
+TEST_F(BoardReplay, DiagonalLinesStayConnected) {
     rig.receive({"mdw:0|0", "mov:449|263"});
     // Every column from 0 to 449 holds ink; one line with no gaps.
     for (int x = 0; x < 450; ++x) {
@@ -78,9 +86,7 @@ TEST(BoardReplay, DiagonalLinesStayConnected) {
     EXPECT_EQ(rig.pixel(449, 263), B);
 }
 
-TEST(BoardReplay, StrokesPastTheEdgeAreClipped) {
-    ClientRig rig;
-    rig.join();
+TEST_F(BoardReplay, StrokesPastTheEdgeAreClipped) {
     rig.receive({"mdw:440|100", "mov:2000000000|100"});
     EXPECT_EQ(rig.pixel(449, 100), B);
     EXPECT_EQ(rig.view.changes.back(), QRect(QPoint(439, 99), QPoint(449, 101)));
@@ -97,9 +103,7 @@ TEST(BoardReplay, StrokesPastTheEdgeAreClipped) {
     EXPECT_EQ(rig.view.changes.back(), QRect(0, 0, 450, 264)) << "only the clear changed";
 }
 
-TEST(BoardReplay, BlocksPaintBlackAndWhiteRowByRowAndSkipWhatFallsOffTheBoard) {
-    ClientRig rig;
-    rig.join();
+TEST_F(BoardReplay, BlocksPaintBlackAndWhiteRowByRowAndSkipWhatFallsOffTheBoard) {
     rig.receive({"mdw:100|50", "mov:102|50"});
     rig.receive({"blc:" + block(100, 50)});
     for (int y = 48; y <= 52; ++y)
@@ -123,9 +127,7 @@ TEST(BoardReplay, BlocksPaintBlackAndWhiteRowByRowAndSkipWhatFallsOffTheBoard) {
     EXPECT_TRUE(rig.errors.empty());
 }
 
-TEST(BoardReplay, BadPayloadsFailAtTheFirstUnreadableValue) {
-    ClientRig rig;
-    rig.join();
+TEST_F(BoardReplay, BadPayloadsFailAtTheFirstUnreadableValue) {
     rig.receive({"mdw:10"});
     rig.receive({"mdw:1a|2"});
     rig.receive({"mov:|5"});
@@ -222,9 +224,7 @@ TEST(Drawing, ABadPointsCaptionIsReportedAndStartsNoStroke) {
     EXPECT_TRUE(rig.link.sent.empty());
 }
 
-TEST(ShiftBlocks, SendTheBoardsOwnPixelsWithMinusOneOutside) {
-    ClientRig rig("ana");
-    rig.joinAsDrawer("100");
+TEST_F(ShiftBlocks, SendTheBoardsOwnPixelsWithMinusOneOutside) {
     rig.board().TelaMouseDown(true, 10, 20);
     rig.board().TelaMouseMove(true, 10, 20);
     rig.board().TelaMouseMove(true, 0, 0);
@@ -249,9 +249,7 @@ TEST(ShiftBlocks, SendTheBoardsOwnPixelsWithMinusOneOutside) {
     EXPECT_TRUE(rig.errors.empty());
 }
 
-TEST(ShiftBlocks, ReleasingShiftMidStrokeDrawsFromTheLastPoint) {
-    ClientRig rig("ana");
-    rig.joinAsDrawer("100");
+TEST_F(ShiftBlocks, ReleasingShiftMidStrokeDrawsFromTheLastPoint) {
     rig.board().TelaMouseDown(true, 50, 50);
     rig.board().TelaMouseMove(false, 60, 50);
     EXPECT_EQ(rig.takeSent(), std::vector<std::string>{"$-$mov:60|50"});
@@ -259,9 +257,7 @@ TEST(ShiftBlocks, ReleasingShiftMidStrokeDrawsFromTheLastPoint) {
     EXPECT_EQ(rig.view.cursor, BoardCursor::Arrow);
 }
 
-TEST(ShiftBlocks, GreyTemplateGoesOutTrueAndComesBackBlack) {
-    ClientRig rig("ana");
-    rig.joinAsDrawer("100");
+TEST_F(ShiftBlocks, GreyTemplateGoesOutTrueAndComesBackBlack) {
     QImage grey(450, 264, QImage::Format_RGB32);
     grey.fill(qRgb(128, 128, 128));
     rig.board().setGalleryPicture(grey);
