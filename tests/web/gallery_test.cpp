@@ -146,16 +146,7 @@ class GalleryTest : public ::testing::Test {
     QByteArray drawing = bmpBytes({300, 200});
 };
 
-TEST_F(GalleryTest, PublicListIsFetchedInTheFileOrder) {
-    const QList<QByteArray> names = gallery.fetchPublicList();
-    EXPECT_EQ(names, (QList<QByteArray>{"gato", "casa", "sol"}));
-    EXPECT_EQ(lastPath(), "/rabuscal/lista.txt");
-    EXPECT_EQ(gallery.GalleryPrefix(), "");
-    EXPECT_TRUE(gallery.downloadDrawing(names[1]).ok());
-    EXPECT_EQ(lastPath(), "/rabuscal/casa.bmp");
-}
-
-TEST_F(GalleryTest, ClubListSendsTheLoginAndDrawingsComeFromTheClubArea) {
+TEST_F(GalleryTest, ClubListSendsTheLoginAndEachListsDrawingsComeFromItsOwnArea) {
     const QList<QByteArray> names = gallery.fetchClubList("pexo", "pexo");
     EXPECT_EQ(names.size(), 3);
     EXPECT_EQ(lastPath(), "/club/rabuscal/lista.txt");
@@ -165,9 +156,10 @@ TEST_F(GalleryTest, ClubListSendsTheLoginAndDrawingsComeFromTheClubArea) {
     EXPECT_TRUE(gallery.downloadDrawing(names[1]).ok());
     EXPECT_EQ(lastPath(), "/club/rabuscal/casa.bmp");
 
-    // Back to the public list: downloads come from the public area again,
-    // and the club login still goes with every fetch.
-    gallery.fetchPublicList();
+    // Back to the public list, in the file's order: downloads come from the
+    // public area again, and the club login still goes with every fetch.
+    EXPECT_EQ(gallery.fetchPublicList(), (QList<QByteArray>{"gato", "casa", "sol"}));
+    EXPECT_EQ(lastPath(), "/rabuscal/lista.txt");
     EXPECT_EQ(gallery.GalleryPrefix(), "");
     EXPECT_TRUE(gallery.downloadDrawing("sol").ok());
     EXPECT_EQ(lastPath(), "/rabuscal/sol.bmp");
