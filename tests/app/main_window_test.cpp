@@ -183,18 +183,16 @@ TEST_F(MainWindowTest, PageButtonsSwitchPagesOnThePress) {
 }
 
 TEST_F(MainWindowTest, ServerAndChatButtonsShowAndHideTheirWindows) {
-    click(Form1->btServ);
-    EXPECT_TRUE(Form3->isVisible());
-    click(Form1->btServ);
-    EXPECT_FALSE(Form3->isVisible());
-    // A double click is two presses: shown and hidden again.
-    QTest::mouseDClick(main(), Qt::LeftButton, {}, in(Form1, Form1->btServ));
-    EXPECT_FALSE(Form3->isVisible());
-
-    click(Form1->btPan);
-    EXPECT_TRUE(Form2->isVisible());
-    click(Form1->btPan);
-    EXPECT_FALSE(Form2->isVisible());
+    for (const auto& [button, window] : {std::pair<QWidget*, QWidget*>{Form1->btServ, Form3},
+                                         std::pair<QWidget*, QWidget*>{Form1->btPan, Form2}}) {
+        click(button);
+        EXPECT_TRUE(window->isVisible());
+        click(button);
+        EXPECT_FALSE(window->isVisible());
+        // A double click is two presses: shown and hidden again.
+        QTest::mouseDClick(main(), Qt::LeftButton, {}, in(Form1, button));
+        EXPECT_FALSE(window->isVisible());
+    }
 }
 
 TEST_F(MainWindowTest, CloseButtonsAndClosingOnlyHideTheOtherWindows) {
