@@ -172,16 +172,14 @@ TEST_F(WebDwnTest, AnswerLargerThanTheLimitFailsOrGivesItsFirstBytes) {
 }
 
 // What the download gauge showed during one fetch.
-struct GaugeTrace {
-    QList<QPair<qint64, qint64>> steps;  // maximum, position
-};
+using GaugeTrace = QList<QPair<qint64, qint64>>;  // maximum, position
 
 GaugeTrace traceFetch(WebDwn& client, const QUrl& address) {
     GaugeTrace trace;
     DownloadProgress progress;
     progress.follow(client);
     QObject::connect(&progress, &DownloadProgress::changed, [&](qint64 maximum, qint64 position) {
-        trace.steps.append({maximum, position});
+        trace.append({maximum, position});
     });
     EXPECT_TRUE(client.get(address).ok);
     return trace;
@@ -194,11 +192,11 @@ TEST_F(WebDwnTest, GaugeFillsWithTheAnnouncedLengthOrStaysEmptyWithoutOne) {
         return answer;
     });
     const GaugeTrace trace = traceFetch(client, at("img.bmp"));
-    ASSERT_GE(trace.steps.size(), 3);
-    EXPECT_EQ(trace.steps.first(), qMakePair(qint64(4000), qint64(0)));
-    EXPECT_EQ(trace.steps.last(), qMakePair(qint64(4000), qint64(0)));
+    ASSERT_GE(trace.size(), 3);
+    EXPECT_EQ(trace.first(), qMakePair(qint64(4000), qint64(0)));
+    EXPECT_EQ(trace.last(), qMakePair(qint64(4000), qint64(0)));
     qint64 highest = 0;
-    for (const auto& [maximum, position] : trace.steps) {
+    for (const auto& [maximum, position] : trace) {
         EXPECT_GE(position, 0);
         EXPECT_LE(position, maximum);
         highest = std::max(highest, position);
@@ -213,8 +211,8 @@ TEST_F(WebDwnTest, GaugeFillsWithTheAnnouncedLengthOrStaysEmptyWithoutOne) {
         return answer;
     });
     const GaugeTrace unknown = traceFetch(client, at("x"));
-    ASSERT_FALSE(unknown.steps.isEmpty());
-    for (const auto& [maximum, position] : unknown.steps) {
+    ASSERT_FALSE(unknown.isEmpty());
+    for (const auto& [maximum, position] : unknown) {
         EXPECT_EQ(maximum, 0);
         EXPECT_EQ(position, 0);
     }
