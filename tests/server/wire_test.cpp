@@ -150,16 +150,6 @@ TEST_F(Wire, SwitchingOffDropsEveryoneSilentlyAndTheRoundSurvives) {
     EXPECT_EQ(server.rules().player(3)->total, 100);
 }
 
-TEST_F(Wire, PortInUseIsReportedAndChangesNothing) {
-    std::string otherDrawer;
-    TcpGameServer other(otherDrawer);
-    const auto error = other.start(server.port());
-    ASSERT_TRUE(error.has_value());
-    EXPECT_FALSE(error->isEmpty());
-    EXPECT_FALSE(other.isListening());
-    EXPECT_TRUE(server.isListening());
-}
-
 TEST_F(Wire, GarbageAndHugePayloadsLeaveTheServerWorking) {
     auto noisy = connectClient();
     auto listener = connectClient();
