@@ -195,17 +195,9 @@ TEST(Drawing, TheStakeComesFromThePressNotFromLaterAnnouncements) {
     EXPECT_EQ(rig.takeSent()[2], "$-$pts:99");
 }
 
-TEST(Drawing, OnlyTheDrawerStartsAStroke) {
-    ClientRig rig("bia");
-    rig.receive({"onj:", "mdv:ana", "pts:100"});
-    rig.board().TelaMouseDown(false, 5, 5);
-    rig.board().TelaMouseMove(false, 6, 6);
-    rig.board().TelaMouseUp(false, 6, 6);
-    EXPECT_EQ(rig.view.status(), "> Voc\xea n\xe3o \xe9 o M\xe3o De Vaca para desenhar.");
-    EXPECT_TRUE(rig.link.sent.empty());
-    EXPECT_FALSE(rig.board().Stroking());
-
-    // Once started, a stroke ends even if another drawer is announced.
+// Refusing to start a stroke is checked through the windows, in
+// OneCopy.RoundControlsRefuseWhoIsNotTheDrawer.
+TEST(Drawing, OnceStartedAStrokeEndsEvenIfAnotherDrawerIsAnnounced) {
     ClientRig ana("ana");
     ana.joinAsDrawer("100");
     ana.board().TelaMouseDown(false, 5, 5);
