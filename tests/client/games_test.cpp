@@ -125,9 +125,6 @@ TEST_F(Games, ARoundComesOutPixelIdenticalOnEveryBoard) {
     }
     EXPECT_TRUE(ana.board().strokeLayer().image() == ana.tela())
         << "the drawer's own layer drew the same";
-    bool edgeInked = false;  // the segment towards (500, 300) reaches the right edge
-    for (int y = 0; y < 264; ++y) edgeInked = edgeInked || ana.board().tela().pixel(449, y) == 0;
-    EXPECT_TRUE(edgeInked);
 }
 
 TEST_F(Games, APlayerWhoJoinsMidRoundSeesTheSameBoardDrawerAndPoints) {
