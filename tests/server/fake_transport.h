@@ -41,17 +41,22 @@ struct RecordingEvents : ServerEvents {
     void connectionClosed(ConnectionId id, bool, std::string_view) override {
         closed.push_back(id);
     }
+    void refused(ConnectionId id, std::string_view command, std::string_view) override {
+        refusals.emplace_back(id, std::string(command));
+    }
 
     std::vector<std::size_t> counts;
     int firstChunks = 0;
     std::vector<std::pair<ConnectionId, std::string>> errors;
     std::vector<ConnectionId> closed;
+    std::vector<std::pair<ConnectionId, std::string>> refusals;
 };
 
 // A server with a few connections, and shorthands to talk to it.
 class ServerFixture {
   public:
-    ServerFixture() : server(DrawerNick, transport, &events) {}
+    explicit ServerFixture(GameServerOptions options = {})
+        : server(DrawerNick, transport, &events, options) {}
 
     void accept(std::initializer_list<ConnectionId> ids) {
         for (ConnectionId id : ids) server.connectionAccepted(id);

@@ -7,32 +7,16 @@
 namespace rabuscal::server::testing {
 namespace {
 
-using V = std::vector<Sent>;
-
-struct Refusals : RecordingEvents {
-    void refused(ConnectionId id, std::string_view command, std::string_view) override {
-        refused_.emplace_back(id, std::string(command));
-    }
-    std::vector<std::pair<ConnectionId, std::string>> refused_;
-};
-
 // Ana (1) draws; Bia (2) guesses; connection 3 never joined.
-class Referee : public ::testing::Test {
+class Referee : public ::testing::Test, public ServerFixture {
   protected:
+    Referee() : ServerFixture({.referee = true}) {}
     void SetUp() override {
         server.setClock([this] { return now; });
-        server.connectionAccepted(1);
-        say(1, "slc", "Ana");  // alone: the drawer
-        server.connectionAccepted(2);
-        server.connectionAccepted(3);
-        say(2, "slc", "Bia");
-        transport.take();
+        anaDrawsWith({"Bia"});
         EXPECT_FALSE(passes(3, "mdv", "Zeca")) << "a connection that has not joined";
-        EXPECT_EQ(events.refused_, (std::vector<std::pair<ConnectionId, std::string>>{{3, "mdv"}}));
-        events.refused_.clear();
-    }
-    void say(ConnectionId from, std::string_view command, std::string_view payload = {}) {
-        server.dataReceived(from, "$-$" + std::string(command) + ":" + std::string(payload));
+        EXPECT_EQ(events.refusals, (std::vector<std::pair<ConnectionId, std::string>>{{3, "mdv"}}));
+        events.refusals.clear();
     }
     // Whether the message went through (anything was sent).
     bool passes(ConnectionId from, std::string_view command, std::string_view payload = {}) {
@@ -40,10 +24,6 @@ class Referee : public ::testing::Test {
         return !transport.take().empty();
     }
 
-    std::string DrawerNick;
-    FakeTransport transport;
-    Refusals events;
-    GameServer server{DrawerNick, transport, &events, {.referee = true}};
     std::chrono::steady_clock::time_point now{std::chrono::seconds(1000)};
 };
 
@@ -53,7 +33,7 @@ TEST_F(Referee, OnlyTheDrawerDrawsStartsClearsSetsPointsAndHandsOver) {
         EXPECT_FALSE(passes(2, command, payload)) << command;
         EXPECT_FALSE(passes(3, command, payload)) << command;
     }
-    EXPECT_EQ(events.refused_.size(), 16u);
+    EXPECT_EQ(events.refusals.size(), 16u);
     EXPECT_TRUE(passes(1, "ini", "gato"));
     EXPECT_TRUE(passes(1, "mdw", "1|1"));
     EXPECT_TRUE(passes(1, "pts", "99"));

@@ -102,13 +102,10 @@ TEST_F(Rounds, HandingOverTakesAnyNick) {
     EXPECT_EQ(DrawerNick, "Ninguem");
 }
 
-TEST_F(Rounds, PointsAreRelayedAsWritten) {
+TEST_F(Rounds, PointsAreRelayedAsWrittenAndOnesThatAreNotANumberDropTheRestOfTheChunk) {
     say(1, "pts", "007");
     EXPECT_EQ(transport.take(), all("$-$pts:007"));
     EXPECT_EQ(server.pointsAtStake(), 7);
-}
-
-TEST_F(Rounds, PointsThatAreNotANumberDropTheRestOfTheChunkAndAreReported) {
     for (std::string bad :
          {"abc", "", "12x", "2147483648", "-2147483649", "99999999999999999999"}) {
         say(1, "pts", "40");
@@ -126,17 +123,14 @@ TEST_F(Rounds, PointsThatAreNotANumberDropTheRestOfTheChunkAndAreReported) {
     EXPECT_TRUE(server.hasConnection(1));
 }
 
-TEST_F(Rounds, GuessFromAConnectionThatHasNotJoinedIsIgnored) {
+TEST_F(Rounds, BeforeAnyRoundOnlyAnEmptyGuessHitsAndUnjoinedGuessesAreIgnored) {
+    EXPECT_FALSE(hits(2, "x"));
+    EXPECT_TRUE(hits(2, ""));
     say(1, "ini", "gato");
     transport.take();
     say(3, "tnt", "gato");
     EXPECT_TRUE(transport.take().empty());
     EXPECT_EQ(server.pointsAtStake(), 100);
-}
-
-TEST_F(Rounds, BeforeAnyRoundOnlyAnEmptyGuessHits) {
-    EXPECT_FALSE(hits(2, "x"));
-    EXPECT_TRUE(hits(2, ""));
 }
 
 TEST_F(Rounds, NegativeTotalsStillGiveADrawer) {

@@ -9,6 +9,7 @@
 
 #include "server/net/tcp_game_server.h"
 #include "support/application.h"
+#include "support/expectations.h"
 #include "support/loopback_peer.h"
 #include "support/raw_socket.h"
 
@@ -44,65 +45,60 @@ TEST_P(HonestRound, FromJoinToHitAndLeaving) {
     server.rules().setReferee(GetParam());
     auto ana = connectClient();
     ana->send("$-$slc:Ana");
-    EXPECT_EQ(ana->expect("$-$onj:$-$mdv:Ana$-$lst:xxxx Ana|"),
-              "$-$onj:$-$mdv:Ana$-$lst:xxxx Ana|");
+    EXPECT_TRUE(receives(*ana, "$-$onj:$-$mdv:Ana$-$lst:xxxx Ana|"));
 
     auto bia = connectClient();
     bia->send("$-$slc:Ana");
-    EXPECT_EQ(bia->expect("$-$sys:> Esse nick j\xe1 existe."), "$-$sys:> Esse nick j\xe1 existe.");
+    EXPECT_TRUE(receives(*bia, "$-$sys:> Esse nick j\xe1 existe."));
     bia->send("$-$slc:Bia");
     const std::string list = "$-$lst:xxxx Ana|   0 Bia|";
-    EXPECT_EQ(bia->expect("$-$onj:$-$mdv:Ana" + list), "$-$onj:$-$mdv:Ana" + list);
-    EXPECT_EQ(ana->expect(list), list);
+    EXPECT_TRUE(receives(*bia, "$-$onj:$-$mdv:Ana" + list));
+    EXPECT_TRUE(receives(*ana, list));
 
     ana->send("$-$ini:gato");
     const std::string start = "$-$cls:$-$pts:100$-$sys:> Valendo...";
-    EXPECT_EQ(ana->expect(start), start);
-    EXPECT_EQ(bia->expect(start), start);
+    EXPECT_TRUE(receives(*ana, start));
+    EXPECT_TRUE(receives(*bia, start));
 
     const std::string stroke = "$-$mdw:1|2$-$mov:3|4$-$pts:98$-$mup:3|4";
     for (const char* part : {"$-$mdw:1|2", "$-$mov:3|4", "$-$pts:98", "$-$mup:3|4"}) {
         ana->send(part);  // one message per send, as the game sends them
-        EXPECT_EQ(ana->expect(part), part);
+        EXPECT_TRUE(receives(*ana, part));
     }
-    EXPECT_EQ(bia->expect(stroke), stroke);
+    EXPECT_TRUE(receives(*bia, stroke));
 
     bia->send("$-$msg:Bia falou: oi: tudo?");
-    EXPECT_EQ(ana->expect("$-$msg:Bia falou: oi: tudo?"), "$-$msg:Bia falou: oi: tudo?");
-    EXPECT_EQ(bia->expect("$-$msg:Bia falou: oi: tudo?"), "$-$msg:Bia falou: oi: tudo?");
+    EXPECT_TRUE(receives(*ana, "$-$msg:Bia falou: oi: tudo?"));
+    EXPECT_TRUE(receives(*bia, "$-$msg:Bia falou: oi: tudo?"));
 
     bia->send("$-$tnt:rato");
     const std::string miss = "$-$avs:Bia tentou \"rato\" e...  eerrroooouuuuu...$-$pts:88";
-    EXPECT_EQ(ana->expect(miss), miss);
-    EXPECT_EQ(bia->expect(miss), miss);
+    EXPECT_TRUE(receives(*ana, miss));
+    EXPECT_TRUE(receives(*bia, miss));
 
     bia->send("$-$tnt:Gato");
     const std::string hit =
         "$-$avs:Bia tentou \"Gato\" e... ACERTOU !$-$pts:0$-$mdv:Bia$-$lst:   0 Ana|xxxx Bia|";
-    EXPECT_EQ(ana->expect(hit), hit);
-    EXPECT_EQ(bia->expect(hit), hit);
+    EXPECT_TRUE(receives(*ana, hit));
+    EXPECT_TRUE(receives(*bia, hit));
 
     bia->send("$-$mdv:Ana");
     const std::string handOver = "$-$mdv:Ana$-$lst:xxxx Ana|  88 Bia|";
-    EXPECT_EQ(ana->expect(handOver), handOver);
-    EXPECT_EQ(bia->expect(handOver), handOver);
+    EXPECT_TRUE(receives(*ana, handOver));
+    EXPECT_TRUE(receives(*bia, handOver));
 
     ana->send("$-$off:Ana");
-    EXPECT_EQ(ana->expect("$-$off:$-$mdv:Bia$-$pts:0$-$lst:xxxx Bia|"),
-              "$-$off:$-$mdv:Bia$-$pts:0$-$lst:xxxx Bia|");
-    EXPECT_EQ(bia->expect("$-$mdv:Bia$-$pts:0$-$lst:xxxx Bia|"),
-              "$-$mdv:Bia$-$pts:0$-$lst:xxxx Bia|");
+    EXPECT_TRUE(receives(*ana, "$-$off:$-$mdv:Bia$-$pts:0$-$lst:xxxx Bia|"));
+    EXPECT_TRUE(receives(*bia, "$-$mdv:Bia$-$pts:0$-$lst:xxxx Bia|"));
 
     // Joining again mid-game brings back the drawer and the board.
     ana->send("$-$slc:Ana");
     const std::string rejoin = "$-$onj:$-$mdv:Bia$-$cls:$-$mdw:1|2$-$mov:3|4";
-    EXPECT_EQ(ana->expect(rejoin + "$-$lst:   0 Ana|xxxx Bia|"),
-              rejoin + "$-$lst:   0 Ana|xxxx Bia|");
-    EXPECT_EQ(bia->expect("$-$lst:   0 Ana|xxxx Bia|"), "$-$lst:   0 Ana|xxxx Bia|");
+    EXPECT_TRUE(receives(*ana, rejoin + "$-$lst:   0 Ana|xxxx Bia|"));
+    EXPECT_TRUE(receives(*bia, "$-$lst:   0 Ana|xxxx Bia|"));
     // A closed connection is handled like leaving, without the answer.
     bia->socket().close();
-    EXPECT_EQ(ana->expect("$-$mdv:Ana$-$pts:0$-$lst:xxxx Ana|"),
-              "$-$mdv:Ana$-$pts:0$-$lst:xxxx Ana|");
+    EXPECT_TRUE(receives(*ana, "$-$mdv:Ana$-$pts:0$-$lst:xxxx Ana|"));
     EXPECT_TRUE(waitFor([&] { return server.connectionCount() == 1; }));
 }
 
@@ -111,11 +107,10 @@ INSTANTIATE_TEST_SUITE_P(RefereeOnAndOff, HonestRound, ::testing::Bool());
 TEST_F(Wire, ResetConnectionIsClosedOnceAndOthersCarryOn) {
     auto ana = connectClient();
     ana->send("$-$slc:Ana");
-    ASSERT_EQ(ana->expect("$-$onj:$-$mdv:Ana$-$lst:xxxx Ana|"),
-              "$-$onj:$-$mdv:Ana$-$lst:xxxx Ana|");
+    ASSERT_TRUE(receives(*ana, "$-$onj:$-$mdv:Ana$-$lst:xxxx Ana|"));
     auto bia = connectClient();
     bia->send("$-$slc:Bia");
-    ASSERT_EQ(ana->expect("$-$lst:xxxx Ana|   0 Bia|"), "$-$lst:xxxx Ana|   0 Bia|");
+    ASSERT_TRUE(receives(*ana, "$-$lst:xxxx Ana|   0 Bia|"));
 
     int counts = 0;
     QObject::connect(&server, &TcpGameServer::connectionCountChanged, [&] { ++counts; });
@@ -126,7 +121,7 @@ TEST_F(Wire, ResetConnectionIsClosedOnceAndOthersCarryOn) {
     bia->socket().abort();
     EXPECT_TRUE(waitFor([&] { return server.connectionCount() == 1; }));
     ana->send("$-$cls:");
-    EXPECT_EQ(ana->expect("$-$lst:xxxx Ana|$-$cls:"), "$-$lst:xxxx Ana|$-$cls:");
+    EXPECT_TRUE(receives(*ana, "$-$lst:xxxx Ana|$-$cls:"));
     EXPECT_EQ(counts, 1);
 }
 
@@ -135,7 +130,7 @@ TEST_F(Wire, SwitchingOffDropsEveryoneSilentlyAndTheRoundSurvives) {
     ana->send("$-$slc:Ana$-$ini:sol");
     // One list for the whole chunk, after everything it brought.
     const std::string started = "$-$onj:$-$mdv:Ana$-$cls:$-$pts:100$-$sys:> Valendo...";
-    EXPECT_EQ(ana->expect(started + "$-$lst:xxxx Ana|"), started + "$-$lst:xxxx Ana|");
+    EXPECT_TRUE(receives(*ana, started + "$-$lst:xxxx Ana|"));
     auto bia = connectClient();
 
     server.stop();
@@ -150,19 +145,9 @@ TEST_F(Wire, SwitchingOffDropsEveryoneSilentlyAndTheRoundSurvives) {
     const std::string expected =
         "$-$onj:$-$mdv:Caio$-$avs:Caio tentou \"SOL\" e... ACERTOU !$-$pts:0$-$mdv:Caio"
         "$-$lst:xxxx Caio|";
-    EXPECT_EQ(caio->expect(expected), expected);
+    EXPECT_TRUE(receives(*caio, expected));
     ASSERT_NE(server.rules().player(3), nullptr);  // Caio, the third connection accepted
     EXPECT_EQ(server.rules().player(3)->total, 100);
-}
-
-TEST_F(Wire, PortInUseIsReportedAndChangesNothing) {
-    std::string otherDrawer;
-    TcpGameServer other(otherDrawer);
-    const auto error = other.start(server.port());
-    ASSERT_TRUE(error.has_value());
-    EXPECT_FALSE(error->isEmpty());
-    EXPECT_FALSE(other.isListening());
-    EXPECT_TRUE(server.isListening());
 }
 
 TEST_F(Wire, GarbageAndHugePayloadsLeaveTheServerWorking) {
@@ -186,7 +171,7 @@ TEST_F(Wire, GarbageAndHugePayloadsLeaveTheServerWorking) {
     listener->take();
     listener->send("$-$slc:Ana");
     // The board as the last "cls" left it comes with the join.
-    EXPECT_EQ(listener->expect("$-$onj:$-$cls:$-$lst:   0 Ana|"), "$-$onj:$-$cls:$-$lst:   0 Ana|");
+    EXPECT_TRUE(receives(*listener, "$-$onj:$-$cls:$-$lst:   0 Ana|"));
 }
 
 }  // namespace

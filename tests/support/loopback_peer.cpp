@@ -5,6 +5,12 @@
 
 namespace rabuscal::support {
 
+quint16 unusedPort() {
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost, 0);
+    return probe.serverPort();
+}
+
 LoopbackPeer::LoopbackPeer(quint16 port, const QString& host, const QString& from) {
     reading_ = QObject::connect(&socket_, &QTcpSocket::readyRead, [this] {
         const QByteArray data = socket_.readAll();

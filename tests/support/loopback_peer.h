@@ -12,6 +12,9 @@
 
 namespace rabuscal::support {
 
+// A loopback port that was free a moment ago: nothing listens there.
+quint16 unusedPort();
+
 class LoopbackPeer {
   public:
     // `from`: the local address to connect from (loopback has all of 127/8).

@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-// The windows and widgets under test.
 using namespace rabuscal;
 
 namespace {
@@ -19,11 +18,8 @@ QImage picture(int width, int height, QRgb fill) {
 
 }  // namespace
 
-TEST(SkinRegion, PictureWithoutMagentaGivesExactlyItsRectangle) {
+TEST(SkinRegion, PictureWithoutMagentaGivesItsRectangleAndAllMagentaNoWindowAtAll) {
     EXPECT_EQ(skinRegion(picture(691, 362, kPaper)), QRegion(0, 0, 691, 362));
-}
-
-TEST(SkinRegion, AllMagentaPictureGivesNoWindowAtAll) {
     EXPECT_TRUE(skinRegion(picture(40, 30, kMagenta)).isEmpty());
     EXPECT_TRUE(skinRegion(QImage()).isEmpty());
 }

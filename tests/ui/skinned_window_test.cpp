@@ -9,7 +9,6 @@
 #include "ui/skin_region.h"
 
 using rabuscal::support::guiApplication;
-// The windows and widgets under test.
 using namespace rabuscal;
 
 namespace {
@@ -56,16 +55,24 @@ TEST_F(SkinnedWindowTest, WindowTakesSizeAndOutlineOfItsPicture) {
     EXPECT_EQ(window.windowTitle(), "Caption");
 }
 
-TEST_F(SkinnedWindowTest, DraggingBackgroundMovesWindowWithPointerUntilRelease) {
-    DraggableWindow w;
+TEST_F(SkinnedWindowTest, DraggingBackgroundMovesOnlyThatWindowWithPointerUntilRelease) {
+    DraggableWindow w, other;
     QTest::mousePress(w.handle(), Qt::LeftButton, {}, {50, 40});
     EXPECT_TRUE(w.window.Dragging);
+    EXPECT_FALSE(other.window.Dragging);
     QTest::mouseMove(w.handle(), {60, 35});
     EXPECT_EQ(w.window.pos(), QPoint(310, 195));
     QTest::mouseRelease(w.handle(), Qt::LeftButton, {}, {50, 40});
     EXPECT_FALSE(w.window.Dragging);
     QTest::mouseMove(w.handle(), {90, 60});
     EXPECT_EQ(w.window.pos(), QPoint(310, 195));
+
+    // Off the screen too. (QTest reads the point 0,0 as "the middle of the window".)
+    w.window.move(10, 10);
+    QTest::mousePress(w.handle(), Qt::LeftButton, {}, {150, 50});
+    QTest::mouseMove(w.handle(), {1, 1});
+    EXPECT_EQ(w.window.pos(), QPoint(-139, -39));
+    QTest::mouseRelease(w.handle(), Qt::LeftButton, {}, {1, 1});
 }
 
 TEST_F(SkinnedWindowTest, StatusLineDragsLikeTheBackgroundWithAnyButton) {
@@ -77,25 +84,6 @@ TEST_F(SkinnedWindowTest, StatusLineDragsLikeTheBackgroundWithAnyButton) {
     EXPECT_EQ(w.window.pos(), QPoint(295, 210));
     QTest::mouseRelease(w.handle(), Qt::RightButton, {}, {25, 95});
     EXPECT_FALSE(w.window.Dragging);
-}
-
-TEST_F(SkinnedWindowTest, WindowMayBeDraggedOffTheScreen) {
-    DraggableWindow w;
-    w.window.move(10, 10);
-    QTest::mousePress(w.handle(), Qt::LeftButton, {}, {150, 50});
-    // (QTest reads the point 0,0 as "the middle of the window".)
-    QTest::mouseMove(w.handle(), {1, 1});
-    EXPECT_EQ(w.window.pos(), QPoint(-139, -39));
-    QTest::mouseRelease(w.handle(), Qt::LeftButton, {}, {1, 1});
-}
-
-TEST_F(SkinnedWindowTest, EachWindowKeepsItsOwnDragState) {
-    DraggableWindow first;
-    DraggableWindow second;
-    QTest::mousePress(first.handle(), Qt::LeftButton, {}, {50, 40});
-    EXPECT_TRUE(first.window.Dragging);
-    EXPECT_FALSE(second.window.Dragging);
-    QTest::mouseRelease(first.handle(), Qt::LeftButton, {}, {50, 40});
 }
 
 TEST_F(SkinnedWindowTest, WindowOpensCentredOnlyTheFirstTime) {

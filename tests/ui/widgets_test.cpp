@@ -12,7 +12,6 @@
 #include "ui/status_line.h"
 
 using rabuscal::support::guiApplication;
-// The windows and widgets under test.
 using namespace rabuscal;
 
 class WidgetsTest : public ::testing::Test {
@@ -27,20 +26,15 @@ class WidgetsTest : public ::testing::Test {
     }
 };
 
-TEST_F(WidgetsTest, ErrorReportOpensWithoutBlockingUnderApplicationTitle) {
-    reportError("'abc' is not a valid integer value");
+TEST_F(WidgetsTest, ErrorReportOpensWithoutBlockingAndCountsRepeatsInTheOneOpenReport) {
+    reportError("Bitmap image is not valid");
     QMessageBox* box = openErrorReport();
     ASSERT_NE(box, nullptr);
     EXPECT_TRUE(box->isVisible());
     EXPECT_FALSE(box->isModal());
     EXPECT_EQ(box->windowTitle(), "Rabuscal");
-    EXPECT_EQ(box->text(), "'abc' is not a valid integer value");
-}
-
-TEST_F(WidgetsTest, RepeatedErrorIsCountedInTheOneOpenReport) {
-    for (int i = 0; i < 3; ++i) reportError("Bitmap image is not valid");
-    QMessageBox* box = openErrorReport();
-    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->text(), "Bitmap image is not valid");
+    for (int i = 0; i < 2; ++i) reportError("Bitmap image is not valid");
     EXPECT_TRUE(box->text().startsWith("Bitmap image is not valid"));
     EXPECT_TRUE(box->text().endsWith("(3 vezes)"));
     int openBoxes = 0;

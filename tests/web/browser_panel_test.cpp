@@ -4,18 +4,17 @@
 #include <gtest/gtest.h>
 
 #include <QSignalSpy>
-#include <QTcpServer>
 #include <QTest>
 
 #include "http_fixture.h"
 #include "support/application.h"
+#include "support/loopback_peer.h"
 #include "web/browser_window.h"
 
 #if RABUSCAL_HAVE_WEBENGINE
 #include <QWebEngineView>
 
 using rabuscal::support::guiApplication;
-// The windows and widgets under test.
 using namespace rabuscal;
 #endif
 
@@ -89,11 +88,8 @@ TEST(BrowserWindow, ClosingHidesTheWindowAndKeepsItsPage) {
 
 TEST(BrowserOffline, UnreachableSiteShowsTheGamesOwnPortuguesePage) {
     guiApplication();
-    // A port that was free a moment ago: nothing answers there.
-    QTcpServer probe;
-    ASSERT_TRUE(probe.listen(QHostAddress::LocalHost, 0));
-    const QByteArray base = "http://127.0.0.1:" + QByteArray::number(probe.serverPort()) + "/";
-    probe.close();
+    const QByteArray base =
+        "http://127.0.0.1:" + QByteArray::number(rabuscal::support::unusedPort()) + "/";
     const QUrl address(QString::fromLatin1(base + "rabuscal/pgn01.htm"));
     const QString page = offlinePage(address);
     EXPECT_TRUE(page.contains("Não foi possível abrir a página"));

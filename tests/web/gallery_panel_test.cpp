@@ -16,7 +16,6 @@
 #include "web/web_dwn.h"
 
 using rabuscal::support::guiApplication;
-// The windows and widgets under test.
 using namespace rabuscal;
 
 namespace {

@@ -4,17 +4,16 @@
 #include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
-#include <QTcpServer>
 #include <QTemporaryDir>
 #include <csignal>
 
 #include "support/application.h"
+#include "support/loopback_peer.h"
 #include "web/gallery.h"
 #include "web/version_check.h"
 #include "web/web_dwn.h"
 
 using rabuscal::support::coreApplication;
-// The windows and widgets under test.
 using namespace rabuscal;
 
 namespace {
@@ -25,10 +24,7 @@ class ServedSite : public ::testing::Test {
     void SetUp() override {
         if (QStandardPaths::findExecutable("lighttpd", {"/usr/sbin", "/usr/bin"}).isEmpty())
             GTEST_SKIP() << "lighttpd is not installed";
-        QTcpServer probe;
-        ASSERT_TRUE(probe.listen(QHostAddress::LocalHost, 0));
-        port = probe.serverPort();
-        probe.close();
+        port = support::unusedPort();
         QProcess serve;
         serve.start(QStringLiteral(RABUSCAL_SITE_DIR "/serve.sh"),
                     {"--port", QString::number(port), "--background", "--state-dir", state.path()});

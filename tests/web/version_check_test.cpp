@@ -10,7 +10,6 @@
 #include "web/web_dwn.h"
 
 using rabuscal::support::coreApplication;
-// The windows and widgets under test.
 using namespace rabuscal;
 
 namespace {
