@@ -2,7 +2,6 @@
 // The lobby, the round controls, the board and the chat window of one copy,
 // against a raw peer that plays the server byte for byte.
 
-#include <QElapsedTimer>
 #include <QMessageBox>
 #include <QScrollBar>
 #include <QTextBlock>
@@ -292,37 +291,6 @@ TEST_F(OneCopy, ChatFollowsTheGameAndKeepsOnlyTheLatestLines) {
     ASSERT_TRUE(waitFor([&] { return chat->lastBlock().text() == broken; }));
     EXPECT_TRUE(chat->lastBlock().previous().text().isEmpty());
     EXPECT_EQ(chat->lastBlock().previous().previous().text(), QStringLiteral("> aviso 2999"));
-}
-
-// The oldest lines go in batches: an entry appended to a full chat costs
-// about what one appended below the cap costs, each entry in its own chunk.
-// Each side takes its quickest run of 200 entries, so a busy machine that
-// slows one run does not decide; a chat that trims line by line is many times
-// slower in every run.
-TEST_F(OneCopy, AppendingAtTheLineCapStaysAsCheapAsBelowIt) {
-    rabuscal::client::ChatLog log;
-    int sent = 0;
-    auto append = [&](int entries) {
-        QElapsedTimer clock;
-        clock.start();
-        for (int i = 0; i < entries; ++i) {
-            ana->chat.addChatEntries({log.noticeEntry("> aviso " + std::to_string(sent++))});
-            QCoreApplication::processEvents();  // and its repaint
-        }
-        return double(clock.nsecsElapsed());
-    };
-    auto quickest = [&](int runs) {
-        double best = append(200);
-        for (int i = 1; i < runs; ++i) best = std::min(best, append(200));
-        return best;
-    };
-    append(500);
-    const double below = quickest(5);  // from 500 to 1,500 lines
-    append(4000);
-    const double atCap = quickest(5);  // the chat full all along
-    EXPECT_LE(ana->chat.Chat->document()->blockCount(), TForm2::kMaximumChatLines);
-    EXPECT_LT(atCap / below, 6.0) << "below the cap " << below / 1e6 << " ms, at the cap "
-                                  << atCap / 1e6 << " ms, for 200 entries";
 }
 
 }  // namespace
