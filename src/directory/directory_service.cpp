@@ -180,60 +180,57 @@ std::string DirectoryService::activate(ConnectionId id, Connection& from, std::s
     // Counted at once, so that requests still in the store count too.
     addedGroup(from, +1);
     from.inStore = true;
-    const std::string request = "atv " + printable(gameId) + "|" + printable(name);
     const std::string groupName(name);
-    std::weak_ptr<DirectoryService*> self = self_;
     store_.add(gameId, name, from.peer.address, id,
-               [self, id, request, groupName](AddOutcome outcome) {
-                   const auto service = self.lock();
-                   if (!service || !*service) return;
-                   DirectoryService& rules = **service;
-                   Connection* from = rules.find(id);
-                   if (!from) return;
-                   std::string text;
-                   switch (outcome) {
-                       case AddOutcome::Added:
-                           text = notices::activated(groupName);
-                           break;
-                       case AddOutcome::NameTaken:
-                           text = notices::nameTaken(groupName);
-                           break;
-                       case AddOutcome::GameFull:
-                           text = notices::kGameFull;
-                           break;
-                   }
-                   if (outcome != AddOutcome::Added) rules.addedGroup(*from, -1);
-                   rules.storeDone(id, request, rules.notify(id, text));
-               });
+               storeAnswer<AddOutcome>(
+                   id, "atv " + printable(gameId) + "|" + printable(name),
+                   [groupName](DirectoryService& rules, Connection& from, AddOutcome outcome) {
+                       if (outcome != AddOutcome::Added) rules.addedGroup(from, -1);
+                       switch (outcome) {
+                           case AddOutcome::Added:
+                               return notices::activated(groupName);
+                           case AddOutcome::NameTaken:
+                               return notices::nameTaken(groupName);
+                           case AddOutcome::GameFull:
+                               break;
+                       }
+                       return std::string(notices::kGameFull);
+                   }));
     return {};
 }
 
 void DirectoryService::deactivate(ConnectionId id, std::string_view gameId, std::string_view name) {
     connections_[id]->inStore = true;
-    const std::string request = "dtv " + printable(gameId) + "|" + printable(name);
     const std::string groupName(name);
-    std::weak_ptr<DirectoryService*> self = self_;
-    store_.remove(gameId, name, id, [self, id, request, groupName](RemoveOutcome outcome) {
+    store_.remove(gameId, name, id,
+                  storeAnswer<RemoveOutcome>(id, "dtv " + printable(gameId) + "|" + printable(name),
+                                             [groupName](DirectoryService& rules, Connection& from,
+                                                         RemoveOutcome outcome) {
+                                                 switch (outcome) {
+                                                     case RemoveOutcome::Removed:
+                                                         rules.addedGroup(from, -1);
+                                                         return notices::deactivated(groupName);
+                                                     case RemoveOutcome::OwnedByOther:
+                                                         return notices::ownedByOther(groupName);
+                                                     case RemoveOutcome::NotListed:
+                                                         break;
+                                                 }
+                                                 return notices::notListed(groupName);
+                                             }));
+}
+
+template <class Outcome, class Text>
+std::function<void(Outcome)> DirectoryService::storeAnswer(ConnectionId id, std::string request,
+                                                           Text text) {
+    return [self = std::weak_ptr<DirectoryService*>(self_), id, request = std::move(request),
+            text = std::move(text)](Outcome outcome) {
         const auto service = self.lock();
         if (!service || !*service) return;
         DirectoryService& rules = **service;
         Connection* from = rules.find(id);
         if (!from) return;
-        std::string text;
-        switch (outcome) {
-            case RemoveOutcome::Removed:
-                rules.addedGroup(*from, -1);
-                text = notices::deactivated(groupName);
-                break;
-            case RemoveOutcome::OwnedByOther:
-                text = notices::ownedByOther(groupName);
-                break;
-            case RemoveOutcome::NotListed:
-                text = notices::notListed(groupName);
-                break;
-        }
-        rules.storeDone(id, request, rules.notify(id, text));
-    });
+        rules.storeDone(id, request, rules.notify(id, text(rules, *from, outcome)));
+    };
 }
 
 void DirectoryService::storeDone(ConnectionId id, const std::string& request,

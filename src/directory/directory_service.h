@@ -82,7 +82,11 @@ class DirectoryService {
     std::string activate(ConnectionId id, Connection& from, std::string_view gameId,
                          std::string_view name);
     void deactivate(ConnectionId id, std::string_view gameId, std::string_view name);
-    // The store answered the connection's request.
+    // The store's answer to a connection's request, as a callback that does
+    // nothing once the service or the connection is gone; `text` gives the
+    // notice for an outcome. Then the connection's waiting requests go on.
+    template <class Outcome, class Text>
+    std::function<void(Outcome)> storeAnswer(ConnectionId id, std::string request, Text text);
     void storeDone(ConnectionId id, const std::string& request, const std::string& outcome);
     void addedGroup(Connection& from, long change);
 
