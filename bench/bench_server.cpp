@@ -7,15 +7,20 @@
 //    server that is not swamped;
 //  - join: P players joining one server one after the other.
 //
-//  - the same flood beside S connections that never read;
+//  - the same flood beside S connections that never read.
+// With two processors or more the server under test runs on the last one
+// alone and the clients on the others (--pin 0: anywhere): sharing cores
+// with its own load, a server's tail latency is mostly the scheduler's luck.
 //
 // Usage: bench_server [--clients N] [--messages M] [--players P] [--repeat R] [--stalled S]
+//                     [--pin 0|1]
 
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
+#include <sched.h>
 #include <sys/epoll.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -299,6 +304,8 @@ int main(int argc, char* argv[]) {
     using namespace rabuscal::bench;
     std::signal(SIGPIPE, SIG_IGN);
     int clients = 16, messages = 300'000, players = 1000, repeat = 5, stalled = 50;
+    int serverCpu = -1;
+    bool pin = true;
     for (int i = 1; i + 1 < argc; i += 2) {
         const std::string option = argv[i];
         const int value = std::atoi(argv[i + 1]);
@@ -312,23 +319,35 @@ int main(int argc, char* argv[]) {
             repeat = std::max(1, value);
         else if (option == "--stalled")
             stalled = value;
+        else if (option == "--pin")
+            pin = value != 0;
+    }
+    const int processors = static_cast<int>(::sysconf(_SC_NPROCESSORS_ONLN));
+    if (pin && processors >= 2) {
+        serverCpu = processors - 1;
+        cpu_set_t others;
+        CPU_ZERO(&others);
+        for (int cpu = 0; cpu < serverCpu; ++cpu) CPU_SET(cpu, &others);
+        ::sched_setaffinity(0, sizeof others, &others);
     }
     const std::vector<std::string> server = {RABUSCAL_SERVER_EXE, "--port", "0"};
     const std::vector<std::string> reference = {RELAY_REFERENCE_EXE, "0"};
 
-    std::printf("relay: %d clients, %d \"mov\" messages from one of them\n", clients, messages);
+    std::printf(
+        "relay: %d clients, %d \"mov\" messages from one of them; %s\n", clients, messages,
+        serverCpu >= 0 ? "each server alone on the last processor" : "processes not pinned");
     // Alternate the two servers and keep each one's median run: this machine's
     // other work makes single runs noisy.
     std::vector<RelayFigures> ourRuns, theirRuns;
     for (int run = 0; run < repeat; ++run) {
         {
-            ServerProcess p(reference);
+            ServerProcess p(reference, serverCpu);
             theirRuns.push_back(relay(p.port(), clients, messages, 0));
             theirRuns.back().serverCpuSeconds = p.stop();
             print("epoll reference", theirRuns.back());
         }
         {
-            ServerProcess p(server);
+            ServerProcess p(server, serverCpu);
             ourRuns.push_back(relay(p.port(), clients, messages, 0));
             ourRuns.back().serverCpuSeconds = p.stop();
             print("rabuscal-server", ourRuns.back());
@@ -364,7 +383,7 @@ int main(int argc, char* argv[]) {
 
     std::printf("beside %d connections that never read (closed after some seconds):\n", stalled);
     {
-        ServerProcess p(server);
+        ServerProcess p(server, serverCpu);
         RelayFigures f = relay(p.port(), clients, messages, 0, stalled);
         f.serverCpuSeconds = p.stop();
         print("rabuscal-server", f);
@@ -373,18 +392,19 @@ int main(int argc, char* argv[]) {
     const int paced = std::min(messages, 5000);
     std::printf("paced: %d messages, one every 200 us\n", paced);
     {
-        ServerProcess p(reference);
+        ServerProcess p(reference, serverCpu);
         print("epoll reference", relay(p.port(), clients, paced, 200));
     }
     {
-        ServerProcess p(server);
+        ServerProcess p(server, serverCpu);
         print("rabuscal-server", relay(p.port(), clients, paced, 200));
     }
 
     {
-        ServerProcess p({RABUSCAL_SERVER_EXE, "--port", "0", "--max-connections",
-                         std::to_string(players + 1), "--max-per-address",
-                         std::to_string(players + 1)});
+        ServerProcess p(
+            {RABUSCAL_SERVER_EXE, "--port", "0", "--max-connections", std::to_string(players + 1),
+             "--max-per-address", std::to_string(players + 1)},
+            serverCpu);
         std::size_t bytes = 0;
         const double seconds = join(p.port(), players, bytes);
         std::printf(

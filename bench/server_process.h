@@ -2,8 +2,10 @@
 #pragma once
 // Starts a server executable on a free port and stops it again, for the
 // benchmarks. The server must print "listening on port N" as its first line.
+// With `cpu` set, the server runs on that processor alone.
 
 #include <dirent.h>
+#include <sched.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -20,11 +22,17 @@ namespace rabuscal::bench {
 
 class ServerProcess {
   public:
-    explicit ServerProcess(std::vector<std::string> command) {
+    explicit ServerProcess(std::vector<std::string> command, int cpu = -1) {
         int out[2];
         if (::pipe(out) != 0) std::abort();
         pid_ = ::fork();
         if (pid_ == 0) {
+            if (cpu >= 0) {
+                cpu_set_t only;
+                CPU_ZERO(&only);
+                CPU_SET(cpu, &only);
+                ::sched_setaffinity(0, sizeof only, &only);
+            }
             ::dup2(out[1], STDOUT_FILENO);
             ::close(out[0]);
             ::close(out[1]);
