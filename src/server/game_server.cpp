@@ -199,7 +199,12 @@ void GameServer::keepDrawing(Command command, std::string_view bytes) {
         case Command::Mdw:
         case Command::Mov:
         case Command::Blc:
-            if (keptDrawing_.size() + bytes.size() <= kKeptDrawingCap) keptDrawing_.append(bytes);
+            if (keptDrawing_.size() + bytes.size() > kKeptDrawingCap) break;
+            // Room for the whole cap at once: growing by doubling would copy
+            // megabytes into fresh pages in the middle of a flood of strokes.
+            // The pages are only touched as the drawing fills them.
+            if (keptDrawing_.capacity() < kKeptDrawingCap) keptDrawing_.reserve(kKeptDrawingCap);
+            keptDrawing_.append(bytes);
             break;
         default:
             break;  // "mup" draws nothing; chat is not part of the board
