@@ -4,7 +4,7 @@
 # display: a player joins a headless game server, becomes the drawer and goes
 # through the windows a newcomer sees first. Run by hand, not by CTest:
 #
-#   tests/smoke/take_pictures.sh BUILD_DIR OUT_DIR
+#   scripts/take-pictures.sh BUILD_DIR OUT_DIR
 #
 # As root it runs in a network namespace of its own, so that the game's fixed
 # ports (7003, and the web site's 8070) cannot meet another copy's.
@@ -12,7 +12,7 @@ set -u
 build=$(cd "$1" && pwd)
 mkdir -p "$2"
 out=$(cd "$2" && pwd)
-root=$(cd "$(dirname "$0")/../.." && pwd)
+root=$(cd "$(dirname "$0")/.." && pwd)
 game=$build/bin/rabuscal
 tool=$build/bin/rabuscal-x-tool
 
@@ -87,6 +87,18 @@ wait_window() {
 click() { "$tool" click $((wx + $1)) $((wy + $2)); sleep "${3:-0.6}"; }
 shot() { "$tool" shot "$out/$1" "$2" "$3" "$4" "$5" && echo "saved $1"; }
 
+# The lobby: connect to the local server and join with a nick.
+join_as() {
+    click 356 36                      # btConec
+    click 330 133 0.2                 # Servidor
+    "$tool" type "127.0.0.1"
+    click 275 111                     # btCjg
+    sleep 1
+    click 330 153 0.2                 # Nick
+    "$tool" type "$1"
+    click 322 176 1.5                 # btEnt
+}
+
 wait_window 691x362
 mx=$X my=$Y
 sleep 2
@@ -94,14 +106,7 @@ shot main-window.png "$mx" "$my" 691 362
 wx=$mx wy=$my
 
 # The lobby: connect to the server and join as the first player, the drawer.
-click 356 36                          # btConec
-click 330 133 0.2                     # Servidor
-"$tool" type "127.0.0.1"
-click 275 111                         # btCjg
-sleep 1
-click 330 153 0.2                     # Nick
-"$tool" type "ana"
-click 322 176 1.5                     # btEnt
+join_as ana
 shot lobby.png "$mx" "$my" 691 362
 click 255 315 2                       # btVrs
 shot version-check.png "$mx" "$my" 691 362
@@ -173,14 +178,7 @@ pids+=($!)
 for _ in $(seq 300); do [ "$(windows_of 691x362)" -ge 2 ] && break; sleep 0.1; done
 sleep 2
 wx=$mx0 wy=$my0
-click 356 36                          # btConec
-click 330 133 0.2                     # Servidor
-"$tool" type "127.0.0.1"
-click 275 111                         # btCjg
-sleep 1
-click 330 153 0.2                     # Nick
-"$tool" type "bia"
-click 322 176 1.5                     # btEnt
+join_as bia
 "$tool" drag $((mx0 + 40)) $((my0 + 300)) $((mx0 + 640)) $((my0 + 300))
 gx=$((mx0 + 600)) gy=$my0
 sleep 0.5
