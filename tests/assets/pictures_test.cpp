@@ -93,11 +93,13 @@ TEST(Pictures, NoOpaquePixelIsNearlyMagentaSoNoPinkFringeShows) {
     }
 }
 
-TEST(Pictures, ButtonFacesAreFullRectanglesAndPressedDiffersFromReleased) {
-    const char* faces[][2] = {{kButtonUp1, kButtonDown1}, {kButtonUp2, kButtonDown2}};
-    for (const auto& [up, down] : faces) {
-        const QImage released = load(up);
-        const QImage pressed = load(down);
+// Faces are full 42 x 20 rectangles and pressing changes them. A button's own
+// face differs from the plain face of its set only inside its border: the
+// symbol leaves the edge as it was.
+TEST(Pictures, EveryButtonHasItsOwnFacesWithASymbolInside) {
+    const char* plainPaths[2][2] = {{kButtonUp1, kButtonDown1}, {kButtonUp2, kButtonDown2}};
+    for (const auto& [up, down] : plainPaths) {
+        const QImage released = load(up), pressed = load(down);
         EXPECT_EQ(released.size(), kButtonSize) << up;
         EXPECT_EQ(pressed.size(), kButtonSize) << down;
         EXPECT_EQ(transparentPixelsIn(released, released.rect()), 0) << up;
@@ -106,15 +108,9 @@ TEST(Pictures, ButtonFacesAreFullRectanglesAndPressedDiffersFromReleased) {
                   pressed.convertToFormat(QImage::Format_RGB32))
             << up;
     }
-}
-
-// The face of a button differs from the plain face of its set only inside its
-// border: the symbol sits within the 42 x 20 and leaves the edge as it was.
-TEST(Pictures, EveryButtonHasItsOwnFacesWithASymbolInside) {
     std::vector<QImage> seen;
     for (const ImageButtonFaces& button : kImageButtons) {
         const QString name = QString::fromLatin1(button.button);
-        const char* plainPaths[2][2] = {{kButtonUp1, kButtonDown1}, {kButtonUp2, kButtonDown2}};
         QImage faces[2];
         for (const bool pressed : {false, true}) {
             const QImage face =
