@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The real server on loopback under heavy and hostile load: floods beside
-// connections that never read, storms of joins, limits. Peers that come in
+// The real server on loopback under heavy and hostile load. Peers that come in
 // numbers use plain sockets, each from its own 127.x.y.z where limits matter.
 #include <gtest/gtest.h>
 #include <sys/socket.h>
@@ -39,7 +38,6 @@ class Load : public ::testing::Test {
   protected:
     static void SetUpTestSuite() { coreApplication(); }
     void SetUp() override { ASSERT_FALSE(server.start(0).has_value()); }
-    // Joins `nick` and reads until the server has answered.
     int joined(std::string_view nick, const char* source = nullptr) {
         const std::size_t before = server.rules().connectionCount();
         const int fd = rawConnect(server.port(), source);
@@ -61,10 +59,9 @@ class Load : public ::testing::Test {
     TcpGameServer server{DrawerNick};
 };
 
-// Counts, in a thread, the messages of a stream that must be `header` +
-// `payload` over and over. Where the network cut the sender's writes, a
-// message may lose its tail and keep the first bytes of the next separator,
-// as the protocol has it; anything else is foreign.
+// Counts, in a thread, the `header` + `payload` messages of a stream. A message
+// cut by the network may lose its tail and keep the next separator's first
+// bytes; anything else is foreign.
 struct Reader {
     Reader(int fd, std::string header, std::string payload, std::size_t expected)
         : thread([this, fd, header, payload, expected] {
@@ -156,7 +153,7 @@ TEST_F(Load, ThreeThousandJoinAndCloseAtOnceWhileTwoPlayersChat) {
     const std::size_t rssBefore = residentKiB();
     std::atomic<bool> attackOver = false;
     std::atomic<long long> worstDelayMs = 0, linesSeen = 0;
-    // Bia reads Ana's lines, each stamped with the time it was sent.
+    // Ana's lines carry the time they were sent; Bia reads them.
     std::thread listener([&] {
         timeval timeout{0, 100'000};
         ::setsockopt(bia, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
@@ -222,8 +219,7 @@ TEST_F(Load, LimitsRefuseAtOnceAndLongNicksCostNothing) {
     ASSERT_TRUE(waitFor([&] { return server.connectionCount() == 5; }));
     EXPECT_TRUE(closedByServer(fds[6], 2000)) << "the sixth in all";
 
-    // Nicks of a megabyte, from connections that never read: each is refused
-    // with a notice and costs the server nothing more.
+    // Nicks of a megabyte, from connections that never read, cost a notice each.
     const std::string refusal = "$-$sys:> Esse nick \xe9 comprido demais.";
     std::thread nicks([&] {
         for (int i = 0; i < 3; ++i) sendAll(fds[i], "$-$slc:" + std::string(1 << 20, 'n'));
@@ -236,7 +232,6 @@ TEST_F(Load, LimitsRefuseAtOnceAndLongNicksCostNothing) {
         return answer.size() >= refusal.size();
     }));
     EXPECT_EQ(answer, refusal);
-    EXPECT_TRUE(waitFor([&] { return server.totalQueued() == 0; }));
     nicks.join();
     EXPECT_TRUE(waitFor([&] { return server.totalQueued() == 0; }));
     for (ConnectionId id = 1; id <= 3; ++id) EXPECT_EQ(server.rules().player(id), nullptr);
@@ -301,12 +296,8 @@ TEST_F(Load, ThreeHundredPlayersJoinAndLeave) {
         },
         60000));
     EXPECT_EQ(DrawerNick, "");  // nobody joined alone
-    for (int i = 0; i < kPlayers; ++i) {
-        if (i % 2)
-            players[i]->send("$-$off:");
-        else
-            players[i]->socket().close();
-    }
+    for (int i = 0; i < kPlayers; ++i)
+        i % 2 ? players[i]->send("$-$off:") : players[i]->socket().close();
     ASSERT_TRUE(waitFor([&] { return server.connectionCount() == kPlayers / 2; }, 60000));
     settle(100);
     for (auto& p : players) p->take();
