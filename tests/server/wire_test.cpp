@@ -97,6 +97,7 @@ TEST_F(Wire, SwitchingOffDropsEveryoneSilentlyAndTheRoundSurvives) {
 
     server.stop();
     EXPECT_FALSE(server.isListening());
+    EXPECT_EQ(DrawerNick, "Ana") << "the round survives with its drawer";
     EXPECT_TRUE(waitFor([&] { return !ana->isConnected() && !bia->isConnected(); }));
     EXPECT_EQ(ana->take(), "");
     EXPECT_EQ(bia->take(), "");
