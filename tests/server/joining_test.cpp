@@ -60,27 +60,25 @@ TEST_F(Joining, LateJoinerGetsTheDrawerThePointsAndTheBoardSinceTheLastClear) {
 }
 
 TEST(BatchedLists, JoinsAndLeavesOfOnePassShareOneListThatFollowsEveryOnj) {
-    std::string DrawerNick;
-    FakeTransport transport;
-    GameServer server(DrawerNick, transport, nullptr, {.batchPlayerLists = true});
-    for (ConnectionId id : {1, 2, 3}) server.connectionAccepted(id);
-    server.dataReceived(1, "$-$slc:Ana");
-    server.dataReceived(2, "$-$slc:Bia");
-    server.dataReceived(3, "$-$slc:Caio$-$off:");
-    server.connectionClosed(2);
-    EXPECT_EQ(transport.take(), (V{{1, "$-$onj:"},
-                                   {2, "$-$onj:"},
-                                   {3, "$-$onj:"},
-                                   {3, "$-$off:"},
-                                   {1, "$-$mdv:Ana"},
-                                   {2, "$-$mdv:Ana"},
-                                   {3, "$-$mdv:Ana"},
-                                   {1, "$-$pts:0"},
-                                   {2, "$-$pts:0"},
-                                   {3, "$-$pts:0"}}));
-    server.flushPlayerList();
-    server.flushPlayerList();
-    EXPECT_EQ(transport.take(), (V{{1, "$-$lst:xxxx Ana|"}, {3, "$-$lst:xxxx Ana|"}}));
+    ServerFixture f({.batchPlayerLists = true});
+    f.accept({1, 2, 3});
+    f.say(1, "slc", "Ana");
+    f.say(2, "slc", "Bia");
+    f.server.dataReceived(3, "$-$slc:Caio$-$off:");
+    f.server.connectionClosed(2);
+    EXPECT_EQ(f.transport.take(), (V{{1, "$-$onj:"},
+                                     {2, "$-$onj:"},
+                                     {3, "$-$onj:"},
+                                     {3, "$-$off:"},
+                                     {1, "$-$mdv:Ana"},
+                                     {2, "$-$mdv:Ana"},
+                                     {3, "$-$mdv:Ana"},
+                                     {1, "$-$pts:0"},
+                                     {2, "$-$pts:0"},
+                                     {3, "$-$pts:0"}}));
+    f.server.flushPlayerList();
+    f.server.flushPlayerList();
+    EXPECT_EQ(f.transport.take(), (V{{1, "$-$lst:xxxx Ana|"}, {3, "$-$lst:xxxx Ana|"}}));
 }
 
 TEST_F(Joining, TakenOrTooLongNickIsRefusedToTheAskerOnlyAndAJoinedOneCannotJoinAgain) {
@@ -133,8 +131,8 @@ TEST_F(Leaving, OthersLeavingOnlyUpdateTheListAndTheLastOneEmptiesIt) {
 }
 
 TEST_F(Leaving, DrawerLeavingHandsTheRoleToTheBestTotal) {
-    win(2, "30");  // Bia 30
-    win(3, "50");  // Caio 50
+    win(2, "30");
+    win(3, "50");
     say(1, "mdv", "Ana");
     transport.take();
     say(1, "off", "Ana");
