@@ -5,6 +5,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <fstream>
@@ -38,9 +39,9 @@ class Load : public ::testing::Test {
   protected:
     static void SetUpTestSuite() { coreApplication(); }
     void SetUp() override { ASSERT_FALSE(server.start(0).has_value()); }
-    int joined(std::string_view nick, const char* source = nullptr) {
+    int joined(std::string_view nick) {
         const std::size_t before = server.rules().connectionCount();
-        const int fd = rawConnect(server.port(), source);
+        const int fd = rawConnect(server.port());
         EXPECT_GE(fd, 0);
         sendAll(fd, "$-$slc:" + std::string(nick));
         EXPECT_TRUE(waitFor([&] {
@@ -103,22 +104,20 @@ TEST_F(Load, FloodBesideTwoHundredNonReadersReachesEveryReaderWhole) {
     NetLimits limits;
     limits.stallTimeout = 2s;  // the default 5 s would only make the test slower
     server.setLimits(limits);
-    const int sender = joined("sender");
-    std::vector<int> readers = {joined("r1"), joined("r2")};
+    const int sender = joined("sender"), r1 = joined("r1"), r2 = joined("r2");
     std::vector<int> stuck;
     for (int i = 0; i < 200; ++i)
         stuck.push_back(rawConnect(server.port(), sourceAddress(i).c_str(), 4096));
     ASSERT_TRUE(waitFor([&] { return server.connectionCount() == 203; }));
-    for (int fd : {sender, readers[0], readers[1]}) drain(fd);
+    for (int fd : {sender, r1, r2}) drain(fd);
 
     const std::string stroke = "$-$mov:123|45";
     std::string block;
     while (block.size() < 64 * 1024) block += stroke;
-    constexpr std::size_t kTotal = 100 * 1024 * 1024;
-    const std::size_t blocks = kTotal / block.size();
+    const std::size_t blocks = 100 * 1024 * 1024 / block.size();
     const std::size_t expected = blocks * (block.size() / stroke.size());
     std::vector<std::unique_ptr<Reader>> reading;
-    for (int fd : {readers[0], readers[1], sender})  // the sender reads its own echo
+    for (int fd : {r1, r2, sender})  // the sender reads its own echo
         reading.push_back(std::make_unique<Reader>(fd, "$-$mov:", "123|45", expected));
     std::thread flood([&] {
         for (std::size_t i = 0; i < blocks; ++i) sendAll(sender, block);
@@ -128,9 +127,7 @@ TEST_F(Load, FloodBesideTwoHundredNonReadersReachesEveryReaderWhole) {
     const bool done = waitFor(
         [&] {
             peakQueued = std::max(peakQueued, server.totalQueued());
-            for (const auto& r : reading)
-                if (r->got < expected) return false;
-            return true;
+            return std::ranges::all_of(reading, [&](const auto& r) { return r->got >= expected; });
         },
         60000);
     shutdown(sender, SHUT_RDWR);
@@ -144,8 +141,7 @@ TEST_F(Load, FloodBesideTwoHundredNonReadersReachesEveryReaderWhole) {
         EXPECT_TRUE(closedByServer(fd, 1000));
         ::close(fd);
     }
-    for (int fd : readers) ::close(fd);
-    ::close(sender);
+    for (int fd : {r1, r2, sender}) ::close(fd);
 }
 
 TEST_F(Load, ThreeThousandJoinAndCloseAtOnceWhileTwoPlayersChat) {
