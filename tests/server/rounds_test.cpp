@@ -25,14 +25,6 @@ class Rounds : public ::testing::Test, public ServerFixture {
     }
 };
 
-TEST_F(Rounds, StartingARoundClearsBoardsAndPutsHundredPointsAtStake) {
-    say(1, "ini", "Gato preto");
-    EXPECT_EQ(transport.take(),
-              cat({all("$-$cls:"), all("$-$pts:100"), all("$-$sys:> Valendo...")}));
-    EXPECT_EQ(server.phrase(), "GATO PRETO");
-    EXPECT_EQ(server.pointsAtStake(), 100);
-}
-
 TEST_F(Rounds, GuessMatchesWhateverTheCaseOfPlainLettersOnly) {
     say(1, "ini", "gato");
     transport.take();
@@ -47,9 +39,12 @@ TEST_F(Rounds, GuessMatchesWhateverTheCaseOfPlainLettersOnly) {
     EXPECT_TRUE(hits(2, "A\xe7\xe3o"));
 }
 
-TEST_F(Rounds, EachMissCostsTenPointsDownToZero) {
-    say(1, "ini", "gato");
-    transport.take();
+TEST_F(Rounds, StartingClearsBoardsAndPutsAHundredAtStakeAndEachMissCostsTenDownToZero) {
+    say(1, "ini", "Gato preto");
+    EXPECT_EQ(transport.take(),
+              cat({all("$-$cls:"), all("$-$pts:100"), all("$-$sys:> Valendo...")}));
+    EXPECT_EQ(server.phrase(), "GATO PRETO");
+    EXPECT_EQ(server.pointsAtStake(), 100);
     for (int expected : {90, 80, 70, 60, 50, 40, 30, 20, 10, 0, 0}) {
         say(2, "tnt", "rato");
         EXPECT_EQ(transport.take(), cat({all("$-$avs:Bia tentou \"rato\" e...  eerrroooouuuuu..."),
