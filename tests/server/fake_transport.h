@@ -26,7 +26,6 @@ class FakeTransport : public Transport {
     void send(ConnectionId id, std::string_view bytes) override {
         sent.push_back({id, std::string(bytes)});
     }
-    // Everything sent since the last take(), in order.
     std::vector<Sent> take() { return std::exchange(sent, {}); }
 
     std::vector<Sent> sent;
@@ -75,7 +74,6 @@ class ServerFixture {
         for (std::string_view nick : nicks) say(id++, "slc", nick);
         transport.take();
     }
-    // The same message sent to every connection in the order given.
     static std::vector<Sent> toAll(std::initializer_list<ConnectionId> ids, std::string bytes) {
         std::vector<Sent> out;
         for (ConnectionId id : ids) out.push_back({id, bytes});

@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The rabuscal-server executable: started on a free port, played with, stopped
-// with SIGTERM.
+// The rabuscal-server executable, stopped with SIGTERM.
 #include <gtest/gtest.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -30,12 +29,11 @@ class Headless : public ::testing::Test {
         process.waitForFinished();
     }
 
-    // Starts the server on a free port and returns the port it printed.
     quint16 startServer(QStringList extra = {}) {
         return startOnFreePort(process, RABUSCAL_SERVER_EXE, extra);
     }
-
-    // `exe` with `args` then "--port 0", so that a wrapper may run the program.
+    // `exe` with `args` then "--port 0" (so that a wrapper may run the program);
+    // returns the port it printed.
     static quint16 startOnFreePort(QProcess& p, const QString& exe, QStringList args) {
         p.start(exe, args + QStringList{"--port", "0"});
         if (!p.waitForStarted()) return 0;
@@ -44,6 +42,12 @@ class Headless : public ::testing::Test {
         return static_cast<quint16>(line.mid(line.lastIndexOf(' ') + 1).toUInt());
     }
     QString log() { return QString::fromLatin1(process.readAllStandardOutput()); }
+    void terminate() {
+        ::kill(static_cast<pid_t>(process.processId()), SIGTERM);
+        ASSERT_TRUE(process.waitForFinished(10000));
+        EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(process.exitCode(), 0);
+    }
 
     QProcess process;
 };
@@ -53,28 +57,22 @@ TEST_F(Headless, RefereesLogsAndStopsCleanlyOnSigterm) {
     ASSERT_NE(port, 0);
     LoopbackPeer ana(port);
     ana.send("$-$slc:Ana$-$ini:gato$-$pts:x$-$cls:");
-    const std::string expected =
-        "$-$onj:$-$mdv:Ana$-$cls:$-$pts:100$-$sys:> Valendo...$-$lst:xxxx Ana|";
-    ASSERT_TRUE(receives(ana, expected));
+    ASSERT_TRUE(
+        receives(ana, "$-$onj:$-$mdv:Ana$-$cls:$-$pts:100$-$sys:> Valendo...$-$lst:xxxx Ana|"));
 
     // A raw peer that is not the drawer: everything but its guess is dropped.
     LoopbackPeer bia(port);
     bia.send("$-$cls:$-$ini:x$-$mdv:Bia");
     bia.send("$-$slc:Bia");
-    const std::string joined = "$-$onj:$-$mdv:Ana$-$pts:100$-$cls:$-$lst:xxxx Ana|   0 Bia|";
-    ASSERT_TRUE(receives(bia, joined));
+    ASSERT_TRUE(receives(bia, "$-$onj:$-$mdv:Ana$-$pts:100$-$cls:$-$lst:xxxx Ana|   0 Bia|"));
     ASSERT_TRUE(receives(ana, "$-$lst:xxxx Ana|   0 Bia|"));
     bia.send("$-$mov:1|1$-$pts:500$-$msg:Ana falou: eu sou a Ana$-$mdv:Bia$-$tnt:gato");
-    const std::string hit =
-        "$-$avs:Bia tentou \"gato\" e... ACERTOU !$-$pts:0$-$mdv:Bia$-$lst:   0 Ana|xxxx Bia|";
-    EXPECT_TRUE(receives(ana, hit));
+    EXPECT_TRUE(receives(
+        ana,
+        "$-$avs:Bia tentou \"gato\" e... ACERTOU !$-$pts:0$-$mdv:Bia$-$lst:   0 Ana|xxxx Bia|"));
     ana.socket().close();
     settle(200);
-
-    ::kill(static_cast<pid_t>(process.processId()), SIGTERM);
-    ASSERT_TRUE(process.waitForFinished(10000));
-    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(process.exitCode(), 0);
+    terminate();
     const QString out = log();
     for (const char* line : {"accept #1", "join #1 \"Ana\"", "round #1 \"GATO\"", "error #1 ",
                              "refuse #2 \"cls\" (not joined)", "refuse #2 \"mov\" (not the drawer)",
@@ -155,24 +153,20 @@ TEST_F(Headless, AnnouncedGroupIsListedWhileTheServerRunsAndWithdrawnWhenItStops
                            QString("127.0.0.1:%1").arg(directoryPort)}),
               0);
 
-    // The directory confirms the announcement; the server logs its answer.
-    QByteArray out;
+    QByteArray out;  // the directory's answer, logged
     ASSERT_TRUE(waitFor([&] {
         out += process.readAllStandardOutput();
         return out.contains("ativado");
     })) << out.toStdString();
-    {
+    const auto lists = [&](std::string_view groups) {
         LoopbackPeer lobby(directoryPort);
         lobby.send("j#gjgs:rabuscal");
-        EXPECT_TRUE(receives(lobby, "j#glsg:sala \x80|127.0.0.1^"));
-    }
+        return receives(lobby, groups);
+    };
+    EXPECT_TRUE(lists("j#glsg:sala \x80|127.0.0.1^"));
 
-    ::kill(static_cast<pid_t>(process.processId()), SIGTERM);
-    ASSERT_TRUE(process.waitForFinished(10000));
-    EXPECT_EQ(process.exitCode(), 0);
-    LoopbackPeer lobby(directoryPort);
-    lobby.send("j#gjgs:rabuscal");
-    EXPECT_TRUE(receives(lobby, "j#glsg:"));
+    terminate();
+    EXPECT_TRUE(lists("j#glsg:"));
     directory.kill();
     directory.waitForFinished();
 }

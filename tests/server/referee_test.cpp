@@ -18,7 +18,6 @@ class Referee : public ::testing::Test, public ServerFixture {
         EXPECT_EQ(events.refusals, (std::vector<std::pair<ConnectionId, std::string>>{{3, "mdv"}}));
         events.refusals.clear();
     }
-    // Whether the message went through (anything was sent).
     bool passes(ConnectionId from, std::string_view command, std::string_view payload = {}) {
         say(from, command, payload);
         return !transport.take().empty();

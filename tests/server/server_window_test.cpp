@@ -1,7 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The server window with real sockets on loopback: switching the built-in
-// game server, its refusals, lamp and count, a player who hosts and joins the
-// own server, and announcing the group to a real directory.
+// The server window with real sockets on loopback and a real directory.
 
 #include "server/server_window.h"
 
@@ -53,6 +51,12 @@ class ServerWindowTest : public ::testing::Test {
     void pressAtv() { QTest::mouseClick(form().btAtv, Qt::LeftButton); }
     QString status() { return form().Stk->text(); }
     quint16 gamePort() { return form().Srv.port(); }
+    static void expectSwitchedOff(TForm3& window) {
+        EXPECT_FALSE(window.Srv.isListening());
+        EXPECT_EQ(window.Lb1->text(), QStringLiteral("Ligar servidor"));
+        EXPECT_EQ(window.Ips->text(), QStringLiteral("0.0.0.0"));
+        EXPECT_EQ(window.Shp1->colour(), Lamp::kMaroon);
+    }
 
     QLineEdit Servidor;
     bool gameConnected_ = false;
@@ -98,12 +102,9 @@ TEST_F(ServerWindowTest, LampGoesRedOnLimeAtTheFirstMessageAndMaroonOffWhileTheC
     EXPECT_TRUE(waitFor([&] { return form().Shp1->colour() == Lamp::kLime; }));
 
     pressLig();
-    EXPECT_FALSE(form().Srv.isListening());
+    expectSwitchedOff(form());
     EXPECT_EQ(status(), QStringLiteral("Sevidor desligado..."));
-    EXPECT_EQ(form().Lb1->text(), QStringLiteral("Ligar servidor"));
-    EXPECT_EQ(form().Ips->text(), QStringLiteral("0.0.0.0"));
     EXPECT_EQ(Servidor.text(), QString());
-    EXPECT_EQ(form().Shp1->colour(), Lamp::kMaroon);
     EXPECT_EQ(form().Lb29->text(), QStringLiteral("1"));
     EXPECT_TRUE(waitFor([&] { return first.state() == QAbstractSocket::UnconnectedState; }));
 
@@ -125,11 +126,8 @@ TEST_F(ServerWindowTest, APortAlreadyTakenShowsTheFailedCallAndChangesNothing) {
     ASSERT_NE(openErrorReport(), nullptr);
     EXPECT_TRUE(openErrorReport()->text().startsWith(QStringLiteral("listen")))
         << openErrorReport()->text().toStdString();
-    EXPECT_FALSE(blocked.Srv.isListening());
+    expectSwitchedOff(blocked);
     EXPECT_EQ(blocked.Stk->text(), QStringLiteral("Status..."));
-    EXPECT_EQ(blocked.Lb1->text(), QStringLiteral("Ligar servidor"));
-    EXPECT_EQ(blocked.Ips->text(), QStringLiteral("0.0.0.0"));
-    EXPECT_EQ(blocked.Shp1->colour(), Lamp::kMaroon);
     EXPECT_EQ(blocked.Lb29->text(), QStringLiteral("0"));
     EXPECT_EQ(blocked.Lb7->text(), QStringLiteral("Ativar"));
     EXPECT_FALSE(servidor.has_value());
@@ -148,8 +146,7 @@ TEST_F(ServerWindowTest, ANumberThatDoesNotParseIsReportedAndTheServerCarriesOn)
     EXPECT_EQ(form().Lb29->text(), QStringLiteral("1"));
 }
 
-// A player who hosts switches the server on, which fills the lobby's server
-// field, then connects to it and joins with the lobby's two buttons.
+// Switching on fills the lobby's server field; the host then joins its own server.
 TEST_F(ServerWindowTest, APlayerWhoHostsJoinsTheOwnServerAndDrawsAlone) {
     rabuscal::client::testing::RecordingView view;
     GameConnection Cli;
