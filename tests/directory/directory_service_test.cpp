@@ -24,8 +24,7 @@ using testing::WirePeer;
 class DirectoryServiceTest : public ::testing::Test {
   protected:
     void SetUp() override { start({}); }
-    // The directory's thread logs until it stops.
-    void TearDown() override { server_.reset(); }
+    void TearDown() override { server_.reset(); }  // its thread logs until it stops
 
     void start(AddressLimits limits) {
         support::coreApplication();
@@ -70,27 +69,23 @@ Message sys(std::string text) {
     return {"sys", std::move(text)};
 }
 
-TEST_F(DirectoryServiceTest, AnnouncedGroupIsListedWithItsAddressUntilWithdrawn) {
-    WirePeer& host = peer();
-    EXPECT_EQ(host.ask("atv", "rabuscal|sala"), sys("Grupo sala ativado."));
-    EXPECT_EQ(listing(), "sala|127.0.0.1^");
-
-    EXPECT_EQ(host.ask("dtv", "rabuscal|sala"), sys("Grupo sala desativado."));
-    EXPECT_EQ(listing(), "");
-    EXPECT_TRUE(logged("atv rabuscal|sala -> Grupo sala ativado.")) << "every request is logged";
-}
-
-TEST_F(DirectoryServiceTest, GroupsAreListedPerGameInOrderUntilTheirConnectionCloses) {
+TEST_F(DirectoryServiceTest, GroupsAreListedPerGameInOrderUntilWithdrawnOrTheirConnectionCloses) {
     WirePeer& first = peer();
     WirePeer& second = peer();
-    first.ask("atv", "rabuscal|um");
+    EXPECT_EQ(first.ask("atv", "rabuscal|um"), sys("Grupo um ativado."));
     second.ask("atv", "rabuscal|dois");
     first.ask("atv", "outro|tr\xeas");
     first.ask("atv", "rabuscal|quatro com espa\xe7os ");
+    first.ask("atv", "rabuscal|cinco");
 
-    EXPECT_EQ(listing(), "um|127.0.0.1^dois|127.0.0.1^quatro com espa\xe7os |127.0.0.1^");
+    EXPECT_EQ(listing(),
+              "um|127.0.0.1^dois|127.0.0.1^quatro com espa\xe7os |127.0.0.1^cinco|127.0.0.1^");
     EXPECT_EQ(listing("outro"), "tr\xeas|127.0.0.1^");
     EXPECT_EQ(listing("ningu\xe9m"), "");
+    EXPECT_EQ(first.ask("dtv", "rabuscal|cinco"), sys("Grupo cinco desativado."));
+    EXPECT_EQ(listing(), "um|127.0.0.1^dois|127.0.0.1^quatro com espa\xe7os |127.0.0.1^");
+    EXPECT_TRUE(logged("dtv rabuscal|cinco -> Grupo cinco desativado."))
+        << "every request is logged";
 
     first.close();
     ASSERT_TRUE(waitFor([&] { return server_->groupCount() == 1; }));
@@ -117,15 +112,19 @@ TEST_F(DirectoryServiceTest, ANameListedForTheGameIsRefusedAndOnlyItsOwnConnecti
 TEST_F(DirectoryServiceTest, BadGroupNamesAreRefusedWithANotice) {
     WirePeer& host = peer();
     const std::string longest(kMaxGroupNameBytes, 'x');
-    EXPECT_EQ(host.ask("atv", "rabuscal|"), sys("Informe o nome do grupo."));
-    EXPECT_EQ(host.ask("atv", "rabuscal| \xa0 "), sys("Informe o nome do grupo."));
-    EXPECT_EQ(host.ask("atv", "rabuscal|a|b"), sys("Nome do grupo inv\xe1lido (sem | nem ^)."));
-    EXPECT_EQ(host.ask("atv", "rabuscal|a^b"), sys("Nome do grupo inv\xe1lido (sem | nem ^)."));
-    EXPECT_EQ(host.ask("atv", "rabuscal|a\nb"), sys("Nome do grupo inv\xe1lido (sem | nem ^)."));
+    for (const std::string blank : {"", " \xa0 "})
+        EXPECT_EQ(host.ask("atv", "rabuscal|" + blank), sys("Informe o nome do grupo."));
+    for (const std::string bad : {"a|b", "a^b", "a\nb"})
+        EXPECT_EQ(host.ask("atv", "rabuscal|" + bad),
+                  sys("Nome do grupo inv\xe1lido (sem | nem ^)."));
     EXPECT_EQ(host.ask("atv", "rabuscal|" + longest + "y"),
               sys("Nome do grupo muito longo (m\xe1ximo de 64 caracteres)."));
     EXPECT_EQ(host.ask("atv", "rabuscal|" + longest), sys("Grupo " + longest + " ativado."));
-    EXPECT_EQ(listing(), longest + "|127.0.0.1^");
+
+    // A name holding "j#g" leaves "j#gb" behind: a header cut short, then
+    // the next chunk opens a new request.
+    EXPECT_EQ(host.ask("atv", "rabuscal|salaj#gb"), sys("Grupo sala ativado."));
+    EXPECT_EQ(listing(), longest + "|127.0.0.1^sala|127.0.0.1^");
 
     // "j#g" cannot travel inside a request, but the rule stands on its own.
     EXPECT_EQ(checkGroupName("aj#gb"), NameProblem::ForbiddenText);
@@ -207,14 +206,6 @@ TEST_F(DirectoryServiceTest, TwoHundredConnectionsAnnounceAtOnceAndLeave) {
     for (WirePeer* host : hosts) host->close();
     ASSERT_TRUE(waitFor([&] { return server_->connectionCount() == 0; }));
     EXPECT_EQ(server_->groupCount(), 0u);
-}
-
-TEST_F(DirectoryServiceTest, CutHeaderLeftOverDoesNotSwallowTheNextRequest) {
-    WirePeer& host = peer();
-    // A name holding "j#g" leaves "j#gb" behind: a header cut short, then
-    // the next chunk opens a new request.
-    EXPECT_EQ(host.ask("atv", "rabuscal|salaj#gb"), sys("Grupo sala ativado."));
-    EXPECT_EQ(host.ask("jgs", "rabuscal"), (Message{"lsg", "sala|127.0.0.1^"}));
 }
 
 TEST_F(DirectoryServiceTest, EachAddressHoldsAFairShareOfConnectionsAndGroups) {
