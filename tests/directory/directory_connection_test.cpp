@@ -46,7 +46,6 @@ class DirectoryConnectionTest : public ::testing::Test {
   protected:
     void SetUp() override {
         support::coreApplication();
-        // The service logs on its own thread.
         service_ = std::make_unique<BackgroundDirectory>([this](const std::string& line) {
             std::lock_guard lock(logMutex_);
             serviceLog_.push_back(line);
@@ -60,10 +59,6 @@ class DirectoryConnectionTest : public ::testing::Test {
     bool waitListed(std::size_t count) {
         return waitFor([&] { return listed().size() == count; });
     }
-    bool waitActive(DirectoryConnection& client) {
-        return waitFor([&] { return client.isActive(); });
-    }
-
     bool logged(std::string_view ending) {
         std::lock_guard lock(logMutex_);
         return std::any_of(serviceLog_.begin(), serviceLog_.end(),
@@ -88,7 +83,7 @@ TEST_F(DirectoryConnectionTest, TwoRequestsMadeWhileConnectingSendOnlyTheSecond)
     EXPECT_EQ(client->pendingMessage(), "") << "sent once on connecting, then cleared";
 }
 
-TEST_F(DirectoryConnectionTest, ListingFromTheServiceFillsGroupNamesAndAddressesTogether) {
+TEST_F(DirectoryConnectionTest, ListingAndDeactivationFillGroupNamesAndAddressesTogether) {
     WirePeer first(service_->port()), second(service_->port());
     first.ask("atv", "rabuscal|um");
     second.ask("atv", "rabuscal|dois");
@@ -100,6 +95,13 @@ TEST_F(DirectoryConnectionTest, ListingFromTheServiceFillsGroupNamesAndAddresses
     EXPECT_EQ(client->Grupos(), (Texts{"um", "dois"}));
     EXPECT_EQ(client->GroupAddresses(), (Texts{"127.0.0.1", "127.0.0.1"}));
     EXPECT_EQ(seen.lamps, (std::vector<Lamp>{Lamp::Red, Lamp::Lime}));
+
+    client->activateGroup("sala");
+    ASSERT_TRUE(waitListed(3));
+    client->deactivateGroup("sala");
+    ASSERT_TRUE(seen.waitGroupChanges(3)) << "emptied, then listed again by the service";
+    EXPECT_EQ(client->Grupos(), (Texts{"um", "dois"}));
+    EXPECT_EQ(seen.server, (Texts{">>> Grupo sala ativado.", ">>> Grupo sala desativado."}));
 }
 
 TEST_F(DirectoryConnectionTest, ConnectionEventsShowTheirTextsAndLampColours) {
@@ -123,21 +125,6 @@ TEST_F(DirectoryConnectionTest, ConnectionEventsShowTheirTextsAndLampColours) {
     ASSERT_TRUE(waitFor([&] { return failed.main.size() >= 3; }));
     EXPECT_EQ(failed.main.back(), "Falha no acesso ao servidor.");
     EXPECT_EQ(unreachable->lamp(), Lamp::Maroon);
-}
-
-TEST_F(DirectoryConnectionTest, DeactivationRefreshesTheListFromTheService) {
-    WirePeer other(service_->port());
-    other.ask("atv", "rabuscal|outra");
-    auto client = clientOf(service_->port());
-    Recorder seen(*client);
-    client->activateGroup("sala");
-    ASSERT_TRUE(waitListed(2));
-    ASSERT_TRUE(waitActive(*client));
-
-    client->deactivateGroup("sala");
-    ASSERT_TRUE(seen.waitGroupChanges(2));
-    EXPECT_EQ(client->Grupos(), Texts{"outra"});
-    EXPECT_EQ(seen.server, (Texts{">>> Grupo sala ativado.", ">>> Grupo sala desativado."}));
 }
 
 TEST_F(DirectoryConnectionTest, AnnouncerListsTheGroupWhileTheServerRuns) {
