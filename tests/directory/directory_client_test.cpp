@@ -49,7 +49,7 @@ class DirectoryClientRules : public ::testing::Test {
 // Only the last request made while connecting goes out, once: checked
 // against the real service by
 // DirectoryConnectionTest.TwoRequestsMadeWhileConnectingSendOnlyTheSecond.
-TEST_F(DirectoryClientRules, ConnectedEachRequestGoesOutAtOnceWithoutANewConnection) {
+TEST_F(DirectoryClientRules, ConnectedEachRequestGoesOutAtOnceAndDeactivationRelistsWhenConnected) {
     client.activateGroup("dois");
     connect();
     const int opens = link.opens;
@@ -58,6 +58,18 @@ TEST_F(DirectoryClientRules, ConnectedEachRequestGoesOutAtOnceWithoutANewConnect
     EXPECT_EQ(link.sent, "j#gatv:rabuscal|doisj#gjgs:rabuscalj#gatv:rabuscal|sala");
     EXPECT_EQ(client.pendingMessage(), "j#gatv:rabuscal|sala") << "stays stored";
     EXPECT_EQ(link.opens, opens);
+
+    client.received("j#glsg:sala|1.2.3.4^");
+    link.sent.clear();
+    client.deactivateGroup("sala");
+    EXPECT_TRUE(client.Grupos().empty());
+    EXPECT_TRUE(client.GroupAddresses().empty());
+    client.relist();
+    EXPECT_EQ(link.sent, "j#gdtv:rabuscal|salaj#gjgs:rabuscal");
+    EXPECT_EQ(client.pendingMessage(), "j#gdtv:rabuscal|sala");
+    link.up = false;
+    client.relist();
+    EXPECT_EQ(link.sent, "j#gdtv:rabuscal|salaj#gjgs:rabuscal");
 }
 
 TEST_F(DirectoryClientRules, RepliesGoToTheirStatusLinesAndCutListsEnd) {
@@ -110,23 +122,6 @@ TEST_F(DirectoryClientRules, LinkEventsShowTheirTextsAndLampColours) {
               (std::vector<Lamp>{Lamp::Red, Lamp::Lime, Lamp::Maroon, Lamp::Red, Lamp::Maroon}));
     EXPECT_EQ(seen.lost, 1);
     EXPECT_EQ(seen.failures, 2);
-}
-
-TEST_F(DirectoryClientRules, DeactivationEmptiesTheListAndRelistsOnlyWhenConnected) {
-    client.activateGroup("sala");
-    connect();
-    client.received("j#glsg:sala|1.2.3.4^");
-
-    client.deactivateGroup("sala");
-    EXPECT_TRUE(client.Grupos().empty());
-    EXPECT_TRUE(client.GroupAddresses().empty());
-    client.relist();
-    EXPECT_EQ(link.sent, "j#gatv:rabuscal|salaj#gdtv:rabuscal|salaj#gjgs:rabuscal");
-    EXPECT_EQ(client.pendingMessage(), "j#gdtv:rabuscal|sala");
-
-    link.up = false;
-    client.relist();
-    EXPECT_EQ(link.sent, "j#gatv:rabuscal|salaj#gdtv:rabuscal|salaj#gjgs:rabuscal");
 }
 
 }  // namespace
