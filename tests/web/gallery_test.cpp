@@ -146,15 +146,20 @@ class GalleryTest : public ::testing::Test {
     QByteArray drawing = bmpBytes({300, 200});
 };
 
-TEST_F(GalleryTest, ClubListSendsTheLoginAndEachListsDrawingsComeFromItsOwnArea) {
+TEST_F(GalleryTest, ClubListSendsTheLoginAndEachListsDrawingsComeFromItsOwnAreaIntoImgBmp) {
     const QList<QByteArray> names = gallery.fetchClubList("pexo", "pexo");
     EXPECT_EQ(names.size(), 3);
     EXPECT_EQ(lastPath(), "/club/rabuscal/lista.txt");
     EXPECT_EQ(site.requests().last().header("Authorization"),
               "Basic " + QByteArray("pexo:pexo").toBase64());
     EXPECT_EQ(gallery.GalleryPrefix(), "club/");
-    EXPECT_TRUE(gallery.downloadDrawing(names[1]).ok());
+    const LoadedPicture loaded = gallery.downloadDrawing(names[1]);
+    ASSERT_TRUE(loaded.ok()) << loaded.error.toStdString();
     EXPECT_EQ(lastPath(), "/club/rabuscal/casa.bmp");
+    EXPECT_EQ(loaded.picture.size(), QSize(300, 200)) << "kept at its own size";
+    QFile written(workDir.filePath("img.bmp"));
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    EXPECT_EQ(written.readAll(), drawing);
 
     // Back to the public list, in the file's order: downloads come from the
     // public area again, and the club login still goes with every fetch.
@@ -195,15 +200,6 @@ TEST_F(GalleryTest, NamesWithBlanksAndUrlSignsFetchTheirOwnFile) {
     EXPECT_EQ(lastPath(), "/rabuscal/meu%20gato%20%232%3F.bmp");
 }
 
-TEST_F(GalleryTest, DownloadWritesImgBmpAndKeepsThePictureAtItsOwnSize) {
-    const LoadedPicture loaded = gallery.downloadDrawing("gato");
-    ASSERT_TRUE(loaded.ok()) << loaded.error.toStdString();
-    EXPECT_EQ(loaded.picture.size(), QSize(300, 200));
-    QFile written(workDir.filePath("img.bmp"));
-    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
-    EXPECT_EQ(written.readAll(), drawing);
-}
-
 TEST_F(GalleryTest, FailedListGivesAnEmptyListAndFailedDownloadIsReportedWithTheAnswer) {
     site.setHandler(
         [](const HttpFixture::Request&) { return HttpFixture::status(404, "Not Found"); });
@@ -215,10 +211,8 @@ TEST_F(GalleryTest, FailedListGivesAnEmptyListAndFailedDownloadIsReportedWithThe
 }
 
 TEST_F(GalleryTest, LocalListHoldsOnlyOrdinaryBitmapFilesSorted) {
-    writeFile(workDir.filePath("zebra.bmp"), bmpBytes({4, 4}));
-    writeFile(workDir.filePath("Arvore.BMP"), bmpBytes({4, 4}));
-    writeFile(workDir.filePath("casa.bmp"), bmpBytes({4, 4}));
-    writeFile(workDir.filePath(".oculto.bmp"), bmpBytes({4, 4}));
+    for (const char* name : {"zebra.bmp", "Arvore.BMP", "casa.bmp", ".oculto.bmp"})
+        writeFile(workDir.filePath(name), bmpBytes({4, 4}));
     writeFile(workDir.filePath("nota.txt"), "x");
     QDir(workDir.path()).mkdir("pasta.bmp");
     EXPECT_EQ(gallery.localBitmaps(), (QStringList{"Arvore.BMP", "casa.bmp", "zebra.bmp"}));
