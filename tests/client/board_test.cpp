@@ -44,9 +44,9 @@ class BoardReplay : public ::testing::Test {
 };
 
 // This copy draws, with 100 points at stake.
-class ShiftBlocks : public ::testing::Test {
+class Drawer : public ::testing::Test {
   protected:
-    ShiftBlocks() { rig.joinAsDrawer("100"); }
+    Drawer() { rig.joinAsDrawer("100"); }
     ClientRig rig{"ana"};
 };
 
@@ -149,9 +149,7 @@ TEST_F(BoardReplay, BadPayloadsFailAtTheFirstUnreadableValue) {
     EXPECT_EQ(rig.view.points, "0");
 }
 
-TEST(Drawing, ClickWithoutMovingSendsTheDotAndTheStake) {
-    ClientRig rig("ana");
-    rig.joinAsDrawer("100");
+TEST_F(Drawer, ClickWithoutMovingSendsTheDotAndTheStake) {
     rig.board().TelaMouseDown(false, 120, 60);
     rig.board().TelaMouseUp(false, 120, 60);
     EXPECT_EQ(rig.takeSent(),
@@ -185,26 +183,16 @@ TEST(Drawing, EveryMoveCostsFiveHundredthsDownToZero) {
     EXPECT_EQ(stakeAfter("2147483647", 1), 2147483646) << "no overflow in hundredths";
 }
 
-TEST(Drawing, TheStakeComesFromThePressNotFromLaterAnnouncements) {
-    ClientRig rig("ana");
-    rig.joinAsDrawer("100");
-    rig.board().TelaMouseDown(false, 5, 5);
-    rig.receive({"pts:90"});  // a miss meanwhile
-    rig.board().TelaMouseMove(false, 6, 6);
-    rig.board().TelaMouseUp(false, 6, 6);
-    EXPECT_EQ(rig.takeSent()[2], "$-$pts:99");
-}
-
 // Refusing to start a stroke is checked through the windows, in
 // OneCopy.RoundControlsRefuseWhoIsNotTheDrawer.
-TEST(Drawing, OnceStartedAStrokeEndsEvenIfAnotherDrawerIsAnnounced) {
-    ClientRig ana("ana");
-    ana.joinAsDrawer("100");
-    ana.board().TelaMouseDown(false, 5, 5);
-    ana.receive({"mdv:bia"});
-    ana.board().TelaMouseMove(false, 6, 6);
-    ana.board().TelaMouseUp(false, 6, 6);
-    EXPECT_EQ(ana.takeSent().size(), 4u);
+TEST_F(Drawer, AStartedStrokeEndsWithThePressesStakeWhateverIsAnnouncedMeanwhile) {
+    rig.board().TelaMouseDown(false, 5, 5);
+    rig.receive({"pts:90", "mdv:bia"});  // a miss and another drawer meanwhile
+    rig.board().TelaMouseMove(false, 6, 6);
+    rig.board().TelaMouseUp(false, 6, 6);
+    const auto sent = rig.takeSent();
+    ASSERT_EQ(sent.size(), 4u);
+    EXPECT_EQ(sent[2], "$-$pts:99");
 }
 
 TEST(Drawing, ABadPointsCaptionIsReportedAndStartsNoStroke) {
@@ -216,7 +204,7 @@ TEST(Drawing, ABadPointsCaptionIsReportedAndStartsNoStroke) {
     EXPECT_TRUE(rig.link.sent.empty());
 }
 
-TEST_F(ShiftBlocks, SendTheBoardsOwnPixelsWithMinusOneOutside) {
+TEST_F(Drawer, ShiftBlocksSendTheBoardsOwnPixelsWithMinusOneOutside) {
     rig.board().TelaMouseDown(true, 10, 20);
     rig.board().TelaMouseMove(true, 10, 20);
     rig.board().TelaMouseMove(true, 0, 0);
@@ -241,7 +229,7 @@ TEST_F(ShiftBlocks, SendTheBoardsOwnPixelsWithMinusOneOutside) {
     EXPECT_TRUE(rig.errors.empty());
 }
 
-TEST_F(ShiftBlocks, ReleasingShiftMidStrokeDrawsFromTheLastPoint) {
+TEST_F(Drawer, ShiftBlocksReleasingShiftMidStrokeDrawsFromTheLastPoint) {
     rig.board().TelaMouseDown(true, 50, 50);
     rig.board().TelaMouseMove(false, 60, 50);
     EXPECT_EQ(rig.takeSent(), std::vector<std::string>{"$-$mov:60|50"});
@@ -249,7 +237,7 @@ TEST_F(ShiftBlocks, ReleasingShiftMidStrokeDrawsFromTheLastPoint) {
     EXPECT_EQ(rig.view.cursor, BoardCursor::Arrow);
 }
 
-TEST_F(ShiftBlocks, GreyTemplateGoesOutTrueAndComesBackBlack) {
+TEST_F(Drawer, ShiftBlocksGreyTemplateGoesOutTrueAndComesBackBlack) {
     QImage grey(450, 264, QImage::Format_RGB32);
     grey.fill(qRgb(128, 128, 128));
     rig.board().setGalleryPicture(grey);
@@ -266,9 +254,7 @@ TEST_F(ShiftBlocks, GreyTemplateGoesOutTrueAndComesBackBlack) {
     EXPECT_EQ(rig.pixel(10, 10), B);
 }
 
-TEST(Background, ToggleLaysThePictureAndBringsBackOwnStrokes) {
-    ClientRig rig("ana");
-    rig.joinAsDrawer("100");
+TEST_F(Drawer, BackgroundToggleLaysThePictureAndBringsBackOwnStrokes) {
     EXPECT_EQ(rig.board().galleryPicture().isNull(), true);
     rig.board().TelaMouseDown(false, 30, 30);  // an earlier round's stroke
     rig.board().TelaMouseUp(false, 30, 30);
