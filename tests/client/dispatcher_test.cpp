@@ -32,25 +32,19 @@ TEST(Dispatcher, CopyNotJoinedActsOnlyOnSysAndOnj) {
     EXPECT_EQ(rig.view.points, "100");
 }
 
-TEST(Dispatcher, MessagesOfOneChunkApplyInOrder) {
+TEST(Dispatcher, MessagesOfOneChunkApplyInOrderAndUnknownOrClientOnlyOnesChangeNothing) {
     ClientRig rig;
     rig.join();
-    rig.receive({"mdw:100|50", "pts:100", "cls:", "sys:> Valendo..."});
+    rig.receive({"mdw:100|50", "pts:100", "cls:", "sys:> Valendo...", "PTS:5", "xyz:1", "mup:1|2",
+                 "ini:gato", "tnt:gato", "slc:bob", "pt"});
     EXPECT_EQ(rig.view.points, "100");
     EXPECT_EQ(rig.pixel(100, 50), kWhiteValue) << "the clear came after the dot";
+    EXPECT_EQ(rig.pixel(1, 2), kWhiteValue);
     EXPECT_EQ(rig.view.page, Page::Default);
     EXPECT_EQ(rig.view.status(), "> Valendo...");
     ASSERT_EQ(rig.view.changes.size(), 1u) << "one repaint per chunk";
     EXPECT_EQ(rig.view.changes[0], QRect(0, 0, 450, 264));
-}
-
-TEST(Dispatcher, UnknownAndClientOnlyCommandsChangeNothing) {
-    ClientRig rig;
-    rig.join();
-    rig.receive({"PTS:5", "xyz:1", "mup:1|2", "ini:gato", "tnt:gato", "slc:bob", "pt"});
-    EXPECT_EQ(rig.view.points, "0");
     EXPECT_TRUE(rig.view.chat.empty());
-    EXPECT_TRUE(rig.view.changes.empty());
     EXPECT_TRUE(rig.errors.empty());
 }
 
@@ -148,10 +142,8 @@ TEST(PlayerOrder, BlanksSymbolsDigitsLettersAndCaseOrAccentsOnlyBetweenOtherwise
     EXPECT_EQ(comparePlayerLines("ana", "ana"), 0);
 }
 
-// The texts and colours of connecting, failing and dropping are checked on
-// real sockets: Games.JoiningAnnouncesTheFirstPlayerAsDrawer,
-// OneCopy.UnreachableServerTurnsTheLampMaroonAndTheNextPressTriesAgain and
-// Games.AServerThatGoesAwayDisconnectsButKeepsTheLampAndTheJoinedFlag.
+// Connecting, failing and dropping on real sockets: Games.JoiningAnnouncesTheFirstPlayerAsDrawer
+// and OneCopy.UnreachableServerTurnsTheLampMaroonAndTheNextPressTriesAgain.
 TEST(ConnectionEvents, AnErrorOnAnEstablishedConnectionKeepsTheLampAndADisconnectThePoints) {
     ClientRig rig;
     rig.client.setLamp(Lamp::Red);
@@ -182,7 +174,7 @@ TEST(BadNumbers, StopTheChunkAndAreReportedOnce) {
     EXPECT_EQ(rig.view.points, "50") << "the connection goes on";
 }
 
-TEST(Reader, MessagesCutByTheNetworkCostOnlyTheirOwnTail) {
+TEST(Reader, MessagesCutByTheNetworkCostOnlyTheirOwnTailUntilANewConnection) {
     ClientRig rig;
     rig.join();
     rig.client.CliRead("$-$pt");
@@ -194,15 +186,11 @@ TEST(Reader, MessagesCutByTheNetworkCostOnlyTheirOwnTail) {
     EXPECT_EQ(rig.view.points, "90");
     ASSERT_EQ(rig.view.chat.size(), 1u);
     EXPECT_EQ(rig.view.chat[0].paragraphs[2].text, "bom d");
-}
 
-TEST(Reader, NewConnectionStartsAFreshStream) {
-    ClientRig rig;
-    rig.join();
     rig.client.CliRead("$-$pt");
     rig.client.CliConnect();
     rig.client.CliRead("$-$pts:20");
-    EXPECT_EQ(rig.view.points, "20");
+    EXPECT_EQ(rig.view.points, "20") << "a new connection starts a fresh stream";
 }
 
 }  // namespace
