@@ -142,8 +142,9 @@ TEST(PlayerOrder, BlanksSymbolsDigitsLettersAndCaseOrAccentsOnlyBetweenOtherwise
     EXPECT_EQ(comparePlayerLines("ana", "ana"), 0);
 }
 
-// Connecting, failing and dropping on real sockets: Games.JoiningAnnouncesTheFirstPlayerAsDrawer
-// and OneCopy.UnreachableServerTurnsTheLampMaroonAndTheNextPressTriesAgain.
+// Connecting, failing and dropping on real sockets:
+// Games.JoiningAnnouncesTheFirstPlayerAsDrawerAndALostServerKeepsLampAndJoinedFlag and
+// OneCopy.UnreachableServerTurnsTheLampMaroonAndTheNextPressTriesAgain.
 TEST(ConnectionEvents, AnErrorOnAnEstablishedConnectionKeepsTheLampAndADisconnectThePoints) {
     ClientRig rig;
     rig.client.setLamp(Lamp::Red);
