@@ -104,7 +104,7 @@ class GalleryPanelTest : public ::testing::Test {
     std::unique_ptr<GalleryPanel> panel;
 };
 
-TEST_F(GalleryPanelTest, StartsWithTheLocalFilesAndAWhitePictureOfThePreviewSize) {
+TEST_F(GalleryPanelTest, StartsWithTheLocalFilesAndAWhitePictureAndAChosenFileReplacesIt) {
     EXPECT_EQ(listed(panel->Fb1), (QStringList{"arvore.bmp", "casa.bmp", "quebrado.bmp"}));
     EXPECT_FALSE(panel->Lbox->isVisible());
     EXPECT_TRUE(frame.dragSurfaces.contains(panel->BufImg));
@@ -116,9 +116,7 @@ TEST_F(GalleryPanelTest, StartsWithTheLocalFilesAndAWhitePictureOfThePreviewSize
     // A file that appears later waits for the next start.
     writeFile(workDir.filePath("novo.bmp"), bmpBytes({4, 4}, 0));
     EXPECT_EQ(panel->Fb1->count(), 3);
-}
 
-TEST_F(GalleryPanelTest, ChoosingALocalFileMakesItTheGalleryPicture) {
     panel->Fb1->setCurrentRow(1);
     EXPECT_EQ(panel->galleryPicture().size(), QSize(50, 40));
     EXPECT_EQ(panel->BufImg->size(), QSize(225, 132));
@@ -129,7 +127,7 @@ TEST_F(GalleryPanelTest, ChoosingALocalFileMakesItTheGalleryPicture) {
     EXPECT_EQ(panel->galleryPicture().size(), QSize(50, 40)) << "the earlier picture stays";
 }
 
-TEST_F(GalleryPanelTest, PublicListDownloadsTheDoubleClickedDrawing) {
+TEST_F(GalleryPanelTest, PublicListDownloadsTheDoubleClickedDrawingOrReportsWhatIsNoBitmap) {
     press(panel->btPexo);
     EXPECT_TRUE(panel->Lbox->isVisible());
     EXPECT_EQ(listed(panel->Lbox), (QStringList{"gato", "casa de praia", "sol"}));
@@ -140,6 +138,21 @@ TEST_F(GalleryPanelTest, PublicListDownloadsTheDoubleClickedDrawing) {
     EXPECT_EQ(panel->galleryPicture().size(), QSize(300, 200)) << "kept at its own size";
     EXPECT_TRUE(QFile::exists(workDir.filePath("img.bmp")));
     EXPECT_EQ(panel->G1->position(), 0) << "the gauge empties when the transfer ends";
+
+    doubleClickListed(2);  // sol.bmp is no bitmap
+    EXPECT_EQ(reportedError(), "Bitmap image is not valid");
+    EXPECT_EQ(panel->galleryPicture().size(), QSize(300, 200)) << "the earlier picture stays";
+    QFile written(workDir.filePath("img.bmp"));
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    EXPECT_EQ(written.readAll(), "not a bitmap");
+    closeErrorReport();
+
+    // A failed list stays visible and empty, without a message.
+    listFails = true;
+    press(panel->btClub);
+    EXPECT_TRUE(panel->Lbox->isVisible());
+    EXPECT_EQ(panel->Lbox->count(), 0);
+    EXPECT_TRUE(reportedError().isEmpty());
 }
 
 TEST_F(GalleryPanelTest, ClubListUsesTheTypedLoginAndTheClubArea) {
@@ -156,26 +169,6 @@ TEST_F(GalleryPanelTest, ClubListUsesTheTypedLoginAndTheClubArea) {
     EXPECT_EQ(panel->GalleryPrefix(), "club/");
     doubleClickListed(0);
     EXPECT_EQ(lastPath(), "/club/rabuscal/gato.bmp");
-}
-
-TEST_F(GalleryPanelTest, FailedListStaysVisibleAndEmptyWithoutAMessage) {
-    press(panel->btPexo);
-    listFails = true;
-    press(panel->btClub);
-    EXPECT_TRUE(panel->Lbox->isVisible());
-    EXPECT_EQ(panel->Lbox->count(), 0);
-    EXPECT_TRUE(reportedError().isEmpty());
-}
-
-TEST_F(GalleryPanelTest, DownloadThatIsNotABitmapIsReportedAndKeepsThePicture) {
-    panel->Fb1->setCurrentRow(0);
-    press(panel->btPexo);
-    doubleClickListed(2);
-    EXPECT_EQ(reportedError(), "Bitmap image is not valid");
-    EXPECT_EQ(panel->galleryPicture().size(), QSize(60, 30));
-    QFile written(workDir.filePath("img.bmp"));
-    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
-    EXPECT_EQ(written.readAll(), "not a bitmap");
 }
 
 }  // namespace
