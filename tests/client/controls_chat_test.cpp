@@ -67,15 +67,7 @@ TEST(HandOver, RefusalsAndTheChosenNick) {
               (std::vector<std::string>{"$-$mdv:bia", "$-$mdv:" + std::string(100, 'n')}));
 }
 
-TEST(EndRound, OfflineNotEvenARefusalIsShown) {
-    ClientRig bia("bia");
-    bia.receive({"onj:", "mdv:ana"});
-    bia.link.up = false;
-    bia.client.roundControls().btTermMouseDown();
-    EXPECT_EQ(bia.view.statuses.size(), 1u);
-}
-
-TEST(Guess, RefusalsThenTheGuessAsTyped) {
+TEST(Guess, RefusalsThenTheGuessAsTypedAndNothingOffline) {
     ClientRig ana("ana");
     ana.joinAsDrawer("0");
     EXPECT_FALSE(ana.client.chatInput().btTentarMouseDown("gato"));
@@ -90,6 +82,9 @@ TEST(Guess, RefusalsThenTheGuessAsTyped) {
     EXPECT_EQ(bia.takeSent(), std::vector<std::string>{"$-$tnt: Gato$- $avs:x "});
 
     bia.link.up = false;
+    const auto shown = bia.view.statuses.size();
+    bia.client.roundControls().btTermMouseDown();
+    EXPECT_EQ(bia.view.statuses.size(), shown) << "ending offline shows not even a refusal";
     EXPECT_FALSE(bia.client.chatInput().btTentarMouseDown("gato")) << "Frase keeps its text";
 }
 
