@@ -184,7 +184,7 @@ TEST(Drawing, EveryMoveCostsFiveHundredthsDownToZero) {
 }
 
 // Refusing to start a stroke is checked through the windows, in
-// OneCopy.RoundControlsRefuseWhoIsNotTheDrawer.
+// OneCopy.RoundControlsRefuseWhoIsNotTheDrawerAndDisconnectingKeepsTheJoinCaption.
 TEST_F(Drawer, AStartedStrokeEndsWithThePressesStakeWhateverIsAnnouncedMeanwhile) {
     rig.board().TelaMouseDown(false, 5, 5);
     rig.receive({"pts:90", "mdv:bia"});  // a miss and another drawer meanwhile

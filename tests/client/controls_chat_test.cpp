@@ -11,7 +11,7 @@ namespace {
 using testing::ClientRig;
 
 // Refusing a copy that is not the drawer is checked through the windows, in
-// OneCopy.RoundControlsRefuseWhoIsNotTheDrawer.
+// OneCopy.RoundControlsRefuseWhoIsNotTheDrawerAndDisconnectingKeepsTheJoinCaption.
 TEST(StartRound, RefusalsComeInOrder) {
     ClientRig nobody("");
     nobody.join();
