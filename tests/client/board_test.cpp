@@ -50,7 +50,7 @@ class Drawer : public ::testing::Test {
     ClientRig rig{"ana"};
 };
 
-TEST_F(BoardReplay, PressLeavesARoundDotThreePixelsAcross) {
+TEST_F(BoardReplay, APressLeavesARoundDotAndMovesDrawFromTheSharedPenPosition) {
     rig.receive({"mdw:100|50"});
     EXPECT_EQ(around(rig, 100, 50),
               ".....\n"
@@ -60,9 +60,7 @@ TEST_F(BoardReplay, PressLeavesARoundDotThreePixelsAcross) {
               ".....\n");
     ASSERT_EQ(rig.view.changes.size(), 1u);
     EXPECT_EQ(rig.view.changes[0], QRect(99, 49, 3, 3));
-}
 
-TEST_F(BoardReplay, MovesDrawFromTheSharedPenPosition) {
     rig.receive({"mdw:10|10", "mov:20|10", "mov:20|30"});
     for (int x = 9; x <= 21; ++x) EXPECT_EQ(rig.pixel(x, 10), B) << x;
     for (int y = 10; y <= 31; ++y) EXPECT_EQ(rig.pixel(20, y), B) << y;
