@@ -17,7 +17,7 @@ using testing::ClientRig;
 
 const std::string kYouDraw = "> Voc\xea \xe9 o M\xe3o De Vaca!!!";
 
-TEST(Dispatcher, CopyNotJoinedActsOnlyOnSysAndOnj) {
+TEST(Dispatcher, CopyNotJoinedActsOnlyOnSysAndOnjAndLeavingResetsPointsAndList) {
     ClientRig rig;
     rig.receive({"pts:100", "lst:  10 bia|", "mdv:bia", "sys:> Esse nick j\xe1 existe."});
     EXPECT_EQ(rig.view.status(), "> Esse nick j\xe1 existe.");
@@ -30,6 +30,17 @@ TEST(Dispatcher, CopyNotJoinedActsOnlyOnSysAndOnj) {
     EXPECT_EQ(rig.view.joined, true);
     EXPECT_EQ(rig.view.joinCaption, "Sair do jogo");
     EXPECT_EQ(rig.view.points, "100");
+
+    // Leaving resets the points and the list but keeps the drawer.
+    rig.receive({"mdv:bia", "lst:xxxx bia|  10 ana|", "off:"});
+    EXPECT_FALSE(rig.client.session().joined);
+    EXPECT_EQ(rig.view.joined, false);
+    EXPECT_EQ(rig.view.joinCaption, "Entrar no jogo");
+    EXPECT_EQ(rig.view.points, "0");
+    EXPECT_TRUE(rig.view.list.empty());
+    EXPECT_EQ(rig.drawerNick, "bia");
+    rig.receive({"pts:50"});
+    EXPECT_EQ(rig.view.points, "0") << "no longer joined";
 }
 
 TEST(Dispatcher, MessagesOfOneChunkApplyInOrderAndUnknownOrClientOnlyOnesChangeNothing) {
@@ -70,20 +81,6 @@ TEST(Dispatcher, DrawerAnnouncementComparesTheNickExactlyAndEmptyMeansNobody) {
     EXPECT_EQ(other.view.status(), "> ana \xe9 o M\xe3o De Vaca!!!");
     EXPECT_EQ(other.view.drawerControls, false);
     EXPECT_FALSE(other.client.session().isDrawer());
-}
-
-TEST(Dispatcher, LeavingResetsPointsAndListButKeepsTheDrawer) {
-    ClientRig rig;
-    rig.receive({"onj:", "mdv:bia", "pts:70", "lst:xxxx bia|  10 ana|"});
-    rig.receive({"off:"});
-    EXPECT_FALSE(rig.client.session().joined);
-    EXPECT_EQ(rig.view.joined, false);
-    EXPECT_EQ(rig.view.joinCaption, "Entrar no jogo");
-    EXPECT_EQ(rig.view.points, "0");
-    EXPECT_TRUE(rig.view.list.empty());
-    EXPECT_EQ(rig.drawerNick, "bia");
-    rig.receive({"pts:50"});
-    EXPECT_EQ(rig.view.points, "0") << "no longer joined";
 }
 
 TEST(Dispatcher, PointsAndNoticesAreShownAsReceivedUpToWhatALabelCanShow) {
