@@ -53,7 +53,7 @@ class OneCopy : public ::testing::Test {
     std::unique_ptr<Copy> ana;
 };
 
-TEST_F(OneCopy, LobbyRefusesWithoutServerConnectionOrNick) {
+TEST_F(OneCopy, LobbyRefusesWithoutConnectionOrNickAndJoinsAndLeavesOnTheServersAnswer) {
     ana->clickInLobby(lobby().btCjg);
     EXPECT_EQ(ana->status(), QStringLiteral("> Informe o servidor do jogo..."));
     EXPECT_EQ(lobby().Lb3->text(), QStringLiteral("Conectar ao servidor do jogo"));
@@ -69,10 +69,8 @@ TEST_F(OneCopy, LobbyRefusesWithoutServerConnectionOrNick) {
     ana->clickInLobby(lobby().btEnt);
     EXPECT_EQ(ana->status(), QStringLiteral("> Informe seu nick..."));
     EXPECT_TRUE(peer.received.isEmpty());
-}
 
-TEST_F(OneCopy, JoiningAndLeavingGoThroughTheServersAnswer) {
-    connect();
+    // Joining and leaving go through the server's answer.
     EXPECT_EQ(lobby().Shp3->colour(), Lamp::kRed);
     // A character the code page cannot hold goes out as "?".
     ana->typeNick(QStringLiteral("Zé☃"));
