@@ -3,12 +3,12 @@
 
 #include <gtest/gtest.h>
 
-#include <QBuffer>
 #include <QFile>
 #include <QMessageBox>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "bitmap_files.h"
 #include "http_fixture.h"
 #include "support/application.h"
 #include "ui/error_report.h"
@@ -20,21 +20,8 @@ using namespace rabuscal;
 
 namespace {
 
-QByteArray bmpBytes(QSize size, QRgb colour) {
-    QImage picture(size, QImage::Format_RGB32);
-    picture.fill(colour);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    picture.save(&buffer, "BMP");
-    return bytes;
-}
-
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
+using web_test::bmpBytes;
+using web_test::writeFile;
 
 struct FrameStub : MainFrame {
     void selectPage(Page) override {}

@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 #include <QtEndian>
 
+#include "bitmap_files.h"
 #include "http_fixture.h"
 #include "support/application.h"
 #include "web/drawing_list.h"
@@ -19,21 +20,8 @@ using namespace rabuscal;
 
 namespace {
 
-QByteArray bmpBytes(QSize size, QImage::Format format = QImage::Format_RGB888) {
-    QImage picture(size, QImage::Format_RGB32);
-    picture.fill(qRgb(10, 200, 30));
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    picture.convertToFormat(format).save(&buffer, "BMP");
-    return bytes;
-}
-
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
+using web_test::bmpBytes;
+using web_test::writeFile;
 
 TEST(DrawingList, EveryKindOfLineEndSeparatesNames) {
     using Names = QList<QByteArray>;
@@ -52,7 +40,7 @@ TEST(BitmapFile, WholeBitmapsOfAnyDepthLoadButTruncatedGarbageAndForeignPictures
     ASSERT_TRUE(decodeBitmap(whole).ok());
     EXPECT_EQ(decodeBitmap(whole).picture.size(), QSize(225, 132));
     for (const auto format : {QImage::Format_Indexed8, QImage::Format_Mono, QImage::Format_RGB32})
-        EXPECT_TRUE(decodeBitmap(bmpBytes({31, 7}, format)).ok()) << format;
+        EXPECT_TRUE(decodeBitmap(bmpBytes({31, 7}, qRgb(10, 200, 30), format)).ok()) << format;
     for (const qsizetype cut : {qsizetype(0), qsizetype(10), qsizetype(54), qsizetype(100),
                                 whole.size() / 2, whole.size() - 1}) {
         const LoadedPicture loaded = decodeBitmap(whole.left(cut));
