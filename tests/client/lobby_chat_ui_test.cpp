@@ -137,40 +137,8 @@ TEST_F(OneCopy, RoundControlsRefuseWhoIsNotTheDrawerAndDisconnectingKeepsTheJoin
     EXPECT_TRUE(statusBecomes(QStringLiteral("> Jogo desconectado.")));
 }
 
-TEST_F(OneCopy, DrawerStartsHandsOverAndEndsFromTheControls) {
+TEST_F(OneCopy, DrawerUsesTheBoardButtonsThenStartsHandsOverAndEnds) {
     join("$-$mdv:ana$-$lst:xxxx ana|  10 bia|$-$pts:100");
-    ASSERT_TRUE(statusBecomes(QStringLiteral("> Você é o Mão De Vaca!!!")));
-    ASSERT_TRUE(waitFor([&] { return panel().Pontos->text() == "100"; }));
-
-    ana->click(panel().btDes);
-    EXPECT_EQ(ana->main.currentPage(), MainFrame::Page::Desenho);
-    ana->click(ana->main.Phrase->btOkp);
-    EXPECT_EQ(ana->status(), QStringLiteral("> Defina uma frase para jogar."));
-    EXPECT_EQ(ana->main.currentPage(), MainFrame::Page::Desenho);
-    ana->main.Phrase->Secret->setText(QStringLiteral("pão"));
-    ana->click(ana->main.Phrase->btOkp);
-    EXPECT_EQ(ana->status(), QStringLiteral("> Jogo já está em andamento."));
-
-    ana->click(panel().btTroc);
-    EXPECT_EQ(ana->status(), QStringLiteral("> Selecione um jogador."));
-    panel().Lista->item(1)->setSelected(true);
-    ana->click(panel().btTroc);
-    ASSERT_TRUE(peer.waitReceived("$-$mdv:bia"));
-
-    ana->click(panel().btTerm);
-    ASSERT_TRUE(peer.waitReceived("$-$pts:0"));
-
-    // Between rounds the phrase starts one, laying the gallery picture.
-    peer.say("$-$pts:0");
-    ASSERT_TRUE(waitFor([&] { return panel().Pontos->text() == "0"; }));
-    ana->click(ana->main.Phrase->btOkp);
-    ASSERT_TRUE(peer.waitReceived("$-$ini:p\xe3o"));
-    EXPECT_EQ(ana->main.currentPage(), MainFrame::Page::Default);
-    EXPECT_EQ(ana->board().pixel(0, 0), qRgb(255, 255, 255));
-}
-
-TEST_F(OneCopy, BoardButtonsAndPointerShapeFollowTheDrawer) {
-    join("$-$mdv:ana$-$pts:100");
     ASSERT_TRUE(statusBecomes(QStringLiteral("> Você é o Mão De Vaca!!!")));
     BoardPicture* tela = ana->main.Board->Tela;
     ana->main.selectPage(MainFrame::Page::Default);
@@ -193,6 +161,36 @@ TEST_F(OneCopy, BoardButtonsAndPointerShapeFollowTheDrawer) {
     ASSERT_TRUE(peer.waitReceived("$-$cls:"));
     EXPECT_EQ(ana->board().pixel(5, 5), qRgb(255, 255, 255));
     EXPECT_EQ(tela->grab().toImage().pixel(5, 5), qRgb(255, 255, 255));
+
+    // The phrase page, the hand-over and the end of the round.
+    ASSERT_TRUE(waitFor([&] { return panel().Pontos->text() == "100"; }));
+
+    ana->click(panel().btDes);
+    EXPECT_EQ(ana->main.currentPage(), MainFrame::Page::Desenho);
+    ana->click(ana->main.Phrase->btOkp);
+    EXPECT_EQ(ana->status(), QStringLiteral("> Defina uma frase para jogar."));
+    EXPECT_EQ(ana->main.currentPage(), MainFrame::Page::Desenho);
+    ana->main.Phrase->Secret->setText(QStringLiteral("pão"));
+    ana->click(ana->main.Phrase->btOkp);
+    EXPECT_EQ(ana->status(), QStringLiteral("> Jogo já está em andamento."));
+
+    ana->click(panel().btTroc);
+    EXPECT_EQ(ana->status(), QStringLiteral("> Selecione um jogador."));
+    panel().Lista->item(1)->setSelected(true);
+    ana->click(panel().btTroc);
+    ASSERT_TRUE(peer.waitReceived("$-$mdv:bia"));
+
+    ana->click(panel().btTerm);
+    ASSERT_TRUE(peer.waitReceived("$-$pts:0"));
+
+    // Between rounds the phrase starts one, laying the gallery picture.
+    peer.say("$-$pts:0$-$mdw:0|0");
+    ASSERT_TRUE(waitFor([&] { return panel().Pontos->text() == "0"; }));
+    ASSERT_EQ(ana->board().pixel(0, 0), qRgb(0, 0, 0));
+    ana->click(ana->main.Phrase->btOkp);
+    ASSERT_TRUE(peer.waitReceived("$-$ini:p\xe3o"));
+    EXPECT_EQ(ana->main.currentPage(), MainFrame::Page::Default);
+    EXPECT_EQ(ana->board().pixel(0, 0), qRgb(255, 255, 255));
 }
 
 TEST_F(OneCopy, BadNumberFromTheServerIsReportedOnceAndTheRestOfTheChunkDropped) {
