@@ -24,7 +24,6 @@ using protocol::Command;
 using support::coreApplication;
 using support::waitFor;
 
-// One copy of the program: its client logic over its own `Cli`.
 struct Copy {
     std::string ownDrawerNick;
     std::string& drawerNick;
@@ -43,7 +42,6 @@ struct Copy {
     const ClientSession& session() const { return client.session(); }
     Board& board() { return client.board(); }
     const QImage& tela() const { return client.board().tela().image(); }
-    // What the lobby's join button sends.
     void join() { client.sendTyped(Command::Slc, session().nick); }
 };
 

@@ -39,7 +39,6 @@ class DirectoryServiceTest : public ::testing::Test {
         ASSERT_FALSE(server_->start("::", 0).has_value());
     }
 
-    // A connected peer, kept alive by the fixture.
     WirePeer& peer(const QString& from = {}, const QString& host = "127.0.0.1") {
         peers_.push_back(std::make_unique<WirePeer>(server_->port(), host, from));
         EXPECT_TRUE(peers_.back()->waitConnected());
