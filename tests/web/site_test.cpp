@@ -46,16 +46,14 @@ class ServedSite : public ::testing::Test {
     WebDwn client;
 };
 
-TEST_F(ServedSite, VersionFileIsExactlyOurVersion) {
+TEST_F(ServedSite, VersionFileIsOursAndPagesAreServedInTheGamesLook) {
     const Fetched version = client.get(at("rabuscal/versao.txt"));
     ASSERT_TRUE(version.ok) << version.error.toStdString();
     EXPECT_EQ(version.body, "1.0");
     QString status;
     checkVersion(client, {[&](const QString& text) { status = text; }, {}}, base());
     EXPECT_EQ(status, "Esta é a versão mais recente do jogo.");
-}
 
-TEST_F(ServedSite, PagesTheGameOpensAreServedInTheGamesLook) {
     for (const char* page : {"rabuscal/pgn01.htm", "rabuscal/down.htm", "pags/pexo0.htm"}) {
         const Fetched fetched = client.get(at(page));
         EXPECT_TRUE(fetched.ok) << page;
