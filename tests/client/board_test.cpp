@@ -73,7 +73,7 @@ TEST_F(BoardReplay, APressLeavesARoundDotAndMovesDrawFromTheSharedPenPosition) {
     EXPECT_EQ(rig.pixel(30, 30), B);
 }
 
-TEST_F(BoardReplay, DiagonalLinesStayConnected) {
+TEST_F(BoardReplay, DiagonalLinesStayConnectedAndStrokesPastTheEdgeAreClipped) {
     rig.receive({"mdw:0|0", "mov:449|263"});
     // Every column from 0 to 449 holds ink; one line with no gaps.
     for (int x = 0; x < 450; ++x) {
@@ -82,9 +82,8 @@ TEST_F(BoardReplay, DiagonalLinesStayConnected) {
         ASSERT_TRUE(inked) << x;
     }
     EXPECT_EQ(rig.pixel(449, 263), B);
-}
 
-TEST_F(BoardReplay, StrokesPastTheEdgeAreClipped) {
+    rig.receive({"cls:"});
     rig.receive({"mdw:440|100", "mov:2000000000|100"});
     EXPECT_EQ(rig.pixel(449, 100), B);
     EXPECT_EQ(rig.view.changes.back(), QRect(QPoint(439, 99), QPoint(449, 101)));
