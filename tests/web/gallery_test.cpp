@@ -177,7 +177,7 @@ TEST_F(GalleryTest, ListsOverAMegabyteGiveTheirFirstNames) {
     EXPECT_EQ(longNames.last().size(), 298);
 }
 
-TEST_F(GalleryTest, NamesWithBlanksAndUrlSignsFetchTheirOwnFile) {
+TEST_F(GalleryTest, NamesWithBlanksAndUrlSignsFetchTheirOwnFileAndFailuresAreReported) {
     EXPECT_EQ(gallery.drawingAddress("meu gato").toEncoded(),
               site.base() + "rabuscal/meu%20gato.bmp");
     EXPECT_EQ(gallery.drawingAddress("n#1?x=2").toEncoded(),
@@ -186,9 +186,9 @@ TEST_F(GalleryTest, NamesWithBlanksAndUrlSignsFetchTheirOwnFile) {
               site.base() + "rabuscal/a%E7%E3o.bmp");
     EXPECT_TRUE(gallery.downloadDrawing("meu gato #2?").ok());
     EXPECT_EQ(lastPath(), "/rabuscal/meu%20gato%20%232%3F.bmp");
-}
 
-TEST_F(GalleryTest, FailedListGivesAnEmptyListAndFailedDownloadIsReportedWithTheAnswer) {
+    // A failed list is empty; a failed download is reported with the answer.
+    ASSERT_TRUE(QFile::remove(workDir.filePath("img.bmp")));
     site.setHandler(
         [](const HttpFixture::Request&) { return HttpFixture::status(404, "Not Found"); });
     EXPECT_TRUE(gallery.fetchClubList("pexo", "errada").isEmpty());
