@@ -97,7 +97,7 @@ TEST(Dispatcher, PointsAndNoticesAreShownAsReceivedUpToWhatALabelCanShow) {
     EXPECT_EQ(rig.view.status(), "> " + huge.substr(0, texts::kMaximumShownStatus - 2));
 }
 
-TEST(PlayerList, DrawerFirstThenHighestPoints) {
+TEST(PlayerList, DrawerFirstThenHighestPointsAndOnlyAsManyAsAServerHolds) {
     ClientRig rig;
     rig.join();
     rig.receive({"lst:  10 ana| 100 bob|xxxx cid"});  // the last entry may lack its bar
@@ -112,9 +112,8 @@ TEST(PlayerList, DrawerFirstThenHighestPoints) {
     rig.receive({"lst:"});
     EXPECT_TRUE(rig.view.list.empty());
     EXPECT_EQ(rig.view.listShown, 3) << "every list replaces the last, selection gone";
-}
 
-TEST(PlayerList, HugeListShowsOnlyAsManyPlayersAsAServerHoldsWithShortLines) {
+    // A huge list: only as many players as a server holds, with short lines.
     std::string payload = "xxxx " + std::string(1000, 'n') + "|";
     for (int i = 0; i < 100000; ++i) payload += "   1 p" + std::to_string(i) + "|";
     const std::vector<std::string> lines = playerListLines(payload);
