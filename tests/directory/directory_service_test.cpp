@@ -76,36 +76,31 @@ TEST_F(DirectoryServiceTest, GroupsAreListedPerGameInOrderUntilWithdrawnOrTheirC
     first.ask("atv", "outro|tr\xeas");
     first.ask("atv", "rabuscal|quatro com espa\xe7os ");
     first.ask("atv", "rabuscal|cinco");
-
     EXPECT_EQ(listing(),
               "um|127.0.0.1^dois|127.0.0.1^quatro com espa\xe7os |127.0.0.1^cinco|127.0.0.1^");
     EXPECT_EQ(listing("outro"), "tr\xeas|127.0.0.1^");
     EXPECT_EQ(listing("ningu\xe9m"), "");
+
+    // A listed name is refused, and only its own connection withdraws it.
+    EXPECT_EQ(second.ask("atv", "rabuscal|um"), sys("J\xe1 existe um grupo um ativo."));
+    EXPECT_EQ(first.ask("atv", "rabuscal|um"), sys("J\xe1 existe um grupo um ativo."));
+    EXPECT_EQ(second.ask("dtv", "rabuscal|um"), sys("O grupo um foi ativado por outro servidor."));
+    EXPECT_EQ(second.ask("dtv", "rabuscal|nenhum"), sys("O grupo nenhum n\xe3o est\xe1 ativo."));
+    EXPECT_EQ(second.ask("atv", "rabuscal|Um"), sys("Grupo Um ativado."))
+        << "names are compared exactly";
+    EXPECT_EQ(second.ask("atv", "outro|um"), sys("Grupo um ativado."))
+        << "another game may use the name";
+
     EXPECT_EQ(first.ask("dtv", "rabuscal|cinco"), sys("Grupo cinco desativado."));
-    EXPECT_EQ(listing(), "um|127.0.0.1^dois|127.0.0.1^quatro com espa\xe7os |127.0.0.1^");
+    EXPECT_EQ(listing(),
+              "um|127.0.0.1^dois|127.0.0.1^quatro com espa\xe7os |127.0.0.1^Um|127.0.0.1^");
     EXPECT_TRUE(logged("dtv rabuscal|cinco -> Grupo cinco desativado."))
         << "every request is logged";
 
     first.close();
-    ASSERT_TRUE(waitFor([&] { return server_->groupCount() == 1; }));
-    EXPECT_EQ(listing(), "dois|127.0.0.1^");
-    EXPECT_EQ(listing("outro"), "");
-}
-
-TEST_F(DirectoryServiceTest, ANameListedForTheGameIsRefusedAndOnlyItsOwnConnectionWithdrawsIt) {
-    WirePeer& first = peer();
-    WirePeer& second = peer();
-    first.ask("atv", "rabuscal|sala");
-    EXPECT_EQ(second.ask("atv", "rabuscal|sala"), sys("J\xe1 existe um grupo sala ativo."));
-    EXPECT_EQ(first.ask("atv", "rabuscal|sala"), sys("J\xe1 existe um grupo sala ativo."));
-    EXPECT_EQ(second.ask("atv", "rabuscal|Sala"), sys("Grupo Sala ativado."))
-        << "names are compared exactly";
-    EXPECT_EQ(second.ask("atv", "outro|sala"), sys("Grupo sala ativado."))
-        << "another game may use the name";
-    EXPECT_EQ(second.ask("dtv", "rabuscal|sala"),
-              sys("O grupo sala foi ativado por outro servidor."));
-    EXPECT_EQ(second.ask("dtv", "rabuscal|nenhuma"), sys("O grupo nenhuma n\xe3o est\xe1 ativo."));
-    EXPECT_EQ(listing(), "sala|127.0.0.1^Sala|127.0.0.1^");
+    ASSERT_TRUE(waitFor([&] { return server_->groupCount() == 3; }));
+    EXPECT_EQ(listing(), "dois|127.0.0.1^Um|127.0.0.1^");
+    EXPECT_EQ(listing("outro"), "um|127.0.0.1^");
 }
 
 TEST_F(DirectoryServiceTest, BadGroupNamesAreRefusedWithANotice) {
