@@ -72,10 +72,17 @@ TEST_F(DirectoryClientRules, ConnectedEachRequestGoesOutAtOnceAndDeactivationRel
     EXPECT_EQ(link.sent, "j#gdtv:rabuscal|salaj#gjgs:rabuscal");
 }
 
-TEST_F(DirectoryClientRules, RepliesGoToTheirStatusLinesAndCutListsEnd) {
+TEST_F(DirectoryClientRules, LinkEventsAndRepliesShowTheirTextsLampsAndLists) {
     client.askGroups();
+    client.connecting();
+    EXPECT_EQ(seen.main, (Texts{"", "Acessando servidor principal..."}));
+    EXPECT_EQ(client.lamp(), Lamp::Red);
+
     connect();
+    client.received("");
+    EXPECT_EQ(client.lamp(), Lamp::Red) << "an empty read is no chunk";
     client.received("j#gsys:Grupo sala ativado.j#gmsg:Ol\xe1!");
+    EXPECT_EQ(client.lamp(), Lamp::Lime);
     client.received("j#gxyz:nadaj#glsg:um|1.2.3.4^dois|5.6.7.8^");
     EXPECT_EQ(seen.server, Texts{">>> Grupo sala ativado."});
     EXPECT_EQ(seen.main.back(), ">>> Ol\xe1!");
@@ -91,24 +98,10 @@ TEST_F(DirectoryClientRules, RepliesGoToTheirStatusLinesAndCutListsEnd) {
     client.received("j#glsg:um|1.2.3.4^sem barra");
     EXPECT_EQ(client.Grupos(), Texts{"um"});
     EXPECT_EQ(client.GroupAddresses(), Texts{"1.2.3.4"});
-
     client.received("j#glsg:");
     EXPECT_TRUE(client.Grupos().empty());
     EXPECT_TRUE(client.GroupAddresses().empty());
     EXPECT_EQ(seen.groupChanges, 4);
-}
-
-TEST_F(DirectoryClientRules, LinkEventsShowTheirTextsAndLampColours) {
-    client.askGroups();
-    client.connecting();
-    EXPECT_EQ(seen.main, (Texts{"", "Acessando servidor principal..."}));
-    EXPECT_EQ(client.lamp(), Lamp::Red);
-
-    connect();
-    client.received("");
-    EXPECT_EQ(client.lamp(), Lamp::Red) << "an empty read is no chunk";
-    client.received("j#glsg:");
-    EXPECT_EQ(client.lamp(), Lamp::Lime);
     client.failed();
     EXPECT_EQ(client.lamp(), Lamp::Lime) << "still connected";
 
