@@ -44,13 +44,13 @@ class BoardReplay : public ::testing::Test {
 };
 
 // This copy draws, with 100 points at stake.
-class ShiftBlocks : public ::testing::Test {
+class Drawer : public ::testing::Test {
   protected:
-    ShiftBlocks() { rig.joinAsDrawer("100"); }
+    Drawer() { rig.joinAsDrawer("100"); }
     ClientRig rig{"ana"};
 };
 
-TEST_F(BoardReplay, PressLeavesARoundDotThreePixelsAcross) {
+TEST_F(BoardReplay, APressLeavesARoundDotAndMovesDrawFromTheSharedPenPosition) {
     rig.receive({"mdw:100|50"});
     EXPECT_EQ(around(rig, 100, 50),
               ".....\n"
@@ -60,9 +60,7 @@ TEST_F(BoardReplay, PressLeavesARoundDotThreePixelsAcross) {
               ".....\n");
     ASSERT_EQ(rig.view.changes.size(), 1u);
     EXPECT_EQ(rig.view.changes[0], QRect(99, 49, 3, 3));
-}
 
-TEST_F(BoardReplay, MovesDrawFromTheSharedPenPosition) {
     rig.receive({"mdw:10|10", "mov:20|10", "mov:20|30"});
     for (int x = 9; x <= 21; ++x) EXPECT_EQ(rig.pixel(x, 10), B) << x;
     for (int y = 10; y <= 31; ++y) EXPECT_EQ(rig.pixel(20, y), B) << y;
@@ -75,7 +73,7 @@ TEST_F(BoardReplay, MovesDrawFromTheSharedPenPosition) {
     EXPECT_EQ(rig.pixel(30, 30), B);
 }
 
-TEST_F(BoardReplay, DiagonalLinesStayConnected) {
+TEST_F(BoardReplay, DiagonalLinesStayConnectedAndStrokesPastTheEdgeAreClipped) {
     rig.receive({"mdw:0|0", "mov:449|263"});
     // Every column from 0 to 449 holds ink; one line with no gaps.
     for (int x = 0; x < 450; ++x) {
@@ -84,9 +82,8 @@ TEST_F(BoardReplay, DiagonalLinesStayConnected) {
         ASSERT_TRUE(inked) << x;
     }
     EXPECT_EQ(rig.pixel(449, 263), B);
-}
 
-TEST_F(BoardReplay, StrokesPastTheEdgeAreClipped) {
+    rig.receive({"cls:"});
     rig.receive({"mdw:440|100", "mov:2000000000|100"});
     EXPECT_EQ(rig.pixel(449, 100), B);
     EXPECT_EQ(rig.view.changes.back(), QRect(QPoint(439, 99), QPoint(449, 101)));
@@ -149,9 +146,7 @@ TEST_F(BoardReplay, BadPayloadsFailAtTheFirstUnreadableValue) {
     EXPECT_EQ(rig.view.points, "0");
 }
 
-TEST(Drawing, ClickWithoutMovingSendsTheDotAndTheStake) {
-    ClientRig rig("ana");
-    rig.joinAsDrawer("100");
+TEST_F(Drawer, ClickWithoutMovingSendsTheDotAndTheStake) {
     rig.board().TelaMouseDown(false, 120, 60);
     rig.board().TelaMouseUp(false, 120, 60);
     EXPECT_EQ(rig.takeSent(),
@@ -185,26 +180,16 @@ TEST(Drawing, EveryMoveCostsFiveHundredthsDownToZero) {
     EXPECT_EQ(stakeAfter("2147483647", 1), 2147483646) << "no overflow in hundredths";
 }
 
-TEST(Drawing, TheStakeComesFromThePressNotFromLaterAnnouncements) {
-    ClientRig rig("ana");
-    rig.joinAsDrawer("100");
+// Refusing to start a stroke is checked through the windows, in
+// OneCopy.RoundControlsRefuseWhoIsNotTheDrawerAndDisconnectingKeepsTheJoinCaption.
+TEST_F(Drawer, AStartedStrokeEndsWithThePressesStakeWhateverIsAnnouncedMeanwhile) {
     rig.board().TelaMouseDown(false, 5, 5);
-    rig.receive({"pts:90"});  // a miss meanwhile
+    rig.receive({"pts:90", "mdv:bia"});  // a miss and another drawer meanwhile
     rig.board().TelaMouseMove(false, 6, 6);
     rig.board().TelaMouseUp(false, 6, 6);
-    EXPECT_EQ(rig.takeSent()[2], "$-$pts:99");
-}
-
-// Refusing to start a stroke is checked through the windows, in
-// OneCopy.RoundControlsRefuseWhoIsNotTheDrawer.
-TEST(Drawing, OnceStartedAStrokeEndsEvenIfAnotherDrawerIsAnnounced) {
-    ClientRig ana("ana");
-    ana.joinAsDrawer("100");
-    ana.board().TelaMouseDown(false, 5, 5);
-    ana.receive({"mdv:bia"});
-    ana.board().TelaMouseMove(false, 6, 6);
-    ana.board().TelaMouseUp(false, 6, 6);
-    EXPECT_EQ(ana.takeSent().size(), 4u);
+    const auto sent = rig.takeSent();
+    ASSERT_EQ(sent.size(), 4u);
+    EXPECT_EQ(sent[2], "$-$pts:99");
 }
 
 TEST(Drawing, ABadPointsCaptionIsReportedAndStartsNoStroke) {
@@ -216,7 +201,7 @@ TEST(Drawing, ABadPointsCaptionIsReportedAndStartsNoStroke) {
     EXPECT_TRUE(rig.link.sent.empty());
 }
 
-TEST_F(ShiftBlocks, SendTheBoardsOwnPixelsWithMinusOneOutside) {
+TEST_F(Drawer, ShiftBlocksSendTheBoardsOwnPixelsWithMinusOneOutside) {
     rig.board().TelaMouseDown(true, 10, 20);
     rig.board().TelaMouseMove(true, 10, 20);
     rig.board().TelaMouseMove(true, 0, 0);
@@ -241,7 +226,7 @@ TEST_F(ShiftBlocks, SendTheBoardsOwnPixelsWithMinusOneOutside) {
     EXPECT_TRUE(rig.errors.empty());
 }
 
-TEST_F(ShiftBlocks, ReleasingShiftMidStrokeDrawsFromTheLastPoint) {
+TEST_F(Drawer, ShiftBlocksReleasingShiftMidStrokeDrawsFromTheLastPoint) {
     rig.board().TelaMouseDown(true, 50, 50);
     rig.board().TelaMouseMove(false, 60, 50);
     EXPECT_EQ(rig.takeSent(), std::vector<std::string>{"$-$mov:60|50"});
@@ -249,7 +234,7 @@ TEST_F(ShiftBlocks, ReleasingShiftMidStrokeDrawsFromTheLastPoint) {
     EXPECT_EQ(rig.view.cursor, BoardCursor::Arrow);
 }
 
-TEST_F(ShiftBlocks, GreyTemplateGoesOutTrueAndComesBackBlack) {
+TEST_F(Drawer, ShiftBlocksGreyTemplateGoesOutTrueAndComesBackBlack) {
     QImage grey(450, 264, QImage::Format_RGB32);
     grey.fill(qRgb(128, 128, 128));
     rig.board().setGalleryPicture(grey);
@@ -266,9 +251,7 @@ TEST_F(ShiftBlocks, GreyTemplateGoesOutTrueAndComesBackBlack) {
     EXPECT_EQ(rig.pixel(10, 10), B);
 }
 
-TEST(Background, ToggleLaysThePictureAndBringsBackOwnStrokes) {
-    ClientRig rig("ana");
-    rig.joinAsDrawer("100");
+TEST_F(Drawer, BackgroundToggleLaysThePictureAndBringsBackOwnStrokes) {
     EXPECT_EQ(rig.board().galleryPicture().isNull(), true);
     rig.board().TelaMouseDown(false, 30, 30);  // an earlier round's stroke
     rig.board().TelaMouseUp(false, 30, 30);

@@ -11,8 +11,8 @@ namespace {
 using testing::ClientRig;
 
 // Refusing a copy that is not the drawer is checked through the windows, in
-// OneCopy.RoundControlsRefuseWhoIsNotTheDrawer.
-TEST(StartRound, RefusalsComeInOrder) {
+// OneCopy.RoundControlsRefuseWhoIsNotTheDrawerAndDisconnectingKeepsTheJoinCaption.
+TEST(StartRound, RefusalsComeInOrderThenThePhraseGoesOutAndThePictureIsLaid) {
     ClientRig nobody("");
     nobody.join();
     nobody.client.roundControls().btOkpMouseUp("gato");
@@ -21,30 +21,24 @@ TEST(StartRound, RefusalsComeInOrder) {
 
     ClientRig ana("ana");
     ana.joinAsDrawer("0");
+    ana.receive({"mdw:5|5"});
     ana.client.roundControls().btDesMouseDown();
     ana.client.roundControls().btOkpMouseUp("");
     EXPECT_EQ(ana.view.status(), "> Defina uma frase para jogar.");
     EXPECT_EQ(ana.view.page, Page::Desenho);
-
-    ana.receive({"pts:5"});
-    ana.client.roundControls().btOkpMouseUp("gato");
-    EXPECT_EQ(ana.view.status(), "> Jogo j\xe1 est\xe1 em andamento.");
-    EXPECT_TRUE(ana.link.sent.empty());
-}
-
-TEST(StartRound, SendsThePhraseAndLaysThePicture) {
-    ClientRig ana("ana");
-    ana.joinAsDrawer("0");
-    ana.receive({"mdw:5|5"});
-    ana.client.roundControls().btDesMouseDown();
     ana.client.roundControls().btOkpMouseUp("a\xe7\xe3o $-$pts:999");
     EXPECT_EQ(ana.takeSent(), std::vector<std::string>{"$-$ini:a\xe7\xe3o $- $pts:999"});
     EXPECT_EQ(ana.view.page, Page::Default);
     EXPECT_EQ(ana.pixel(5, 5), kWhiteValue) << "the empty picture is white";
 
+    ana.receive({"pts:5"});
+    ana.client.roundControls().btOkpMouseUp("gato");
+    EXPECT_EQ(ana.view.status(), "> Jogo j\xe1 est\xe1 em andamento.");
+    EXPECT_TRUE(ana.link.sent.empty());
+
     // Not connected: nothing goes out, the board is still prepared.
     ana.link.up = false;
-    ana.receive({"mdw:5|5"});
+    ana.receive({"pts:0", "mdw:5|5"});
     ana.client.roundControls().btOkpMouseUp("gato");
     EXPECT_EQ(ana.pixel(5, 5), kWhiteValue);
 }
@@ -67,15 +61,7 @@ TEST(HandOver, RefusalsAndTheChosenNick) {
               (std::vector<std::string>{"$-$mdv:bia", "$-$mdv:" + std::string(100, 'n')}));
 }
 
-TEST(EndRound, OfflineNotEvenARefusalIsShown) {
-    ClientRig bia("bia");
-    bia.receive({"onj:", "mdv:ana"});
-    bia.link.up = false;
-    bia.client.roundControls().btTermMouseDown();
-    EXPECT_EQ(bia.view.statuses.size(), 1u);
-}
-
-TEST(Guess, RefusalsThenTheGuessAsTyped) {
+TEST(Guess, RefusalsThenTheGuessAsTypedAndNothingOffline) {
     ClientRig ana("ana");
     ana.joinAsDrawer("0");
     EXPECT_FALSE(ana.client.chatInput().btTentarMouseDown("gato"));
@@ -90,6 +76,9 @@ TEST(Guess, RefusalsThenTheGuessAsTyped) {
     EXPECT_EQ(bia.takeSent(), std::vector<std::string>{"$-$tnt: Gato$- $avs:x "});
 
     bia.link.up = false;
+    const auto shown = bia.view.statuses.size();
+    bia.client.roundControls().btTermMouseDown();
+    EXPECT_EQ(bia.view.statuses.size(), shown) << "ending offline shows not even a refusal";
     EXPECT_FALSE(bia.client.chatInput().btTentarMouseDown("gato")) << "Frase keeps its text";
 }
 

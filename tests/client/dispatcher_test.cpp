@@ -17,7 +17,7 @@ using testing::ClientRig;
 
 const std::string kYouDraw = "> Voc\xea \xe9 o M\xe3o De Vaca!!!";
 
-TEST(Dispatcher, CopyNotJoinedActsOnlyOnSysAndOnj) {
+TEST(Dispatcher, CopyNotJoinedActsOnlyOnSysAndOnjAndLeavingResetsPointsAndList) {
     ClientRig rig;
     rig.receive({"pts:100", "lst:  10 bia|", "mdv:bia", "sys:> Esse nick j\xe1 existe."});
     EXPECT_EQ(rig.view.status(), "> Esse nick j\xe1 existe.");
@@ -30,27 +30,32 @@ TEST(Dispatcher, CopyNotJoinedActsOnlyOnSysAndOnj) {
     EXPECT_EQ(rig.view.joined, true);
     EXPECT_EQ(rig.view.joinCaption, "Sair do jogo");
     EXPECT_EQ(rig.view.points, "100");
+
+    // Leaving resets the points and the list but keeps the drawer.
+    rig.receive({"mdv:bia", "lst:xxxx bia|  10 ana|", "off:"});
+    EXPECT_FALSE(rig.client.session().joined);
+    EXPECT_EQ(rig.view.joined, false);
+    EXPECT_EQ(rig.view.joinCaption, "Entrar no jogo");
+    EXPECT_EQ(rig.view.points, "0");
+    EXPECT_TRUE(rig.view.list.empty());
+    EXPECT_EQ(rig.drawerNick, "bia");
+    rig.receive({"pts:50"});
+    EXPECT_EQ(rig.view.points, "0") << "no longer joined";
 }
 
-TEST(Dispatcher, MessagesOfOneChunkApplyInOrder) {
+TEST(Dispatcher, MessagesOfOneChunkApplyInOrderAndUnknownOrClientOnlyOnesChangeNothing) {
     ClientRig rig;
     rig.join();
-    rig.receive({"mdw:100|50", "pts:100", "cls:", "sys:> Valendo..."});
+    rig.receive({"mdw:100|50", "pts:100", "cls:", "sys:> Valendo...", "PTS:5", "xyz:1", "mup:1|2",
+                 "ini:gato", "tnt:gato", "slc:bob", "pt"});
     EXPECT_EQ(rig.view.points, "100");
     EXPECT_EQ(rig.pixel(100, 50), kWhiteValue) << "the clear came after the dot";
+    EXPECT_EQ(rig.pixel(1, 2), kWhiteValue);
     EXPECT_EQ(rig.view.page, Page::Default);
     EXPECT_EQ(rig.view.status(), "> Valendo...");
     ASSERT_EQ(rig.view.changes.size(), 1u) << "one repaint per chunk";
     EXPECT_EQ(rig.view.changes[0], QRect(0, 0, 450, 264));
-}
-
-TEST(Dispatcher, UnknownAndClientOnlyCommandsChangeNothing) {
-    ClientRig rig;
-    rig.join();
-    rig.receive({"PTS:5", "xyz:1", "mup:1|2", "ini:gato", "tnt:gato", "slc:bob", "pt"});
-    EXPECT_EQ(rig.view.points, "0");
     EXPECT_TRUE(rig.view.chat.empty());
-    EXPECT_TRUE(rig.view.changes.empty());
     EXPECT_TRUE(rig.errors.empty());
 }
 
@@ -78,20 +83,6 @@ TEST(Dispatcher, DrawerAnnouncementComparesTheNickExactlyAndEmptyMeansNobody) {
     EXPECT_FALSE(other.client.session().isDrawer());
 }
 
-TEST(Dispatcher, LeavingResetsPointsAndListButKeepsTheDrawer) {
-    ClientRig rig;
-    rig.receive({"onj:", "mdv:bia", "pts:70", "lst:xxxx bia|  10 ana|"});
-    rig.receive({"off:"});
-    EXPECT_FALSE(rig.client.session().joined);
-    EXPECT_EQ(rig.view.joined, false);
-    EXPECT_EQ(rig.view.joinCaption, "Entrar no jogo");
-    EXPECT_EQ(rig.view.points, "0");
-    EXPECT_TRUE(rig.view.list.empty());
-    EXPECT_EQ(rig.drawerNick, "bia");
-    rig.receive({"pts:50"});
-    EXPECT_EQ(rig.view.points, "0") << "no longer joined";
-}
-
 TEST(Dispatcher, PointsAndNoticesAreShownAsReceivedUpToWhatALabelCanShow) {
     ClientRig rig;
     rig.join();
@@ -106,7 +97,7 @@ TEST(Dispatcher, PointsAndNoticesAreShownAsReceivedUpToWhatALabelCanShow) {
     EXPECT_EQ(rig.view.status(), "> " + huge.substr(0, texts::kMaximumShownStatus - 2));
 }
 
-TEST(PlayerList, DrawerFirstThenHighestPoints) {
+TEST(PlayerList, DrawerFirstThenHighestPointsAndOnlyAsManyAsAServerHolds) {
     ClientRig rig;
     rig.join();
     rig.receive({"lst:  10 ana| 100 bob|xxxx cid"});  // the last entry may lack its bar
@@ -121,9 +112,8 @@ TEST(PlayerList, DrawerFirstThenHighestPoints) {
     rig.receive({"lst:"});
     EXPECT_TRUE(rig.view.list.empty());
     EXPECT_EQ(rig.view.listShown, 3) << "every list replaces the last, selection gone";
-}
 
-TEST(PlayerList, HugeListShowsOnlyAsManyPlayersAsAServerHoldsWithShortLines) {
+    // A huge list: only as many players as a server holds, with short lines.
     std::string payload = "xxxx " + std::string(1000, 'n') + "|";
     for (int i = 0; i < 100000; ++i) payload += "   1 p" + std::to_string(i) + "|";
     const std::vector<std::string> lines = playerListLines(payload);
@@ -148,10 +138,9 @@ TEST(PlayerOrder, BlanksSymbolsDigitsLettersAndCaseOrAccentsOnlyBetweenOtherwise
     EXPECT_EQ(comparePlayerLines("ana", "ana"), 0);
 }
 
-// The texts and colours of connecting, failing and dropping are checked on
-// real sockets: Games.JoiningAnnouncesTheFirstPlayerAsDrawer,
-// OneCopy.UnreachableServerTurnsTheLampMaroonAndTheNextPressTriesAgain and
-// Games.AServerThatGoesAwayDisconnectsButKeepsTheLampAndTheJoinedFlag.
+// Connecting, failing and dropping on real sockets:
+// Games.JoiningAnnouncesTheFirstPlayerAsDrawerAndALostServerKeepsLampAndJoinedFlag and
+// OneCopy.UnreachableServerTurnsTheLampMaroonAndTheNextPressTriesAgain.
 TEST(ConnectionEvents, AnErrorOnAnEstablishedConnectionKeepsTheLampAndADisconnectThePoints) {
     ClientRig rig;
     rig.client.setLamp(Lamp::Red);
@@ -182,7 +171,7 @@ TEST(BadNumbers, StopTheChunkAndAreReportedOnce) {
     EXPECT_EQ(rig.view.points, "50") << "the connection goes on";
 }
 
-TEST(Reader, MessagesCutByTheNetworkCostOnlyTheirOwnTail) {
+TEST(Reader, MessagesCutByTheNetworkCostOnlyTheirOwnTailUntilANewConnection) {
     ClientRig rig;
     rig.join();
     rig.client.CliRead("$-$pt");
@@ -194,15 +183,11 @@ TEST(Reader, MessagesCutByTheNetworkCostOnlyTheirOwnTail) {
     EXPECT_EQ(rig.view.points, "90");
     ASSERT_EQ(rig.view.chat.size(), 1u);
     EXPECT_EQ(rig.view.chat[0].paragraphs[2].text, "bom d");
-}
 
-TEST(Reader, NewConnectionStartsAFreshStream) {
-    ClientRig rig;
-    rig.join();
     rig.client.CliRead("$-$pt");
     rig.client.CliConnect();
     rig.client.CliRead("$-$pts:20");
-    EXPECT_EQ(rig.view.points, "20");
+    EXPECT_EQ(rig.view.points, "20") << "a new connection starts a fresh stream";
 }
 
 }  // namespace

@@ -74,7 +74,7 @@ class GroupsPanelTest : public ::testing::Test {
     std::unique_ptr<GroupsPanel> panel_;
 };
 
-TEST_F(GroupsPanelTest, ListedGroupsShowInTheDirectorysOrderAndPickingOneFillsTheServerField) {
+TEST_F(GroupsPanelTest, ListedGroupsShowInOrderPickingOneFillsTheServerFieldAndPressesAskAgain) {
     EXPECT_EQ(panel_->Shp2->colour(), Lamp::kMaroon);
     askAndAnswer("j#glsg:zeta|10.0.0.9^S\xe3o Jo\xe3o|host.example^");
     EXPECT_TRUE(waitNames({QStringLiteral("zeta"), QStringLiteral("São João")}));
@@ -85,17 +85,21 @@ TEST_F(GroupsPanelTest, ListedGroupsShowInTheDirectorysOrderAndPickingOneFillsTh
     EXPECT_EQ(servidor_.text(), QStringLiteral("host.example"));
     panel_->Grupos->setCurrentRow(0);
     EXPECT_EQ(servidor_.text(), QStringLiteral("10.0.0.9"));
-}
-
-TEST_F(GroupsPanelTest, AnEmptyListEmptiesGruposAndLeavesTheChosenAddress) {
-    askAndAnswer("j#glsg:sala|10.0.0.5^");
-    ASSERT_TRUE(waitNames({QStringLiteral("sala")}));
-    panel_->Grupos->setCurrentRow(0);
-    ASSERT_EQ(servidor_.text(), QStringLiteral("10.0.0.5"));
 
     askAndAnswer("j#glsg:");
     EXPECT_TRUE(waitNames({}));
-    EXPECT_EQ(servidor_.text(), QStringLiteral("10.0.0.5"));
+    EXPECT_EQ(servidor_.text(), QStringLiteral("10.0.0.9")) << "an empty list leaves the choice";
+
+    // A press while connected empties the status, turns the lamp red and asks again.
+    askAndAnswer("j#gmsg:Bem-vindo");
+    ASSERT_TRUE(waitFor([&] { return frame_.text == ">>> Bem-vindo"; }));
+    ASSERT_EQ(panel_->Shp2->colour(), Lamp::kLime);
+    const QByteArray before = service_.received;
+    pressGroups();
+    EXPECT_EQ(frame_.text, QString());
+    EXPECT_EQ(panel_->Shp2->colour(), Lamp::kRed);
+    EXPECT_TRUE(waitFor([&] { return service_.received == before + "j#gjgs:rabuscal"; }));
+    EXPECT_EQ(service_.connections(), 1);
 }
 
 TEST_F(GroupsPanelTest, OnlyThePlayersPickChangesTheServerFieldNotARefillOrTheFocus) {
@@ -126,20 +130,6 @@ TEST_F(GroupsPanelTest, OnlyThePlayersPickChangesTheServerFieldNotARefillOrTheFo
     ASSERT_TRUE(waitNames({QStringLiteral("nova")}));
     QCoreApplication::sendEvent(grupos, &focusIn);
     EXPECT_EQ(servidor_.text(), QStringLiteral("10.0.0.5"));
-}
-
-TEST_F(GroupsPanelTest, PressWhileConnectedEmptiesTheStatusTurnsTheLampRedAndAsksAgain) {
-    askAndAnswer("j#gmsg:Bem-vindo");
-    ASSERT_TRUE(waitFor([&] { return frame_.text == ">>> Bem-vindo"; }));
-    ASSERT_EQ(panel_->Shp2->colour(), Lamp::kLime);
-
-    pressGroups();
-    EXPECT_EQ(frame_.text, QString());
-    EXPECT_EQ(panel_->Shp2->colour(), Lamp::kRed);
-    pressGroups();
-    EXPECT_TRUE(waitFor(
-        [&] { return service_.received == "j#gjgs:rabuscalj#gjgs:rabuscalj#gjgs:rabuscal"; }));
-    EXPECT_EQ(service_.connections(), 1);
 }
 
 }  // namespace

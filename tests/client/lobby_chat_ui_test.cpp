@@ -53,7 +53,7 @@ class OneCopy : public ::testing::Test {
     std::unique_ptr<Copy> ana;
 };
 
-TEST_F(OneCopy, LobbyRefusesWithoutServerConnectionOrNick) {
+TEST_F(OneCopy, LobbyRefusesWithoutConnectionOrNickAndJoinsAndLeavesOnTheServersAnswer) {
     ana->clickInLobby(lobby().btCjg);
     EXPECT_EQ(ana->status(), QStringLiteral("> Informe o servidor do jogo..."));
     EXPECT_EQ(lobby().Lb3->text(), QStringLiteral("Conectar ao servidor do jogo"));
@@ -69,10 +69,8 @@ TEST_F(OneCopy, LobbyRefusesWithoutServerConnectionOrNick) {
     ana->clickInLobby(lobby().btEnt);
     EXPECT_EQ(ana->status(), QStringLiteral("> Informe seu nick..."));
     EXPECT_TRUE(peer.received.isEmpty());
-}
 
-TEST_F(OneCopy, JoiningAndLeavingGoThroughTheServersAnswer) {
-    connect();
+    // Joining and leaving go through the server's answer.
     EXPECT_EQ(lobby().Shp3->colour(), Lamp::kRed);
     // A character the code page cannot hold goes out as "?".
     ana->typeNick(QStringLiteral("Zé☃"));
@@ -94,16 +92,6 @@ TEST_F(OneCopy, JoiningAndLeavingGoThroughTheServersAnswer) {
     EXPECT_EQ(lobby().Lb4->text(), QStringLiteral("Entrar no jogo"));
 }
 
-TEST_F(OneCopy, DisconnectingWhileJoinedFreesTheNickButKeepsTheJoinCaption) {
-    join();
-    ana->clickInLobby(lobby().btCjg);
-    EXPECT_EQ(lobby().Lb3->text(), QStringLiteral("Conectar ao servidor do jogo"));
-    EXPECT_EQ(lobby().Shp3->colour(), Lamp::kMaroon);
-    EXPECT_TRUE(lobby().Nick->isEnabled());
-    EXPECT_EQ(lobby().Lb4->text(), QStringLiteral("Sair do jogo"));
-    EXPECT_TRUE(statusBecomes(QStringLiteral("> Jogo desconectado.")));
-}
-
 TEST_F(OneCopy, UnreachableServerTurnsTheLampMaroonAndTheNextPressTriesAgain) {
     const quint16 closedPort = peer.port();
     peer.listener().close();
@@ -118,7 +106,7 @@ TEST_F(OneCopy, UnreachableServerTurnsTheLampMaroonAndTheNextPressTriesAgain) {
     EXPECT_TRUE(waitFor([&] { return ana->cli().active(); }));
 }
 
-TEST_F(OneCopy, RoundControlsRefuseWhoIsNotTheDrawer) {
+TEST_F(OneCopy, RoundControlsRefuseWhoIsNotTheDrawerAndDisconnectingKeepsTheJoinCaption) {
     join("$-$mdv:bia$-$lst:xxxx bia|   0 ana|");
     ASSERT_TRUE(statusBecomes(QStringLiteral("> bia é o Mão De Vaca!!!")));
     EXPECT_FALSE(panel().btFnd->isVisibleTo(&ana->main));
@@ -139,42 +127,18 @@ TEST_F(OneCopy, RoundControlsRefuseWhoIsNotTheDrawer) {
     ana->clickInLobby(lobby().btEnt);
     ASSERT_TRUE(peer.waitReceived("$-$off:ana"));
     EXPECT_EQ(peer.received, QByteArray("$-$off:ana"));
+
+    // Disconnecting while joined frees the nick but keeps the join caption.
+    ana->clickInLobby(lobby().btCjg);
+    EXPECT_EQ(lobby().Lb3->text(), QStringLiteral("Conectar ao servidor do jogo"));
+    EXPECT_EQ(lobby().Shp3->colour(), Lamp::kMaroon);
+    EXPECT_TRUE(lobby().Nick->isEnabled());
+    EXPECT_EQ(lobby().Lb4->text(), QStringLiteral("Sair do jogo"));
+    EXPECT_TRUE(statusBecomes(QStringLiteral("> Jogo desconectado.")));
 }
 
-TEST_F(OneCopy, DrawerStartsHandsOverAndEndsFromTheControls) {
+TEST_F(OneCopy, DrawerUsesTheBoardButtonsThenStartsHandsOverAndEnds) {
     join("$-$mdv:ana$-$lst:xxxx ana|  10 bia|$-$pts:100");
-    ASSERT_TRUE(statusBecomes(QStringLiteral("> Você é o Mão De Vaca!!!")));
-    ASSERT_TRUE(waitFor([&] { return panel().Pontos->text() == "100"; }));
-
-    ana->click(panel().btDes);
-    EXPECT_EQ(ana->main.currentPage(), MainFrame::Page::Desenho);
-    ana->click(ana->main.Phrase->btOkp);
-    EXPECT_EQ(ana->status(), QStringLiteral("> Defina uma frase para jogar."));
-    EXPECT_EQ(ana->main.currentPage(), MainFrame::Page::Desenho);
-    ana->main.Phrase->Secret->setText(QStringLiteral("pão"));
-    ana->click(ana->main.Phrase->btOkp);
-    EXPECT_EQ(ana->status(), QStringLiteral("> Jogo já está em andamento."));
-
-    ana->click(panel().btTroc);
-    EXPECT_EQ(ana->status(), QStringLiteral("> Selecione um jogador."));
-    panel().Lista->item(1)->setSelected(true);
-    ana->click(panel().btTroc);
-    ASSERT_TRUE(peer.waitReceived("$-$mdv:bia"));
-
-    ana->click(panel().btTerm);
-    ASSERT_TRUE(peer.waitReceived("$-$pts:0"));
-
-    // Between rounds the phrase starts one, laying the gallery picture.
-    peer.say("$-$pts:0");
-    ASSERT_TRUE(waitFor([&] { return panel().Pontos->text() == "0"; }));
-    ana->click(ana->main.Phrase->btOkp);
-    ASSERT_TRUE(peer.waitReceived("$-$ini:p\xe3o"));
-    EXPECT_EQ(ana->main.currentPage(), MainFrame::Page::Default);
-    EXPECT_EQ(ana->board().pixel(0, 0), qRgb(255, 255, 255));
-}
-
-TEST_F(OneCopy, BoardButtonsAndPointerShapeFollowTheDrawer) {
-    join("$-$mdv:ana$-$pts:100");
     ASSERT_TRUE(statusBecomes(QStringLiteral("> Você é o Mão De Vaca!!!")));
     BoardPicture* tela = ana->main.Board->Tela;
     ana->main.selectPage(MainFrame::Page::Default);
@@ -197,6 +161,36 @@ TEST_F(OneCopy, BoardButtonsAndPointerShapeFollowTheDrawer) {
     ASSERT_TRUE(peer.waitReceived("$-$cls:"));
     EXPECT_EQ(ana->board().pixel(5, 5), qRgb(255, 255, 255));
     EXPECT_EQ(tela->grab().toImage().pixel(5, 5), qRgb(255, 255, 255));
+
+    // The phrase page, the hand-over and the end of the round.
+    ASSERT_TRUE(waitFor([&] { return panel().Pontos->text() == "100"; }));
+
+    ana->click(panel().btDes);
+    EXPECT_EQ(ana->main.currentPage(), MainFrame::Page::Desenho);
+    ana->click(ana->main.Phrase->btOkp);
+    EXPECT_EQ(ana->status(), QStringLiteral("> Defina uma frase para jogar."));
+    EXPECT_EQ(ana->main.currentPage(), MainFrame::Page::Desenho);
+    ana->main.Phrase->Secret->setText(QStringLiteral("pão"));
+    ana->click(ana->main.Phrase->btOkp);
+    EXPECT_EQ(ana->status(), QStringLiteral("> Jogo já está em andamento."));
+
+    ana->click(panel().btTroc);
+    EXPECT_EQ(ana->status(), QStringLiteral("> Selecione um jogador."));
+    panel().Lista->item(1)->setSelected(true);
+    ana->click(panel().btTroc);
+    ASSERT_TRUE(peer.waitReceived("$-$mdv:bia"));
+
+    ana->click(panel().btTerm);
+    ASSERT_TRUE(peer.waitReceived("$-$pts:0"));
+
+    // Between rounds the phrase starts one, laying the gallery picture.
+    peer.say("$-$pts:0$-$mdw:0|0");
+    ASSERT_TRUE(waitFor([&] { return panel().Pontos->text() == "0"; }));
+    ASSERT_EQ(ana->board().pixel(0, 0), qRgb(0, 0, 0));
+    ana->click(ana->main.Phrase->btOkp);
+    ASSERT_TRUE(peer.waitReceived("$-$ini:p\xe3o"));
+    EXPECT_EQ(ana->main.currentPage(), MainFrame::Page::Default);
+    EXPECT_EQ(ana->board().pixel(0, 0), qRgb(255, 255, 255));
 }
 
 TEST_F(OneCopy, BadNumberFromTheServerIsReportedOnceAndTheRestOfTheChunkDropped) {
@@ -243,7 +237,7 @@ TEST_F(OneCopy, ChatEntriesKeepTheirIndentsColoursAndWeight) {
     }
 }
 
-TEST_F(OneCopy, EnterSendsAChatLineAndItsReleaseClearsTheField) {
+TEST_F(OneCopy, EnterSendsAChatLineAndTheChatKeepsOnlyTheLatestLines) {
     QPlainTextEdit* frase = ana->chat.Frase;
     ana->typeNick(QStringLiteral("ana"));
     // Not joined: nothing goes out, and the release still clears the field.
@@ -268,10 +262,7 @@ TEST_F(OneCopy, EnterSendsAChatLineAndItsReleaseClearsTheField) {
     ana->click(ana->chat.btTentar);
     EXPECT_EQ(ana->status(), QStringLiteral("> Não tem jogo em andamento."));
     EXPECT_EQ(frase->toPlainText(), QStringLiteral("gato"));
-}
 
-TEST_F(OneCopy, ChatFollowsTheGameAndKeepsOnlyTheLatestLines) {
-    join();
     QByteArray notices;
     for (int i = 0; i < 3000; ++i) notices += "$-$avs:> aviso " + QByteArray::number(i);
     peer.say(notices);

@@ -1,9 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// A whole round played through the windows of two copies against the real
-// game server on loopback: the drawer starts it and draws with the mouse,
-// the guesser's board shows the same pixels, a miss lowers the points and a
-// hit hands the drawer role on. A third player on a raw socket sees what
-// goes over the wire.
+// A whole round through the windows of two copies against the real game
+// server, with a third player on a raw socket watching the wire.
 
 #include <memory>
 #include <string>

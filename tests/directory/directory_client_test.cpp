@@ -49,7 +49,7 @@ class DirectoryClientRules : public ::testing::Test {
 // Only the last request made while connecting goes out, once: checked
 // against the real service by
 // DirectoryConnectionTest.TwoRequestsMadeWhileConnectingSendOnlyTheSecond.
-TEST_F(DirectoryClientRules, ConnectedEachRequestGoesOutAtOnceWithoutANewConnection) {
+TEST_F(DirectoryClientRules, ConnectedEachRequestGoesOutAtOnceAndDeactivationRelistsWhenConnected) {
     client.activateGroup("dois");
     connect();
     const int opens = link.opens;
@@ -58,12 +58,31 @@ TEST_F(DirectoryClientRules, ConnectedEachRequestGoesOutAtOnceWithoutANewConnect
     EXPECT_EQ(link.sent, "j#gatv:rabuscal|doisj#gjgs:rabuscalj#gatv:rabuscal|sala");
     EXPECT_EQ(client.pendingMessage(), "j#gatv:rabuscal|sala") << "stays stored";
     EXPECT_EQ(link.opens, opens);
+
+    client.received("j#glsg:sala|1.2.3.4^");
+    link.sent.clear();
+    client.deactivateGroup("sala");
+    EXPECT_TRUE(client.Grupos().empty());
+    EXPECT_TRUE(client.GroupAddresses().empty());
+    client.relist();
+    EXPECT_EQ(link.sent, "j#gdtv:rabuscal|salaj#gjgs:rabuscal");
+    EXPECT_EQ(client.pendingMessage(), "j#gdtv:rabuscal|sala");
+    link.up = false;
+    client.relist();
+    EXPECT_EQ(link.sent, "j#gdtv:rabuscal|salaj#gjgs:rabuscal");
 }
 
-TEST_F(DirectoryClientRules, RepliesGoToTheirStatusLinesAndCutListsEnd) {
+TEST_F(DirectoryClientRules, LinkEventsAndRepliesShowTheirTextsLampsAndLists) {
     client.askGroups();
+    client.connecting();
+    EXPECT_EQ(seen.main, (Texts{"", "Acessando servidor principal..."}));
+    EXPECT_EQ(client.lamp(), Lamp::Red);
+
     connect();
+    client.received("");
+    EXPECT_EQ(client.lamp(), Lamp::Red) << "an empty read is no chunk";
     client.received("j#gsys:Grupo sala ativado.j#gmsg:Ol\xe1!");
+    EXPECT_EQ(client.lamp(), Lamp::Lime);
     client.received("j#gxyz:nadaj#glsg:um|1.2.3.4^dois|5.6.7.8^");
     EXPECT_EQ(seen.server, Texts{">>> Grupo sala ativado."});
     EXPECT_EQ(seen.main.back(), ">>> Ol\xe1!");
@@ -79,24 +98,10 @@ TEST_F(DirectoryClientRules, RepliesGoToTheirStatusLinesAndCutListsEnd) {
     client.received("j#glsg:um|1.2.3.4^sem barra");
     EXPECT_EQ(client.Grupos(), Texts{"um"});
     EXPECT_EQ(client.GroupAddresses(), Texts{"1.2.3.4"});
-
     client.received("j#glsg:");
     EXPECT_TRUE(client.Grupos().empty());
     EXPECT_TRUE(client.GroupAddresses().empty());
     EXPECT_EQ(seen.groupChanges, 4);
-}
-
-TEST_F(DirectoryClientRules, LinkEventsShowTheirTextsAndLampColours) {
-    client.askGroups();
-    client.connecting();
-    EXPECT_EQ(seen.main, (Texts{"", "Acessando servidor principal..."}));
-    EXPECT_EQ(client.lamp(), Lamp::Red);
-
-    connect();
-    client.received("");
-    EXPECT_EQ(client.lamp(), Lamp::Red) << "an empty read is no chunk";
-    client.received("j#glsg:");
-    EXPECT_EQ(client.lamp(), Lamp::Lime);
     client.failed();
     EXPECT_EQ(client.lamp(), Lamp::Lime) << "still connected";
 
@@ -110,23 +115,6 @@ TEST_F(DirectoryClientRules, LinkEventsShowTheirTextsAndLampColours) {
               (std::vector<Lamp>{Lamp::Red, Lamp::Lime, Lamp::Maroon, Lamp::Red, Lamp::Maroon}));
     EXPECT_EQ(seen.lost, 1);
     EXPECT_EQ(seen.failures, 2);
-}
-
-TEST_F(DirectoryClientRules, DeactivationEmptiesTheListAndRelistsOnlyWhenConnected) {
-    client.activateGroup("sala");
-    connect();
-    client.received("j#glsg:sala|1.2.3.4^");
-
-    client.deactivateGroup("sala");
-    EXPECT_TRUE(client.Grupos().empty());
-    EXPECT_TRUE(client.GroupAddresses().empty());
-    client.relist();
-    EXPECT_EQ(link.sent, "j#gatv:rabuscal|salaj#gdtv:rabuscal|salaj#gjgs:rabuscal");
-    EXPECT_EQ(client.pendingMessage(), "j#gdtv:rabuscal|sala");
-
-    link.up = false;
-    client.relist();
-    EXPECT_EQ(link.sent, "j#gatv:rabuscal|salaj#gdtv:rabuscal|salaj#gjgs:rabuscal");
 }
 
 }  // namespace

@@ -46,7 +46,6 @@ class DirectoryConnectionTest : public ::testing::Test {
   protected:
     void SetUp() override {
         support::coreApplication();
-        // The service logs on its own thread.
         service_ = std::make_unique<BackgroundDirectory>([this](const std::string& line) {
             std::lock_guard lock(logMutex_);
             serviceLog_.push_back(line);
@@ -60,10 +59,6 @@ class DirectoryConnectionTest : public ::testing::Test {
     bool waitListed(std::size_t count) {
         return waitFor([&] { return listed().size() == count; });
     }
-    bool waitActive(DirectoryConnection& client) {
-        return waitFor([&] { return client.isActive(); });
-    }
-
     bool logged(std::string_view ending) {
         std::lock_guard lock(logMutex_);
         return std::any_of(serviceLog_.begin(), serviceLog_.end(),
@@ -76,30 +71,29 @@ class DirectoryConnectionTest : public ::testing::Test {
 };
 
 TEST_F(DirectoryConnectionTest, TwoRequestsMadeWhileConnectingSendOnlyTheSecond) {
+    WirePeer other(service_->port());
+    other.ask("atv", "rabuscal|um");
     auto client = clientOf(service_->port());
     Recorder seen(*client);
-    client->activateGroup("um");
+    client->activateGroup("tr\xeas");
     client->activateGroup("dois");
     EXPECT_FALSE(client->isActive());
-
     ASSERT_TRUE(waitFor([&] { return !seen.server.empty(); }));
     EXPECT_EQ(seen.server, Texts{">>> Grupo dois ativado."});
-    EXPECT_EQ(listed(), (std::vector<protocol::Group>{{"dois", "127.0.0.1"}}));
+    EXPECT_EQ(listed(), (std::vector<protocol::Group>{{"um", "127.0.0.1"}, {"dois", "127.0.0.1"}}));
     EXPECT_EQ(client->pendingMessage(), "") << "sent once on connecting, then cleared";
-}
 
-TEST_F(DirectoryConnectionTest, ListingFromTheServiceFillsGroupNamesAndAddressesTogether) {
-    WirePeer first(service_->port()), second(service_->port());
-    first.ask("atv", "rabuscal|um");
-    second.ask("atv", "rabuscal|dois");
-    auto client = clientOf(service_->port());
-    Recorder seen(*client);
-
+    // The listing fills names and addresses together; deactivating lists again.
     client->askGroups();
     ASSERT_TRUE(seen.waitGroupChanges(1));
     EXPECT_EQ(client->Grupos(), (Texts{"um", "dois"}));
     EXPECT_EQ(client->GroupAddresses(), (Texts{"127.0.0.1", "127.0.0.1"}));
-    EXPECT_EQ(seen.lamps, (std::vector<Lamp>{Lamp::Red, Lamp::Lime}));
+    EXPECT_EQ(seen.lamps, (std::vector<Lamp>{Lamp::Red, Lamp::Lime, Lamp::Red, Lamp::Lime}))
+        << "each request turns the lamp red until its reply";
+    client->deactivateGroup("dois");
+    ASSERT_TRUE(seen.waitGroupChanges(3)) << "emptied, then listed again by the service";
+    EXPECT_EQ(client->Grupos(), Texts{"um"});
+    EXPECT_EQ(seen.server, (Texts{">>> Grupo dois ativado.", ">>> Grupo dois desativado."}));
 }
 
 TEST_F(DirectoryConnectionTest, ConnectionEventsShowTheirTextsAndLampColours) {
@@ -123,21 +117,6 @@ TEST_F(DirectoryConnectionTest, ConnectionEventsShowTheirTextsAndLampColours) {
     ASSERT_TRUE(waitFor([&] { return failed.main.size() >= 3; }));
     EXPECT_EQ(failed.main.back(), "Falha no acesso ao servidor.");
     EXPECT_EQ(unreachable->lamp(), Lamp::Maroon);
-}
-
-TEST_F(DirectoryConnectionTest, DeactivationRefreshesTheListFromTheService) {
-    WirePeer other(service_->port());
-    other.ask("atv", "rabuscal|outra");
-    auto client = clientOf(service_->port());
-    Recorder seen(*client);
-    client->activateGroup("sala");
-    ASSERT_TRUE(waitListed(2));
-    ASSERT_TRUE(waitActive(*client));
-
-    client->deactivateGroup("sala");
-    ASSERT_TRUE(seen.waitGroupChanges(2));
-    EXPECT_EQ(client->Grupos(), Texts{"outra"});
-    EXPECT_EQ(seen.server, (Texts{">>> Grupo sala ativado.", ">>> Grupo sala desativado."}));
 }
 
 TEST_F(DirectoryConnectionTest, AnnouncerListsTheGroupWhileTheServerRuns) {

@@ -24,8 +24,7 @@ using testing::WirePeer;
 class DirectoryServiceTest : public ::testing::Test {
   protected:
     void SetUp() override { start({}); }
-    // The directory's thread logs until it stops.
-    void TearDown() override { server_.reset(); }
+    void TearDown() override { server_.reset(); }  // its thread logs until it stops
 
     void start(AddressLimits limits) {
         support::coreApplication();
@@ -40,7 +39,6 @@ class DirectoryServiceTest : public ::testing::Test {
         ASSERT_FALSE(server_->start("::", 0).has_value());
     }
 
-    // A connected peer, kept alive by the fixture.
     WirePeer& peer(const QString& from = {}, const QString& host = "127.0.0.1") {
         peers_.push_back(std::make_unique<WirePeer>(server_->port(), host, from));
         EXPECT_TRUE(peers_.back()->waitConnected());
@@ -70,62 +68,57 @@ Message sys(std::string text) {
     return {"sys", std::move(text)};
 }
 
-TEST_F(DirectoryServiceTest, AnnouncedGroupIsListedWithItsAddressUntilWithdrawn) {
-    WirePeer& host = peer();
-    EXPECT_EQ(host.ask("atv", "rabuscal|sala"), sys("Grupo sala ativado."));
-    EXPECT_EQ(listing(), "sala|127.0.0.1^");
-
-    EXPECT_EQ(host.ask("dtv", "rabuscal|sala"), sys("Grupo sala desativado."));
-    EXPECT_EQ(listing(), "");
-    EXPECT_TRUE(logged("atv rabuscal|sala -> Grupo sala ativado.")) << "every request is logged";
-}
-
-TEST_F(DirectoryServiceTest, GroupsAreListedPerGameInOrderUntilTheirConnectionCloses) {
+TEST_F(DirectoryServiceTest, GroupsAreListedPerGameInOrderUntilWithdrawnOrTheirConnectionCloses) {
     WirePeer& first = peer();
     WirePeer& second = peer();
-    first.ask("atv", "rabuscal|um");
+    EXPECT_EQ(first.ask("atv", "rabuscal|um"), sys("Grupo um ativado."));
     second.ask("atv", "rabuscal|dois");
     first.ask("atv", "outro|tr\xeas");
     first.ask("atv", "rabuscal|quatro com espa\xe7os ");
-
-    EXPECT_EQ(listing(), "um|127.0.0.1^dois|127.0.0.1^quatro com espa\xe7os |127.0.0.1^");
+    first.ask("atv", "rabuscal|cinco");
+    EXPECT_EQ(listing(),
+              "um|127.0.0.1^dois|127.0.0.1^quatro com espa\xe7os |127.0.0.1^cinco|127.0.0.1^");
     EXPECT_EQ(listing("outro"), "tr\xeas|127.0.0.1^");
     EXPECT_EQ(listing("ningu\xe9m"), "");
 
-    first.close();
-    ASSERT_TRUE(waitFor([&] { return server_->groupCount() == 1; }));
-    EXPECT_EQ(listing(), "dois|127.0.0.1^");
-    EXPECT_EQ(listing("outro"), "");
-}
-
-TEST_F(DirectoryServiceTest, ANameListedForTheGameIsRefusedAndOnlyItsOwnConnectionWithdrawsIt) {
-    WirePeer& first = peer();
-    WirePeer& second = peer();
-    first.ask("atv", "rabuscal|sala");
-    EXPECT_EQ(second.ask("atv", "rabuscal|sala"), sys("J\xe1 existe um grupo sala ativo."));
-    EXPECT_EQ(first.ask("atv", "rabuscal|sala"), sys("J\xe1 existe um grupo sala ativo."));
-    EXPECT_EQ(second.ask("atv", "rabuscal|Sala"), sys("Grupo Sala ativado."))
+    // A listed name is refused, and only its own connection withdraws it.
+    EXPECT_EQ(second.ask("atv", "rabuscal|um"), sys("J\xe1 existe um grupo um ativo."));
+    EXPECT_EQ(first.ask("atv", "rabuscal|um"), sys("J\xe1 existe um grupo um ativo."));
+    EXPECT_EQ(second.ask("dtv", "rabuscal|um"), sys("O grupo um foi ativado por outro servidor."));
+    EXPECT_EQ(second.ask("dtv", "rabuscal|nenhum"), sys("O grupo nenhum n\xe3o est\xe1 ativo."));
+    EXPECT_EQ(second.ask("atv", "rabuscal|Um"), sys("Grupo Um ativado."))
         << "names are compared exactly";
-    EXPECT_EQ(second.ask("atv", "outro|sala"), sys("Grupo sala ativado."))
+    EXPECT_EQ(second.ask("atv", "outro|um"), sys("Grupo um ativado."))
         << "another game may use the name";
-    EXPECT_EQ(second.ask("dtv", "rabuscal|sala"),
-              sys("O grupo sala foi ativado por outro servidor."));
-    EXPECT_EQ(second.ask("dtv", "rabuscal|nenhuma"), sys("O grupo nenhuma n\xe3o est\xe1 ativo."));
-    EXPECT_EQ(listing(), "sala|127.0.0.1^Sala|127.0.0.1^");
+
+    EXPECT_EQ(first.ask("dtv", "rabuscal|cinco"), sys("Grupo cinco desativado."));
+    EXPECT_EQ(listing(),
+              "um|127.0.0.1^dois|127.0.0.1^quatro com espa\xe7os |127.0.0.1^Um|127.0.0.1^");
+    EXPECT_TRUE(logged("dtv rabuscal|cinco -> Grupo cinco desativado."))
+        << "every request is logged";
+
+    first.close();
+    ASSERT_TRUE(waitFor([&] { return server_->groupCount() == 3; }));
+    EXPECT_EQ(listing(), "dois|127.0.0.1^Um|127.0.0.1^");
+    EXPECT_EQ(listing("outro"), "um|127.0.0.1^");
 }
 
 TEST_F(DirectoryServiceTest, BadGroupNamesAreRefusedWithANotice) {
     WirePeer& host = peer();
     const std::string longest(kMaxGroupNameBytes, 'x');
-    EXPECT_EQ(host.ask("atv", "rabuscal|"), sys("Informe o nome do grupo."));
-    EXPECT_EQ(host.ask("atv", "rabuscal| \xa0 "), sys("Informe o nome do grupo."));
-    EXPECT_EQ(host.ask("atv", "rabuscal|a|b"), sys("Nome do grupo inv\xe1lido (sem | nem ^)."));
-    EXPECT_EQ(host.ask("atv", "rabuscal|a^b"), sys("Nome do grupo inv\xe1lido (sem | nem ^)."));
-    EXPECT_EQ(host.ask("atv", "rabuscal|a\nb"), sys("Nome do grupo inv\xe1lido (sem | nem ^)."));
+    for (const std::string blank : {"", " \xa0 "})
+        EXPECT_EQ(host.ask("atv", "rabuscal|" + blank), sys("Informe o nome do grupo."));
+    for (const std::string bad : {"a|b", "a^b", "a\nb"})
+        EXPECT_EQ(host.ask("atv", "rabuscal|" + bad),
+                  sys("Nome do grupo inv\xe1lido (sem | nem ^)."));
     EXPECT_EQ(host.ask("atv", "rabuscal|" + longest + "y"),
               sys("Nome do grupo muito longo (m\xe1ximo de 64 caracteres)."));
     EXPECT_EQ(host.ask("atv", "rabuscal|" + longest), sys("Grupo " + longest + " ativado."));
-    EXPECT_EQ(listing(), longest + "|127.0.0.1^");
+
+    // A name holding "j#g" leaves "j#gb" behind: a header cut short, then
+    // the next chunk opens a new request.
+    EXPECT_EQ(host.ask("atv", "rabuscal|salaj#gb"), sys("Grupo sala ativado."));
+    EXPECT_EQ(listing(), longest + "|127.0.0.1^sala|127.0.0.1^");
 
     // "j#g" cannot travel inside a request, but the rule stands on its own.
     EXPECT_EQ(checkGroupName("aj#gb"), NameProblem::ForbiddenText);
@@ -207,14 +200,6 @@ TEST_F(DirectoryServiceTest, TwoHundredConnectionsAnnounceAtOnceAndLeave) {
     for (WirePeer* host : hosts) host->close();
     ASSERT_TRUE(waitFor([&] { return server_->connectionCount() == 0; }));
     EXPECT_EQ(server_->groupCount(), 0u);
-}
-
-TEST_F(DirectoryServiceTest, CutHeaderLeftOverDoesNotSwallowTheNextRequest) {
-    WirePeer& host = peer();
-    // A name holding "j#g" leaves "j#gb" behind: a header cut short, then
-    // the next chunk opens a new request.
-    EXPECT_EQ(host.ask("atv", "rabuscal|salaj#gb"), sys("Grupo sala ativado."));
-    EXPECT_EQ(host.ask("jgs", "rabuscal"), (Message{"lsg", "sala|127.0.0.1^"}));
 }
 
 TEST_F(DirectoryServiceTest, EachAddressHoldsAFairShareOfConnectionsAndGroups) {

@@ -3,12 +3,12 @@
 
 #include <gtest/gtest.h>
 
-#include <QBuffer>
 #include <QFile>
 #include <QMessageBox>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "bitmap_files.h"
 #include "http_fixture.h"
 #include "support/application.h"
 #include "ui/error_report.h"
@@ -20,21 +20,8 @@ using namespace rabuscal;
 
 namespace {
 
-QByteArray bmpBytes(QSize size, QRgb colour) {
-    QImage picture(size, QImage::Format_RGB32);
-    picture.fill(colour);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    picture.save(&buffer, "BMP");
-    return bytes;
-}
-
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
+using web_test::bmpBytes;
+using web_test::writeFile;
 
 struct FrameStub : MainFrame {
     void selectPage(Page) override {}
@@ -104,7 +91,7 @@ class GalleryPanelTest : public ::testing::Test {
     std::unique_ptr<GalleryPanel> panel;
 };
 
-TEST_F(GalleryPanelTest, StartsWithTheLocalFilesAndAWhitePictureOfThePreviewSize) {
+TEST_F(GalleryPanelTest, StartsWithTheLocalFilesAndAWhitePictureAndAChosenFileReplacesIt) {
     EXPECT_EQ(listed(panel->Fb1), (QStringList{"arvore.bmp", "casa.bmp", "quebrado.bmp"}));
     EXPECT_FALSE(panel->Lbox->isVisible());
     EXPECT_TRUE(frame.dragSurfaces.contains(panel->BufImg));
@@ -116,9 +103,7 @@ TEST_F(GalleryPanelTest, StartsWithTheLocalFilesAndAWhitePictureOfThePreviewSize
     // A file that appears later waits for the next start.
     writeFile(workDir.filePath("novo.bmp"), bmpBytes({4, 4}, 0));
     EXPECT_EQ(panel->Fb1->count(), 3);
-}
 
-TEST_F(GalleryPanelTest, ChoosingALocalFileMakesItTheGalleryPicture) {
     panel->Fb1->setCurrentRow(1);
     EXPECT_EQ(panel->galleryPicture().size(), QSize(50, 40));
     EXPECT_EQ(panel->BufImg->size(), QSize(225, 132));
@@ -129,7 +114,7 @@ TEST_F(GalleryPanelTest, ChoosingALocalFileMakesItTheGalleryPicture) {
     EXPECT_EQ(panel->galleryPicture().size(), QSize(50, 40)) << "the earlier picture stays";
 }
 
-TEST_F(GalleryPanelTest, PublicListDownloadsTheDoubleClickedDrawing) {
+TEST_F(GalleryPanelTest, PublicListDownloadsTheDoubleClickedDrawingOrReportsWhatIsNoBitmap) {
     press(panel->btPexo);
     EXPECT_TRUE(panel->Lbox->isVisible());
     EXPECT_EQ(listed(panel->Lbox), (QStringList{"gato", "casa de praia", "sol"}));
@@ -140,6 +125,21 @@ TEST_F(GalleryPanelTest, PublicListDownloadsTheDoubleClickedDrawing) {
     EXPECT_EQ(panel->galleryPicture().size(), QSize(300, 200)) << "kept at its own size";
     EXPECT_TRUE(QFile::exists(workDir.filePath("img.bmp")));
     EXPECT_EQ(panel->G1->position(), 0) << "the gauge empties when the transfer ends";
+
+    doubleClickListed(2);  // sol.bmp is no bitmap
+    EXPECT_EQ(reportedError(), "Bitmap image is not valid");
+    EXPECT_EQ(panel->galleryPicture().size(), QSize(300, 200)) << "the earlier picture stays";
+    QFile written(workDir.filePath("img.bmp"));
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    EXPECT_EQ(written.readAll(), "not a bitmap");
+    closeErrorReport();
+
+    // A failed list stays visible and empty, without a message.
+    listFails = true;
+    press(panel->btClub);
+    EXPECT_TRUE(panel->Lbox->isVisible());
+    EXPECT_EQ(panel->Lbox->count(), 0);
+    EXPECT_TRUE(reportedError().isEmpty());
 }
 
 TEST_F(GalleryPanelTest, ClubListUsesTheTypedLoginAndTheClubArea) {
@@ -156,26 +156,6 @@ TEST_F(GalleryPanelTest, ClubListUsesTheTypedLoginAndTheClubArea) {
     EXPECT_EQ(panel->GalleryPrefix(), "club/");
     doubleClickListed(0);
     EXPECT_EQ(lastPath(), "/club/rabuscal/gato.bmp");
-}
-
-TEST_F(GalleryPanelTest, FailedListStaysVisibleAndEmptyWithoutAMessage) {
-    press(panel->btPexo);
-    listFails = true;
-    press(panel->btClub);
-    EXPECT_TRUE(panel->Lbox->isVisible());
-    EXPECT_EQ(panel->Lbox->count(), 0);
-    EXPECT_TRUE(reportedError().isEmpty());
-}
-
-TEST_F(GalleryPanelTest, DownloadThatIsNotABitmapIsReportedAndKeepsThePicture) {
-    panel->Fb1->setCurrentRow(0);
-    press(panel->btPexo);
-    doubleClickListed(2);
-    EXPECT_EQ(reportedError(), "Bitmap image is not valid");
-    EXPECT_EQ(panel->galleryPicture().size(), QSize(60, 30));
-    QFile written(workDir.filePath("img.bmp"));
-    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
-    EXPECT_EQ(written.readAll(), "not a bitmap");
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 #include <QtEndian>
 
+#include "bitmap_files.h"
 #include "http_fixture.h"
 #include "support/application.h"
 #include "web/drawing_list.h"
@@ -19,21 +20,8 @@ using namespace rabuscal;
 
 namespace {
 
-QByteArray bmpBytes(QSize size, QImage::Format format = QImage::Format_RGB888) {
-    QImage picture(size, QImage::Format_RGB32);
-    picture.fill(qRgb(10, 200, 30));
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    picture.convertToFormat(format).save(&buffer, "BMP");
-    return bytes;
-}
-
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
+using web_test::bmpBytes;
+using web_test::writeFile;
 
 TEST(DrawingList, EveryKindOfLineEndSeparatesNames) {
     using Names = QList<QByteArray>;
@@ -52,7 +40,7 @@ TEST(BitmapFile, WholeBitmapsOfAnyDepthLoadButTruncatedGarbageAndForeignPictures
     ASSERT_TRUE(decodeBitmap(whole).ok());
     EXPECT_EQ(decodeBitmap(whole).picture.size(), QSize(225, 132));
     for (const auto format : {QImage::Format_Indexed8, QImage::Format_Mono, QImage::Format_RGB32})
-        EXPECT_TRUE(decodeBitmap(bmpBytes({31, 7}, format)).ok()) << format;
+        EXPECT_TRUE(decodeBitmap(bmpBytes({31, 7}, qRgb(10, 200, 30), format)).ok()) << format;
     for (const qsizetype cut : {qsizetype(0), qsizetype(10), qsizetype(54), qsizetype(100),
                                 whole.size() / 2, whole.size() - 1}) {
         const LoadedPicture loaded = decodeBitmap(whole.left(cut));
@@ -146,15 +134,20 @@ class GalleryTest : public ::testing::Test {
     QByteArray drawing = bmpBytes({300, 200});
 };
 
-TEST_F(GalleryTest, ClubListSendsTheLoginAndEachListsDrawingsComeFromItsOwnArea) {
+TEST_F(GalleryTest, ClubListSendsTheLoginAndEachListsDrawingsComeFromItsOwnAreaIntoImgBmp) {
     const QList<QByteArray> names = gallery.fetchClubList("pexo", "pexo");
     EXPECT_EQ(names.size(), 3);
     EXPECT_EQ(lastPath(), "/club/rabuscal/lista.txt");
     EXPECT_EQ(site.requests().last().header("Authorization"),
               "Basic " + QByteArray("pexo:pexo").toBase64());
     EXPECT_EQ(gallery.GalleryPrefix(), "club/");
-    EXPECT_TRUE(gallery.downloadDrawing(names[1]).ok());
+    const LoadedPicture loaded = gallery.downloadDrawing(names[1]);
+    ASSERT_TRUE(loaded.ok()) << loaded.error.toStdString();
     EXPECT_EQ(lastPath(), "/club/rabuscal/casa.bmp");
+    EXPECT_EQ(loaded.picture.size(), QSize(300, 200)) << "kept at its own size";
+    QFile written(workDir.filePath("img.bmp"));
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    EXPECT_EQ(written.readAll(), drawing);
 
     // Back to the public list, in the file's order: downloads come from the
     // public area again, and the club login still goes with every fetch.
@@ -184,7 +177,7 @@ TEST_F(GalleryTest, ListsOverAMegabyteGiveTheirFirstNames) {
     EXPECT_EQ(longNames.last().size(), 298);
 }
 
-TEST_F(GalleryTest, NamesWithBlanksAndUrlSignsFetchTheirOwnFile) {
+TEST_F(GalleryTest, NamesWithBlanksAndUrlSignsFetchTheirOwnFileAndFailuresAreReported) {
     EXPECT_EQ(gallery.drawingAddress("meu gato").toEncoded(),
               site.base() + "rabuscal/meu%20gato.bmp");
     EXPECT_EQ(gallery.drawingAddress("n#1?x=2").toEncoded(),
@@ -193,18 +186,9 @@ TEST_F(GalleryTest, NamesWithBlanksAndUrlSignsFetchTheirOwnFile) {
               site.base() + "rabuscal/a%E7%E3o.bmp");
     EXPECT_TRUE(gallery.downloadDrawing("meu gato #2?").ok());
     EXPECT_EQ(lastPath(), "/rabuscal/meu%20gato%20%232%3F.bmp");
-}
 
-TEST_F(GalleryTest, DownloadWritesImgBmpAndKeepsThePictureAtItsOwnSize) {
-    const LoadedPicture loaded = gallery.downloadDrawing("gato");
-    ASSERT_TRUE(loaded.ok()) << loaded.error.toStdString();
-    EXPECT_EQ(loaded.picture.size(), QSize(300, 200));
-    QFile written(workDir.filePath("img.bmp"));
-    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
-    EXPECT_EQ(written.readAll(), drawing);
-}
-
-TEST_F(GalleryTest, FailedListGivesAnEmptyListAndFailedDownloadIsReportedWithTheAnswer) {
+    // A failed list is empty; a failed download is reported with the answer.
+    ASSERT_TRUE(QFile::remove(workDir.filePath("img.bmp")));
     site.setHandler(
         [](const HttpFixture::Request&) { return HttpFixture::status(404, "Not Found"); });
     EXPECT_TRUE(gallery.fetchClubList("pexo", "errada").isEmpty());
@@ -215,10 +199,8 @@ TEST_F(GalleryTest, FailedListGivesAnEmptyListAndFailedDownloadIsReportedWithThe
 }
 
 TEST_F(GalleryTest, LocalListHoldsOnlyOrdinaryBitmapFilesSorted) {
-    writeFile(workDir.filePath("zebra.bmp"), bmpBytes({4, 4}));
-    writeFile(workDir.filePath("Arvore.BMP"), bmpBytes({4, 4}));
-    writeFile(workDir.filePath("casa.bmp"), bmpBytes({4, 4}));
-    writeFile(workDir.filePath(".oculto.bmp"), bmpBytes({4, 4}));
+    for (const char* name : {"zebra.bmp", "Arvore.BMP", "casa.bmp", ".oculto.bmp"})
+        writeFile(workDir.filePath(name), bmpBytes({4, 4}));
     writeFile(workDir.filePath("nota.txt"), "x");
     QDir(workDir.path()).mkdir("pasta.bmp");
     EXPECT_EQ(gallery.localBitmaps(), (QStringList{"Arvore.BMP", "casa.bmp", "zebra.bmp"}));
