@@ -93,6 +93,11 @@ void ChunkReader::feed(std::string_view chunk, const MessageSink& sink) {
     }
 }
 
+void ChunkReader::flush(const MessageSink& sink) {
+    // A cut header is not a message: nothing to deliver yet.
+    (void)sink;
+}
+
 std::vector<Message> ChunkReader::feed(std::string_view chunk) {
     std::vector<Message> out;
     feed(chunk, [&](std::string_view c, std::string_view p) {

@@ -37,6 +37,10 @@ std::vector<Message> splitChunk(std::string_view chunk, std::string_view separat
 //    ended in "$" / "$-" and this one starts with the rest of the separator.
 // So a message cut by the network loses at most its own tail, never the
 // messages after it. The last message of a chunk is still delivered at once.
+// How long a connection's stream must be quiet before a held tail is taken
+// as a whole message.
+inline constexpr int kQuietFlushMs = 40;
+
 class ChunkReader {
   public:
     explicit ChunkReader(std::string_view separator) : separator_(separator) {}
@@ -46,6 +50,12 @@ class ChunkReader {
 
     // Bytes held back for the next chunk (at most a header).
     std::size_t pending() const { return carry_.size(); }
+
+    // True while a tail waits for the rest of its message. The socket side
+    // calls flush() once the stream has been quiet for kQuietFlushMs (or has
+    // ended): what is held is then taken as whole.
+    bool holding() const { return !carry_.empty(); }
+    void flush(const MessageSink& sink);
 
   private:
     std::string separator_;
