@@ -4,6 +4,7 @@
 #include <QByteArray>
 #include <QString>
 #include <functional>
+#include <optional>
 #include <string_view>
 
 #include "web/web_address.h"
@@ -26,10 +27,16 @@ inline const QString kLatestVersionText = QStringLiteral("Esta é a versão mais
 inline const QString kNewerVersionText =
     QStringLiteral("Existe uma versão mais recente deste jogo.");
 
-// Fetches the site's version file and compares its whole content, byte for
-// byte, with the program's version "1.0": anything else, a line end included,
-// means a newer version and opens the download page. A failed fetch says
-// nothing and leaves the status line as it was.
+// The version a version file names: digits in groups joined by single dots
+// ("1.0", "1.10.2"), at most 32 bytes, maybe followed by one line end, which
+// is not part of it. Anything else (empty, an error page, blanks) names none.
+std::optional<QByteArray> versionInFile(QByteArray body);
+
+// Fetches the site's version file and compares the version it names, byte for
+// byte, with the program's version "1.0": the same is the latest, any other
+// (older ones too: the site names the version to have) means a newer version
+// and opens the download page. A failed fetch, or a file that names no
+// version, says nothing and leaves the status line as it was.
 VersionOutcome checkVersion(WebDwn& client, const VersionCheckHooks& hooks,
                             const QByteArray& base = web::webBase());
 

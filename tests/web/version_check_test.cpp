@@ -39,18 +39,32 @@ class VersionCheckTest : public ::testing::Test {
     MainWindowStub window;
 };
 
-TEST_F(VersionCheckTest, OnlyExactlyOurVersionIsTheLatestAnyOtherOpensTheDownloadPage) {
-    EXPECT_EQ(checkWithVersionFile("1.0"), VersionOutcome::Latest);
-    EXPECT_EQ(window.status, "Esta é a versão mais recente do jogo.");
-    EXPECT_TRUE(window.openedPages.isEmpty());
+TEST_F(VersionCheckTest, OnlyOurVersionIsTheLatestAnyOtherOpensTheDownloadPage) {
+    for (const QByteArray& content : {QByteArray("1.0"), QByteArray("1.0\n"), QByteArray("1.0\r\n")}) {
+        window = MainWindowStub();
+        EXPECT_EQ(checkWithVersionFile(content), VersionOutcome::Latest) << content.toStdString();
+        EXPECT_EQ(window.status, "Esta é a versão mais recente do jogo.");
+        EXPECT_TRUE(window.openedPages.isEmpty());
+    }
     EXPECT_EQ(site.requests().first().path, "/rabuscal/versao.txt");
 
-    for (const QByteArray& content : {QByteArray("1.0\r\n"), QByteArray("1.1"), QByteArray("0.9"),
-                                      QByteArray(""), QByteArray(" 1.0")}) {
+    for (const QByteArray& content : {QByteArray("1.1"), QByteArray("0.9"), QByteArray("1.0.1\n")}) {
         window = MainWindowStub();
         EXPECT_EQ(checkWithVersionFile(content), VersionOutcome::Newer) << content.toStdString();
         EXPECT_EQ(window.status, "Existe uma versão mais recente deste jogo.");
         EXPECT_EQ(window.openedPages, QStringList{"rabuscal/down.htm"});
+    }
+}
+
+// A file that names no version is a failed check, as silent as a failed fetch.
+TEST_F(VersionCheckTest, AFileThatIsNoVersionSaysNothingAndOpensNothing) {
+    for (const QByteArray& content :
+         {QByteArray(""), QByteArray("\n"), QByteArray("<html><body>Erro 500</body></html>"),
+          QByteArray(" 1.0"), QByteArray("1.0\n\n"), QByteArray("1..0"), QByteArray(".1"),
+          QByteArray("1."), QByteArray("v1.1"), QByteArray(40, '1')}) {
+        EXPECT_EQ(checkWithVersionFile(content), VersionOutcome::Unknown) << content.toStdString();
+        EXPECT_EQ(window.status, "Status");
+        EXPECT_TRUE(window.openedPages.isEmpty());
     }
 }
 
