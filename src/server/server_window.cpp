@@ -2,6 +2,7 @@
 #include "server/server_window.h"
 
 #include <QHostInfo>
+#include <utility>
 
 #include "assets/window_layout.h"
 #include "directory/client/directory_connection.h"
@@ -119,8 +120,14 @@ QString TForm3::LocalAddress() {
 }
 
 void TForm3::btLigMouseDown() {
+    // A withdrawal under way lets the event loop run once; a press that comes
+    // in meanwhile waits for the next one.
+    if (deactivating_) return;
+    // The server is switched only while this copy does not play: switching it
+    // off would drop the host's own game with everyone else's.
     if (links_.gameConnected && links_.gameConnected()) {
-        Stk->setText(QStringLiteral("Desconecte o jogo antes de ativar."));
+        Stk->setText(Srv.isListening() ? QStringLiteral("Desconecte o jogo antes de desligar.")
+                                       : QStringLiteral("Desconecte o jogo antes de ativar."));
         return;
     }
     if (Srv.isListening())
@@ -132,13 +139,17 @@ void TForm3::btLigMouseDown() {
 // Shared by btLig and btAtv: the button has already shown its released face.
 void TForm3::btLigMouseUp() {}
 
+// A group left listed for a server that no longer listens would send the next
+// player who picks it to a refused connection: it goes with the server.
 void TForm3::switchOff() {
     Srv.stop();
+    Lb29->setText(QString::number(Srv.connectionCount()));
     Stk->setText(QStringLiteral("Sevidor desligado..."));
     Lb1->setText(QStringLiteral("Ligar servidor"));
     Ips->setText(QStringLiteral("0.0.0.0"));
     if (links_.setServerAddress) links_.setServerAddress(QString());
     Shp1->setColour(Lamp::kMaroon);
+    if (announcedGroup_) withdrawGroup();
 }
 
 void TForm3::switchOn() {
@@ -155,28 +166,33 @@ void TForm3::switchOn() {
 }
 
 void TForm3::btAtvMouseDown() {
-    // The deactivation lets the event loop run once; a press that comes in
-    // meanwhile must not start a second one.
     if (deactivating_) return;
     Stk->clear();
     if (!Srv.isListening()) {
         Stk->setText(QStringLiteral("Precisa ligar o servidor antes."));
         return;
     }
+    if (announcedGroup_) {
+        withdrawGroup();
+        return;
+    }
     if (Jogo->text().isEmpty()) {
         Stk->setText(QStringLiteral("Defina o nome do grupo."));
         return;
     }
-    const std::string group = toWire(Jogo->text());
-    if (Lb7->text() == kAnnounce) {
-        if (directory_) directory_->activateGroup(group);
-        Lb7->setText(kWithdraw);
-    } else {
-        deactivating_ = true;
-        if (directory_) directory_->deactivateGroup(group);
-        deactivating_ = false;
-        Lb7->setText(kAnnounce);
-    }
+    announcedGroup_ = toWire(Jogo->text());
+    if (directory_) directory_->activateGroup(*announcedGroup_);
+    Lb7->setText(kWithdraw);
+}
+
+// The name withdrawn is the name announced, even if `Jogo` was edited since:
+// only that one is listed.
+void TForm3::withdrawGroup() {
+    const std::string group = *std::exchange(announcedGroup_, std::nullopt);
+    Lb7->setText(kAnnounce);
+    deactivating_ = true;
+    if (directory_) directory_->deactivateGroup(group);
+    deactivating_ = false;
 }
 
 void TForm3::btFecharMouseDown() {}

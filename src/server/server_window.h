@@ -6,6 +6,8 @@
 #include <QPointer>
 #include <QString>
 #include <functional>
+#include <optional>
+#include <string>
 
 #include "rabuscal_config.h"
 #include "server/net/tcp_game_server.h"
@@ -36,7 +38,8 @@ struct ServerWindowLinks {
 // The server window "Servidor de jogo": switches the built-in game server
 // `Srv` on and off, shows the address other players type and the number of
 // connections, and announces the server to the directory as a named group or
-// withdraws it. Hiding it keeps the server running.
+// withdraws it; switching the server off withdraws the group too. Hiding the
+// window keeps the server running.
 class TForm3 : public SkinnedWindow, private rabuscal::server::ServerEvents {
     Q_OBJECT
   public:
@@ -77,6 +80,7 @@ class TForm3 : public SkinnedWindow, private rabuscal::server::ServerEvents {
 
     void switchOn();
     void switchOff();
+    void withdrawGroup();
 
     // ServerEvents
     void connectionCountChanged(std::size_t count) override;
@@ -86,6 +90,8 @@ class TForm3 : public SkinnedWindow, private rabuscal::server::ServerEvents {
     quint16 gamePort_;
     ServerWindowLinks links_;
     QPointer<rabuscal::directory::DirectoryConnection> directory_;
+    // The group as announced, Windows-1252 bytes; none while `Lb7` shows "Ativar".
+    std::optional<std::string> announcedGroup_;
     bool deactivating_ = false;
 };
 

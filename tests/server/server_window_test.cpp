@@ -76,12 +76,12 @@ TEST_F(ServerWindowTest, SwitchingWhileThisCopyPlaysIsRefusedAndTheListenerKeeps
     gameConnected_ = true;
     form().Stk->clear();
     pressLig();
-    EXPECT_EQ(status(), QStringLiteral("Desconecte o jogo antes de ativar."));
+    EXPECT_EQ(status(), QStringLiteral("Desconecte o jogo antes de desligar."));
     EXPECT_TRUE(form().Srv.isListening());
     EXPECT_EQ(form().Lb1->text(), QStringLiteral("Desligar servidor"));
 }
 
-TEST_F(ServerWindowTest, LampGoesRedOnLimeAtTheFirstMessageAndMaroonOffWhileTheCountStays) {
+TEST_F(ServerWindowTest, LampGoesRedOnLimeAtTheFirstMessageAndMaroonOffWithTheCountAtZero) {
     pressLig();
     ASSERT_TRUE(form().Srv.isListening());
     EXPECT_EQ(status(), QStringLiteral("Sevidor ligado..."));
@@ -105,7 +105,7 @@ TEST_F(ServerWindowTest, LampGoesRedOnLimeAtTheFirstMessageAndMaroonOffWhileTheC
     expectSwitchedOff(form());
     EXPECT_EQ(status(), QStringLiteral("Sevidor desligado..."));
     EXPECT_EQ(Servidor.text(), QString());
-    EXPECT_EQ(form().Lb29->text(), QStringLiteral("1"));
+    EXPECT_EQ(form().Lb29->text(), QStringLiteral("0")) << "switching off closed them all";
     EXPECT_TRUE(waitFor([&] { return first.state() == QAbstractSocket::UnconnectedState; }));
 
     pressLig();
@@ -218,6 +218,7 @@ TEST_F(ServerWindowGroupTest, TwoPressesAnnounceTheGroupThenWithdrawItAndAskForT
     int listsReceived = 0;
     QObject::connect(directory_.get(), &DirectoryConnection::groupsChanged,
                      [&] { ++listsReceived; });
+    form().Jogo->setText(QStringLiteral("outra"));
     pressAtv();
     EXPECT_EQ(form().Lb7->text(), QStringLiteral("Ativar"));
     EXPECT_GE(listsReceived, 1) << "the list is emptied at once";
@@ -226,6 +227,22 @@ TEST_F(ServerWindowGroupTest, TwoPressesAnnounceTheGroupThenWithdrawItAndAskForT
     EXPECT_TRUE(waitFor([&] { return listsReceived >= 2; }));
     EXPECT_TRUE(directory_->Grupos().empty());
     EXPECT_FALSE(form().isVisible());
+}
+
+// A group listed for a server that no longer listens would send the next
+// player to a refused connection.
+TEST_F(ServerWindowGroupTest, SwitchingTheServerOffWithdrawsItsGroup) {
+    pressLig();
+    form().Jogo->setText(QStringLiteral("sala"));
+    pressAtv();
+    ASSERT_TRUE(waitFor([&] { return listed().size() == 1; }));
+
+    pressLig();
+    expectSwitchedOff(form());
+    EXPECT_EQ(form().Lb7->text(), QStringLiteral("Ativar"));
+    EXPECT_TRUE(waitFor([&] { return listed().empty(); }));
+    EXPECT_TRUE(waitFor([&] { return status() == QStringLiteral(">>> Grupo sala desativado."); }));
+    EXPECT_TRUE(directory_->isActive()) << "the lobby's link stays up";
 }
 
 }  // namespace
