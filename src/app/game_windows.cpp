@@ -26,6 +26,8 @@ GameWindows::GameWindows()
     // The chat window is created after the main window: once both exist, the
     // game shows its chat there and sends the chat window's lines and guesses.
     Form1->Game->attachChatWindow(*Form2);
+    // Guessers watch the board while they type.
+    Form2->opensBeside(Form1, Form1->Abook);
     linkServerWindowToLobby();
 }
 

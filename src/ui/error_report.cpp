@@ -7,7 +7,7 @@
 #include <QPointer>
 #include <QScreen>
 
-#include "ui/report_placement.h"
+#include "ui/window_placement.h"
 
 namespace rabuscal {
 

@@ -8,6 +8,7 @@
 
 #include "ui/skin_pictures.h"
 #include "ui/skin_region.h"
+#include "ui/window_placement.h"
 
 namespace rabuscal {
 
@@ -89,14 +90,28 @@ void SkinnedWindow::ImpMouseUp(QWidget*, Qt::MouseButton, Qt::KeyboardModifiers,
     Dragging = false;
 }
 
+void SkinnedWindow::opensBeside(const QWidget* anchor, const QWidget* keepClear) {
+    anchor_ = anchor;
+    keepClear_ = keepClear;
+}
+
+QPoint SkinnedWindow::firstPlace() const {
+    const bool besideAnchor = anchor_ && anchor_->isVisible();
+    const QScreen* screen = besideAnchor ? anchor_->screen() : QGuiApplication::primaryScreen();
+    if (screen == nullptr) return pos();
+    const QRect area = screen->availableGeometry();
+    if (!besideAnchor) return centredIn(size(), area);
+    const QRect anchor = anchor_->frameGeometry();
+    const QRect keepClear = keepClear_ && keepClear_->isVisible()
+                                ? QRect(keepClear_->mapToGlobal(QPoint()), keepClear_->size())
+                                : anchor;
+    return besideOrLeastCovering(size(), area, anchor, keepClear);
+}
+
 void SkinnedWindow::showEvent(QShowEvent* event) {
     if (!shownBefore_) {
         shownBefore_ = true;
-        if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-            QRect centred(QPoint(), size());
-            centred.moveCenter(screen->availableGeometry().center());
-            move(centred.topLeft());
-        }
+        move(firstPlace());
     }
     QWidget::showEvent(event);
 }

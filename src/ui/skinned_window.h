@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QLabel>
+#include <QPointer>
 #include <QWidget>
 
 class QMouseEvent;
@@ -15,9 +16,15 @@ namespace rabuscal {
 class SkinnedWindow : public QWidget {
     Q_OBJECT
   public:
-    // The window stays above other applications' windows and opens centred
-    // the first time it is shown.
+    // The window stays above other applications' windows. The first time it
+    // is shown it opens centred on the screen, inside the screen's available
+    // area even when the scale makes it large.
     SkinnedWindow(const QImage& skin, const QString& name, const QString& caption);
+
+    // Opens beside `anchor` instead, where the screen has room, else where it
+    // covers least of `keepClear` (a part of the anchor); centred as before
+    // while the anchor is hidden.
+    void opensBeside(const QWidget* anchor, const QWidget* keepClear);
 
     // Takes the size of `Imp` and the outline of its opaque pixels. Runs once,
     // from each window's FormCreate; the outline is not recomputed later.
@@ -47,7 +54,11 @@ class SkinnedWindow : public QWidget {
     void showEvent(QShowEvent* event) override;
 
   private:
+    QPoint firstPlace() const;
+
     bool shownBefore_ = false;
+    QPointer<const QWidget> anchor_;
+    QPointer<const QWidget> keepClear_;
 };
 
 }  // namespace rabuscal

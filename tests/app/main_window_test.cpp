@@ -187,6 +187,13 @@ TEST_F(MainWindowTest, ServerAndChatButtonsShowAndHideTheirWindows) {
                                          std::pair<QWidget*, QWidget*>{Form1->btPan, Form2}}) {
         click(button);
         EXPECT_TRUE(window->isVisible());
+        const QRect screen = window->screen()->availableGeometry();
+        EXPECT_TRUE(screen.contains(window->frameGeometry()));
+        if (window == Form2) {
+            EXPECT_FALSE(window->frameGeometry().contains(
+                Form1->Abook->mapToGlobal(Form1->Abook->rect().center())))
+                << "the chat keeps the middle of the board in view";
+        }
         click(button);
         EXPECT_FALSE(window->isVisible());
         // A double click is two presses: shown and hidden again.

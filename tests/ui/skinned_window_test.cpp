@@ -86,15 +86,30 @@ TEST_F(SkinnedWindowTest, StatusLineDragsLikeTheBackgroundWithAnyButton) {
     EXPECT_FALSE(w.window.Dragging);
 }
 
-TEST_F(SkinnedWindowTest, WindowOpensCentredOnlyTheFirstTime) {
+// Run at scale 1 and, as a second test, at scale 2, where the screen holds
+// fewer logical pixels than some windows have.
+TEST_F(SkinnedWindowTest, WindowOpensInsideTheScreenCentredOrBesideItsAnchorOnlyTheFirstTime) {
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
     SkinnedWindow window(cornerCutSkin(100, 50), "W", "W");
     window.ApplySkinRegion();
     window.show();
-    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
     EXPECT_LE(std::abs(window.geometry().center().x() - screen.center().x()), 1);
     EXPECT_LE(std::abs(window.geometry().center().y() - screen.center().y()), 1);
     window.hide();
     window.move(5, 5);
     window.show();
     EXPECT_EQ(window.pos(), QPoint(5, 5));
+
+    SkinnedWindow wide(cornerCutSkin(screen.width() + 40, 50), "Wide", "Wide");
+    wide.ApplySkinRegion();
+    wide.show();
+    EXPECT_EQ(wide.pos().x(), screen.left()) << "too wide: its left side stays in view";
+    EXPECT_TRUE(screen.contains(QRect(QPoint(screen.left(), wide.pos().y()), QSize(1, 50))));
+
+    SkinnedWindow chat(cornerCutSkin(screen.width() / 4, 50), "Chat", "Chat");
+    chat.ApplySkinRegion();
+    chat.opensBeside(&window, &window);
+    chat.show();
+    EXPECT_TRUE(screen.contains(chat.frameGeometry()));
+    EXPECT_FALSE(chat.frameGeometry().intersects(window.frameGeometry()));
 }

@@ -8,7 +8,7 @@
 #include "ui/error_report.h"
 #include "ui/gauge.h"
 #include "ui/lamp.h"
-#include "ui/report_placement.h"
+#include "ui/window_placement.h"
 #include "ui/status_line.h"
 
 using rabuscal::support::guiApplication;
@@ -66,6 +66,36 @@ TEST_F(WidgetsTest, ReportOpensBesideTheGameWindowsAndHidesNoneOfThem) {
     // No room beside a window that fills the screen: the box stays on the screen.
     const QRect place(reportPlacement(box, screen, {screen}), box);
     EXPECT_TRUE(screen.contains(place));
+}
+
+qint64 coveredArea(const QRect& a, const QRect& b) {
+    const QRect common = a.intersected(b);
+    return common.isEmpty() ? 0 : qint64(common.width()) * common.height();
+}
+
+// A 1280 x 800 screen at scale 2 holds 640 x 400 logical pixels, less than the
+// main window's 691 x 362 and a panel; a second screen sits right of it.
+TEST_F(WidgetsTest, WindowsOpenInsideTheAvailableAreaAndTheChatBesideTheMainWindow) {
+    const QSize main(691, 362), chat(474, 268), server(376, 122);
+    const QPoint board(229, 67);  // the page area inside the main window
+    const QSize boardSize(450, 264);
+    for (const QRect& area : {QRect(0, 28, 640, 372), QRect(640, 0, 640, 400),
+                              QRect(0, 0, 1024, 768), QRect(-1920, 0, 1920, 1050)}) {
+        SCOPED_TRACE(area.x());
+        const QRect mainPlace(centredIn(main, area), main);
+        EXPECT_EQ(mainPlace.left(), std::max(area.left(), area.center().x() - main.width() / 2));
+        EXPECT_TRUE(area.contains(QRect(mainPlace.topLeft(), QSize(1, main.height()))));
+        EXPECT_TRUE(area.contains(QRect(centredIn(server, area), server)));
+
+        const QRect boardPlace(mainPlace.topLeft() + board, boardSize);
+        const QRect chatPlace(besideOrLeastCovering(chat, area, mainPlace, boardPlace), chat);
+        EXPECT_TRUE(area.contains(chatPlace));
+        if (area.width() >= main.width() + chat.width() + 8) {
+            EXPECT_FALSE(chatPlace.intersects(mainPlace)) << "room beside it";
+        }
+        const QRect centred(centredIn(chat, area), chat);
+        EXPECT_LT(coveredArea(chatPlace, boardPlace) * 3, coveredArea(centred, boardPlace) * 2);
+    }
 }
 
 TEST_F(WidgetsTest, StatusLineCutsALongTextWithAnEllipsisAndKeepsItWhole) {
