@@ -1,6 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/game_windows.h"
 
+#include <unistd.h>
+
+#include <QGuiApplication>
+#include <QScreen>
+
 #include "app/main_window.h"
 #include "client/chat_window.h"
 #include "client/game_session.h"
@@ -8,10 +13,38 @@
 #include "client/lobby_page.h"
 #include "directory/client/directory_connection.h"
 #include "server/server_window.h"
+#include "assets/window_layout.h"
 #include "ui/forms.h"
+#include "ui/window_placement.h"
 #include "web/browser_window.h"
 
 namespace rabuscal {
+
+void restartAtAScaleThatFits(char** argv) {
+    // Set for the new start, so that it never starts again itself.
+    static constexpr char kRescaled[] = "RABUSCAL_RESCALED";
+    if (qEnvironmentVariableIsSet(kRescaled)) return;
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (screen == nullptr) return;
+    const qreal ratio = screen->devicePixelRatio();
+    const QSize device = (QSizeF(screen->availableGeometry().size()) * ratio).toSize();
+    const int fits = wholeScaleThatFits(rabuscal::assets::form1::kSize, device);
+    if (fits >= ratio) return;
+    // The desktop's factor times ours makes the ratio; ours is the one to change.
+    const QByteArray before = qgetenv("QT_SCALE_FACTOR");
+    bool given = false;
+    double ours = before.toDouble(&given);
+    if (!given || ours <= 0) ours = 1;
+    qputenv("QT_SCALE_FACTOR", QByteArray::number(ours * fits / ratio));
+    qputenv(kRescaled, "1");
+    ::execv("/proc/self/exe", argv);
+    // Still here: the game goes on at the desktop's scale.
+    if (before.isNull())
+        qunsetenv("QT_SCALE_FACTOR");
+    else
+        qputenv("QT_SCALE_FACTOR", before);
+    qunsetenv(kRescaled);
+}
 
 GameWindows::GameWindows()
     : directory_(std::make_unique<rabuscal::directory::DirectoryConnection>()) {

@@ -18,6 +18,13 @@ class DirectoryConnection;
 
 namespace rabuscal {
 
+// Called once the application exists, before any window: on a screen whose
+// available area cannot hold the main window whole at the desktop's scale,
+// the game starts again at the largest whole scale that can (the pictures
+// are drawn pixel for pixel, so never a fraction). Returns when the scale
+// fits, when it cannot get smaller, or when the new start fails.
+void restartAtAScaleThatFits(char** argv);
+
 // The four windows of the game for the whole run. Creating this object
 // creates them in order (main window, chat, server, browser), each hidden and
 // shaped, and makes them reachable as Form1, Form2, Form3 and FWeb;

@@ -31,6 +31,7 @@ int main(int argc, char** argv) {
     // The browser window's web engine shares its GL contexts with the windows.
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication application(argc, argv);
+    rabuscal::restartAtAScaleThatFits(argv);
     QApplication::setApplicationName(QStringLiteral("Rabuscal"));
     QApplication::setApplicationVersion(QString::fromLatin1(rabuscal::config::kVersion));
     // Lets the desktop (Wayland especially) match the windows to the menu entry.

@@ -100,6 +100,11 @@ QPoint besideOrLeastCovering(QSize window, const QRect& area, const QRect& ancho
     return best.topLeft();
 }
 
+int wholeScaleThatFits(QSize window, QSize area) {
+    if (window.isEmpty()) return 1;
+    return std::max(1, std::min(area.width() / window.width(), area.height() / window.height()));
+}
+
 QPoint reportPlacement(QSize box, const QRect& area, QList<QRect> windows) {
     std::stable_sort(windows.begin(), windows.end(), [](const QRect& a, const QRect& b) {
         return a.width() * a.height() > b.width() * b.height();

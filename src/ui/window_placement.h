@@ -27,6 +27,10 @@ QPoint centredIn(QSize window, const QRect& area);
 QPoint besideOrLeastCovering(QSize window, const QRect& area, const QRect& anchor,
                              const QRect& keepClear);
 
+// The largest whole scale, at least 1, at which `window` (in logical pixels)
+// fits whole into `area` (in the screen's device pixels).
+int wholeScaleThatFits(QSize window, QSize area);
+
 // Where the error report opens: beside the game's windows, never over them,
 // so that the list or the fields it reports on stay in view. Tries below,
 // above, right of and left of each window in turn (the largest, the main

@@ -96,6 +96,10 @@ TEST_F(WidgetsTest, WindowsOpenInsideTheAvailableAreaAndTheChatBesideTheMainWind
         const QRect centred(centredIn(chat, area), chat);
         EXPECT_LT(coveredArea(chatPlace, boardPlace) * 3, coveredArea(centred, boardPlace) * 2);
     }
+    // The game starts again at a whole scale that shows the main window whole.
+    EXPECT_EQ(wholeScaleThatFits(main, {1280, 772}), 1);
+    EXPECT_EQ(wholeScaleThatFits(main, {2560, 1400}), 3);
+    EXPECT_EQ(wholeScaleThatFits(main, {640, 300}), 1) << "never below 1";
 }
 
 TEST_F(WidgetsTest, StatusLineCutsALongTextWithAnEllipsisAndKeepsItWhole) {
