@@ -97,9 +97,21 @@ void TForm3::link(ServerWindowLinks links) {
     if (directory_) directory_->disconnect(this);
     links_ = std::move(links);
     directory_ = links_.directory;
-    if (directory_)
-        connect(directory_, &rabuscal::directory::DirectoryConnection::statusForServerWindow, this,
-                [this](const QByteArray& text) { Stk->setText(fromWire(text.toStdString())); });
+    if (!directory_) return;
+    using rabuscal::directory::DirectoryConnection;
+    connect(directory_, &DirectoryConnection::statusForServerWindow, this,
+            [this](const QByteArray& text) { Stk->setText(fromWire(text.toStdString())); });
+    connect(directory_, &DirectoryConnection::connectionFailed, this, &TForm3::directoryGone);
+    connect(directory_, &DirectoryConnection::connectionLost, this, &TForm3::directoryGone);
+}
+
+// The directory lists a group only while the connection that announced it
+// lives: without one, the group is not listed, whatever was sent.
+void TForm3::directoryGone() {
+    if (!announcedGroup_) return;
+    announcedGroup_.reset();
+    Lb7->setText(kAnnounce);
+    Stk->setText(QStringLiteral("Grupo desativado: sem conexão com o servidor principal."));
 }
 
 void TForm3::FormCreate() {

@@ -81,6 +81,7 @@ class TForm3 : public SkinnedWindow, private rabuscal::server::ServerEvents {
     void switchOn();
     void switchOff();
     void withdrawGroup();
+    void directoryGone();
 
     // ServerEvents
     void connectionCountChanged(std::size_t count) override;

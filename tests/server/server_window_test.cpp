@@ -171,6 +171,18 @@ TEST_F(ServerWindowTest, APlayerWhoHostsJoinsTheOwnServerAndDrawsAlone) {
     DrawerNick.clear();
 }
 
+TEST_F(ServerWindowTest, AGroupTheDirectoryCannotListIsShownAsNotAnnounced) {
+    DirectoryConnection unreachable(QStringLiteral("127.0.0.1"), 1);
+    ServerWindowLinks links;
+    links.directory = &unreachable;
+    form().link(std::move(links));
+    pressLig();
+    form().Jogo->setText(QStringLiteral("sala"));
+    pressAtv();
+    EXPECT_TRUE(waitFor([&] { return form().Lb7->text() == QStringLiteral("Ativar"); }));
+    EXPECT_EQ(status(), QStringLiteral("Grupo desativado: sem conexão com o servidor principal."));
+}
+
 class ServerWindowGroupTest : public ServerWindowTest {
   protected:
     ServerWindowGroupTest() {
