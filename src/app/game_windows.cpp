@@ -7,13 +7,13 @@
 #include <QScreen>
 
 #include "app/main_window.h"
+#include "assets/window_layout.h"
 #include "client/chat_window.h"
 #include "client/game_session.h"
 #include "client/groups_panel.h"
 #include "client/lobby_page.h"
 #include "directory/client/directory_connection.h"
 #include "server/server_window.h"
-#include "assets/window_layout.h"
 #include "ui/forms.h"
 #include "ui/window_placement.h"
 #include "web/browser_window.h"

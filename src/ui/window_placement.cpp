@@ -56,10 +56,10 @@ qint64 coveredArea(const QRect& place, const QRect& other) {
 QPoint keptInside(const QRect& window, const QRect& area) {
     // Right and bottom first, so that a window too large for the area ends
     // with its top-left corner on the area's.
-    const int left = std::max(std::min(window.left(), area.right() + 1 - window.width()),
-                              area.left());
-    const int top = std::max(std::min(window.top(), area.bottom() + 1 - window.height()),
-                             area.top());
+    const int left =
+        std::max(std::min(window.left(), area.right() + 1 - window.width()), area.left());
+    const int top =
+        std::max(std::min(window.top(), area.bottom() + 1 - window.height()), area.top());
     return {left, top};
 }
 
@@ -117,8 +117,8 @@ QPoint reportPlacement(QSize box, const QRect& area, QList<QRect> windows) {
     if (!windows.isEmpty())
         for (const QRect& place : places)
             if (!place.intersects(windows.front())) return place.topLeft();
-    return keptInside(QRect(area.bottomRight() - QPoint(box.width(), box.height()) + QPoint(1, 1), box),
-                      area);
+    return keptInside(
+        QRect(area.bottomRight() - QPoint(box.width(), box.height()) + QPoint(1, 1), box), area);
 }
 
 }  // namespace rabuscal

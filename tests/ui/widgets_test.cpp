@@ -8,8 +8,8 @@
 #include "ui/error_report.h"
 #include "ui/gauge.h"
 #include "ui/lamp.h"
-#include "ui/window_placement.h"
 #include "ui/status_line.h"
+#include "ui/window_placement.h"
 
 using rabuscal::support::guiApplication;
 using namespace rabuscal;

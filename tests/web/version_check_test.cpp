@@ -40,7 +40,8 @@ class VersionCheckTest : public ::testing::Test {
 };
 
 TEST_F(VersionCheckTest, OnlyOurVersionIsTheLatestAnyOtherOpensTheDownloadPage) {
-    for (const QByteArray& content : {QByteArray("1.0"), QByteArray("1.0\n"), QByteArray("1.0\r\n")}) {
+    for (const QByteArray& content :
+         {QByteArray("1.0"), QByteArray("1.0\n"), QByteArray("1.0\r\n")}) {
         window = MainWindowStub();
         EXPECT_EQ(checkWithVersionFile(content), VersionOutcome::Latest) << content.toStdString();
         EXPECT_EQ(window.status, "Esta é a versão mais recente do jogo.");
@@ -48,7 +49,8 @@ TEST_F(VersionCheckTest, OnlyOurVersionIsTheLatestAnyOtherOpensTheDownloadPage) 
     }
     EXPECT_EQ(site.requests().first().path, "/rabuscal/versao.txt");
 
-    for (const QByteArray& content : {QByteArray("1.1"), QByteArray("0.9"), QByteArray("1.0.1\n")}) {
+    for (const QByteArray& content :
+         {QByteArray("1.1"), QByteArray("0.9"), QByteArray("1.0.1\n")}) {
         window = MainWindowStub();
         EXPECT_EQ(checkWithVersionFile(content), VersionOutcome::Newer) << content.toStdString();
         EXPECT_EQ(window.status, "Existe uma versão mais recente deste jogo.");
