@@ -8,7 +8,10 @@
 #
 # usage: main_window_smoke.sh GAME X_TOOL [PICTURE.png]
 # SMOKE_SCALE=2 runs the game at that scale factor and expects everything that
-# much larger; SMOKE_DISPLAY=:N uses that X display instead of a private Xvfb;
+# much larger; SMOKE_SCREEN=WxH sets the private Xvfb's screen (1024 x 768 times
+# the scale by default) and SMOKE_SHOWN_SCALE the scale the window is expected
+# at (on a screen too small for it, the game lowers its scale);
+# SMOKE_DISPLAY=:N uses that X display instead of a private Xvfb;
 # SMOKE_PAUSE_FILE is described where it is used.
 set -u
 readonly skip=77
@@ -16,12 +19,13 @@ readonly skip=77
 game=$(realpath -m "$1")
 tool=$(realpath -m "$2")
 picture=${3:+$(realpath -m "$3")}
-scale=${SMOKE_SCALE:-1}
+scale=${SMOKE_SHOWN_SCALE:-${SMOKE_SCALE:-1}}
+screen=${SMOKE_SCREEN:-$((1024 * scale))x$((768 * scale))}
 width=$((691 * scale))
 height=$((362 * scale))
 # The game picks its own platform: the X one, on the display given here.
 unset QT_QPA_PLATFORM
-[ "$scale" = 1 ] || export QT_SCALE_FACTOR=$scale
+[ "${SMOKE_SCALE:-1}" = 1 ] || export QT_SCALE_FACTOR=$SMOKE_SCALE
 
 [ -n "${SMOKE_DISPLAY:-}" ] || command -v Xvfb >/dev/null || { echo "SKIP: Xvfb is not installed"; exit $skip; }
 command -v xwininfo >/dev/null || { echo "SKIP: xwininfo is not installed"; exit $skip; }
@@ -53,7 +57,7 @@ else
     # -noreset: by default the server resets whenever its last client leaves,
     # and the polls below come and go every few milliseconds; a game
     # connecting during such a reset is turned away.
-    Xvfb -displayfd 3 -screen 0 $((1024 * scale))x$((768 * scale))x24 -nolisten tcp -noreset \
+    Xvfb -displayfd 3 -screen 0 "${screen}x24" -nolisten tcp -noreset \
         3>"$work/display" 2>"$work/xvfb.log" &
     xvfb_pid=$!
     for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
@@ -88,6 +92,11 @@ info=$(xwininfo -id "$window" -shape)
 [ "$(field Height "$info")" = "$height" ] || fail "main window is not $height high"
 left=$(field "Absolute upper-left X" "$info")
 top=$(field "Absolute upper-left Y" "$info")
+root=$(xwininfo -root)
+[ "$left" -ge 0 ] && [ "$top" -ge 0 ] &&
+    [ "$((left + width))" -le "$(field Width "$root")" ] &&
+    [ "$((top + height))" -le "$(field Height "$root")" ] ||
+    fail "main window at $left,$top is not inside the screen"
 # xwininfo reports the extents of the bounding shape only for a shaped window.
 extents=$(field "Window shape extents" "$info")
 [ -n "$extents" ] || fail "main window is not shaped: $info"
