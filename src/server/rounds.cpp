@@ -19,6 +19,7 @@ constexpr std::int32_t kMissPenalty = 10;
 void GameServer::startRound(Connection& from, std::string_view phrase) {
     phrase_ = protocol::upperAscii(phrase);
     pointsAtStake_ = kPointsAtRoundStart;
+    roundRunning_ = true;
     events_->roundStarted(from.id, phrase_);
     broadcast(message(Command::Cls, {}));
     keepDrawing(Command::Cls, out_);
@@ -29,12 +30,17 @@ void GameServer::startRound(Connection& from, std::string_view phrase) {
 // Any nick is taken, joined or not: the clients decide who may hand over.
 void GameServer::setDrawer(std::string_view nick) {
     drawerNick_.assign(nick);
+    roundRunning_ = false;
     events_->drawerChanged(drawerNick_);
     broadcast(message(Command::Mdv, nick));
     sendPlayerList();
 }
 
 void GameServer::judgeGuess(Connection& from, std::string_view guess) {
+    judgeGuess(from, guess, protocol::upperAscii(guess) == phrase_);
+}
+
+void GameServer::judgeGuess(Connection& from, std::string_view guess, bool hit) {
     if (!from.player) return;
     Player& guesser = *from.player;
     // The verdict: nick + ' tentou "' + guess + '" e... ' + the outcome.
@@ -42,7 +48,7 @@ void GameServer::judgeGuess(Connection& from, std::string_view guess) {
     verdict.reserve(guesser.nick.size() + guess.size() + texts::kTried.size() + texts::kAnd.size());
     verdict.append(guesser.nick).append(texts::kTried).append(guess).append(texts::kAnd);
 
-    if (protocol::upperAscii(guess) != phrase_) {
+    if (!hit) {
         pointsAtStake_ = std::max(0, saturatingAdd(pointsAtStake_, -kMissPenalty));
         broadcast(message(Command::Avs, verdict, texts::kMissed));
         broadcast(message(Command::Pts, std::to_string(pointsAtStake_)));
@@ -51,6 +57,7 @@ void GameServer::judgeGuess(Connection& from, std::string_view guess) {
     const std::int32_t won = pointsAtStake_;
     guesser.total = saturatingAdd(guesser.total, won);
     pointsAtStake_ = 0;
+    roundRunning_ = false;
     events_->guessHit(guesser.nick, won, guesser.total);
     broadcast(message(Command::Avs, verdict, texts::kHit));
     broadcast(message(Command::Pts, "0"));

@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QSocketNotifier>
+#include <QTimer>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -12,6 +13,7 @@
 
 #include "daemon/command_line.h"
 #include "daemon/log_line.h"
+#include "daemon/refusal_log.h"
 #include "daemon/stop_signals.h"
 #include "directory/client/group_announcer.h"
 #include "rabuscal_config.h"
@@ -23,13 +25,24 @@ namespace {
 using rabuscal::daemon::printable;
 using rabuscal::server::ConnectionId;
 
+// Open to strangers: slots are for players, and an address that connects in
+// a loop waits. A lobby gives its player half a minute to press "Entrar no
+// jogo"; a school behind one address connects its 32 at once.
+rabuscal::server::NetLimits publicLimits() {
+    rabuscal::server::NetLimits limits;
+    limits.joinDeadline = std::chrono::seconds(30);
+    limits.evictNeverJoined = true;
+    limits.connectsPerSecond = 2;
+    return limits;
+}
+
 struct Options {
     quint16 port = rabuscal::config::kGamePort;
     std::string announce;  // group name, Windows-1252; empty: not announced
     QString directoryHost = QString::fromLatin1(rabuscal::config::kDirectoryHost);
     quint16 directoryPort = rabuscal::config::kDirectoryPort;
     bool trustClients = false;
-    rabuscal::server::NetLimits limits;
+    rabuscal::server::NetLimits limits = publicLimits();
 };
 
 [[noreturn]] void refuse(const std::string& why, int status = 2) {
@@ -139,6 +152,10 @@ std::unique_ptr<rabuscal::directory::GroupAnnouncer> startAnnouncing(const Optio
 
 class Log : public rabuscal::server::ServerEvents {
   public:
+    // Refusals are folded per kind and address: a flood costs a few lines.
+    rabuscal::daemon::RefusalLog refusals{[](const std::string& line) { logLine("%s", line.c_str()); }};
+    const rabuscal::server::TcpGameServer* server = nullptr;
+
     void connectionAccepted(ConnectionId id) override { logLine("accept #%llu", ull(id)); }
     void playerJoined(ConnectionId id, std::string_view nick) override {
         logLine("join #%llu \"%s\"", ull(id), printable(nick).c_str());
@@ -165,12 +182,13 @@ class Log : public rabuscal::server::ServerEvents {
         logLine("error #%llu %s", ull(id), printable(what).c_str());
     }
     void refused(ConnectionId id, std::string_view command, std::string_view why) override {
-        logLine("refuse #%llu \"%s\" (%.*s)", ull(id), printable(command).c_str(), int(why.size()),
-                why.data());
+        const std::string kind = printable(command, 8) + " (" + std::string(why) + ")";
+        refusals.refused(kind, server ? server->addressOf(id) : std::string{},
+                         "#" + std::to_string(id), std::chrono::steady_clock::now());
     }
     void connectionRefused(std::string_view address, std::string_view why) override {
-        logLine("refuse connection from %.*s (%.*s)", int(address.size()), address.data(),
-                int(why.size()), why.data());
+        refusals.refused("connection", address, why,
+                         std::chrono::steady_clock::now());
     }
     void connectionDropped(ConnectionId id, std::string_view why) override {
         logLine("drop #%llu (%.*s)", ull(id), int(why.size()), why.data());
@@ -207,6 +225,12 @@ int main(int argc, char* argv[]) {
     rabuscal::server::TcpGameServer server(DrawerNick, &log);
     server.setLimits(options.limits);
     server.rules().setReferee(!options.trustClients);
+    server.rules().setLimitJoins(true);
+    log.server = &server;
+    QTimer refusalSweep;
+    QObject::connect(&refusalSweep, &QTimer::timeout,
+                     [&] { log.refusals.sweep(std::chrono::steady_clock::now()); });
+    refusalSweep.start(5000);
     if (const auto error = server.start(options.port)) {
         std::fprintf(stderr, "rabuscal-server: %s\n", qPrintable(*error));
         return 1;
