@@ -14,7 +14,7 @@ namespace rabuscal::server {
 
 namespace {
 constexpr double kCreditPerByteReceived = 10;
-constexpr double kCreditPerSecond = 128;
+constexpr double kCreditPerSecond = 64;
 constexpr double kCreditCap = 64 * 1024;  // a school's worth of joins behind one address
 constexpr double kJoinBurst = 4;
 constexpr double kJoinsPerSecond = 0.1;
