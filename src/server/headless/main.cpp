@@ -65,7 +65,7 @@ std::vector<rabuscal::daemon::OptionRule> optionTable() {
          "Connections held at most; further ones are\nclosed at once (default " +
              std::to_string(defaults.maxConnections) + ")"},
         {"--max-per-address", "N",
-         "Connections held at most from one remote\naddress (default " +
+         "Connections held at most from one remote\naddress (IPv6: one /64; twice as many per /48;\ndefault " +
              std::to_string(defaults.maxPerAddress) + ")"},
         {"--trust-clients", "",
          "Take every message from any connection, as\nthe game's built-in server does, instead "
@@ -161,7 +161,7 @@ class Log : public rabuscal::server::ServerEvents {
         logLine("join #%llu \"%s\"", ull(id), printable(nick).c_str());
     }
     void nickRefused(ConnectionId id, std::string_view nick) override {
-        logLine("refuse #%llu \"%s\" (nick taken)", ull(id), printable(nick).c_str());
+        refused(id, "slc", "nick taken", "\"" + printable(nick) + "\"");
     }
     void playerLeft(ConnectionId id, std::string_view nick) override {
         logLine("leave #%llu \"%s\"", ull(id), printable(nick).c_str());
@@ -179,12 +179,10 @@ class Log : public rabuscal::server::ServerEvents {
         logLine("hit \"%s\" +%d total %d", printable(nick).c_str(), points, total);
     }
     void conversionError(ConnectionId id, std::string_view what) override {
-        logLine("error #%llu %s", ull(id), printable(what).c_str());
+        refused(id, "pts", "not a number", printable(what));
     }
     void refused(ConnectionId id, std::string_view command, std::string_view why) override {
-        const std::string kind = printable(command, 8) + " (" + std::string(why) + ")";
-        refusals.refused(kind, server ? server->addressOf(id) : std::string{},
-                         "#" + std::to_string(id), std::chrono::steady_clock::now());
+        refused(id, command, why, {});
     }
     void connectionRefused(std::string_view address, std::string_view why) override {
         refusals.refused("connection", address, why,
@@ -199,6 +197,13 @@ class Log : public rabuscal::server::ServerEvents {
 
   private:
     static unsigned long long ull(ConnectionId id) { return id; }
+    void refused(ConnectionId id, std::string_view command, std::string_view why,
+                 const std::string& detail) {
+        const std::string kind = printable(command, 8) + " (" + std::string(why) + ")";
+        refusals.refused(kind, server ? server->addressOf(id) : std::string{},
+                         "#" + std::to_string(id) + (detail.empty() ? "" : " " + detail),
+                         std::chrono::steady_clock::now());
+    }
 };
 
 }  // namespace

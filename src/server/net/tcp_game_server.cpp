@@ -539,7 +539,8 @@ bool TcpGameServer::evictOneNeverJoined() {
 }
 
 void TcpGameServer::checkJoinDeadlines(Clock::time_point now) {
-    if (limits_.joinDeadline.count() <= 0) return;
+    // While reading waits for the queues, a "slc" may be waiting unread.
+    if (limits_.joinDeadline.count() <= 0 || readingPaused()) return;
     for (auto& [id, peer] : peers_)
         if (!peer->closing && now - peer->acceptedAt > limits_.joinDeadline &&
             !rules_.everJoined(id))
