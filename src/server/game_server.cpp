@@ -82,7 +82,6 @@ void GameServer::stopAll() {
     byId_.clear();
     chunkSeen_ = false;
     listPending_ = false;
-    roundRunning_ = false;
     joinCredits_.clear();
 }
 
@@ -114,6 +113,12 @@ bool GameServer::dispatch(Connection& from, std::string_view command, std::strin
         case Command::Pts:
             return setPoints(from, payload);
         case Command::Msg:
+            if (const auto guess = options_.referee ? chatGuess(from, payload) : std::nullopt) {
+                judgeGuess(from, *guess, true);
+                break;
+            }
+            relay(*known, payload);
+            break;
         case Command::Mdw:
         case Command::Mov:
         case Command::Mup:
@@ -181,7 +186,6 @@ void GameServer::join(Connection& from, std::string_view nick) {
     sendTo(from, message(Command::Onj, {}));
     if (drawerWanted) {
         drawerNick_.assign(nick);
-        roundRunning_ = false;
         events_->drawerChanged(drawerNick_);
         broadcast(message(Command::Mdv, nick));
     }
@@ -211,7 +215,6 @@ void GameServer::dropPlayer(Connection& from) {
     from.player.reset();
     if (drawerNick_.empty()) {
         drawerNick_ = chooseNextDrawer();
-        roundRunning_ = false;
         events_->drawerChanged(drawerNick_);
         broadcast(message(Command::Mdv, drawerNick_));
         pointsAtStake_ = 0;

@@ -96,8 +96,10 @@ class GameServer {
     const std::string& drawerNick() const { return drawerNick_; }
     const std::string& phrase() const { return phrase_; }
     std::int32_t pointsAtStake() const { return pointsAtStake_; }
-    // From "ini" until a hit, a hand-over or the drawer leaving.
-    bool roundRunning() const { return roundRunning_; }
+    // As the copies see it: points are at stake from "ini" until a hit, the
+    // drawer ending the round ("pts:0"), misses using them up or the drawer
+    // leaving.
+    bool roundRunning() const { return pointsAtStake_ > 0; }
     const Player* player(ConnectionId id) const;
     // The nick of the joined player with the highest total, the earliest
     // connection on a tie; empty when nobody has joined.
@@ -150,7 +152,7 @@ class GameServer {
     void setDrawer(std::string_view nick);
     void judgeGuess(Connection& from, std::string_view guess);
     void judgeGuess(Connection& from, std::string_view guess, bool hit);
-    bool saysThePhrase(std::string_view text) const;
+    std::optional<std::string_view> chatGuess(const Connection& from, std::string_view line) const;
     bool setPoints(Connection& from, std::string_view payload);
 
     // Sending. The message is built in a buffer reused across messages.
@@ -184,7 +186,6 @@ class GameServer {
     std::int32_t pointsAtStake_ = 0;
     std::string keptDrawing_;
     bool listPending_ = false;
-    bool roundRunning_ = false;
     std::unordered_map<std::string, JoinCredit> joinCredits_;  // by address
 
     std::string out_;  // the message being sent

@@ -69,7 +69,7 @@ std::string_view GameServer::refusal(Connection& from, Command command, std::str
         }
         case Command::Tnt:
             if (isDrawer) return texts::refusals::kDrawerGuesses;
-            if (!roundRunning_) return texts::refusals::kNoRound;
+            if (!roundRunning()) return texts::refusals::kNoRound;
             return from.guesses.take(clock_()) ? std::string_view{}
                                                : texts::refusals::kTooManyGuesses;
         case Command::Msg:
@@ -77,23 +77,25 @@ std::string_view GameServer::refusal(Connection& from, Command command, std::str
                 !payload.substr(from.player->nick.size()).starts_with(texts::kSaid))
                 return texts::refusals::kOtherName;
             if (!from.chat.take(clock_())) return texts::refusals::kTooManyChatLines;
-            if (saysThePhrase(payload.substr(from.player->nick.size() + texts::kSaid.size()))) {
-                // Whoever types the answer into the chat has guessed it: the
-                // line is judged, never shown.
-                if (isDrawer) return texts::refusals::kDrawerGuesses;
-                judgeGuess(from, payload.substr(from.player->nick.size() + texts::kSaid.size()),
-                           true);
-                return texts::refusals::kChatHoldsPhrase;
-            }
+            // The drawer would give the answer away.
+            if (isDrawer && chatGuess(from, payload)) return texts::refusals::kChatHoldsPhrase;
             return {};
         default:
             return {};
     }
 }
 
-bool GameServer::saysThePhrase(std::string_view text) const {
-    return roundRunning_ && !phrase_.empty() &&
-           protocol::upperAscii(text).find(phrase_) != std::string::npos;
+// The text of a chat line from a player in their own name, when it holds the
+// phrase during a round (compared as guesses are): whoever types the answer
+// into the chat has guessed it, and everybody else must not read it.
+std::optional<std::string_view> GameServer::chatGuess(const Connection& from,
+                                                      std::string_view line) const {
+    if (!roundRunning() || phrase_.empty() || !from.player) return std::nullopt;
+    const std::size_t heading = from.player->nick.size() + texts::kSaid.size();
+    if (line.size() < heading) return std::nullopt;
+    const std::string_view text = line.substr(heading);
+    if (protocol::upperAscii(text).find(phrase_) == std::string::npos) return std::nullopt;
+    return text;
 }
 
 }  // namespace rabuscal::server

@@ -19,7 +19,6 @@ constexpr std::int32_t kMissPenalty = 10;
 void GameServer::startRound(Connection& from, std::string_view phrase) {
     phrase_ = protocol::upperAscii(phrase);
     pointsAtStake_ = kPointsAtRoundStart;
-    roundRunning_ = true;
     events_->roundStarted(from.id, phrase_);
     broadcast(message(Command::Cls, {}));
     keepDrawing(Command::Cls, out_);
@@ -30,7 +29,6 @@ void GameServer::startRound(Connection& from, std::string_view phrase) {
 // Any nick is taken, joined or not: the clients decide who may hand over.
 void GameServer::setDrawer(std::string_view nick) {
     drawerNick_.assign(nick);
-    roundRunning_ = false;
     events_->drawerChanged(drawerNick_);
     broadcast(message(Command::Mdv, nick));
     sendPlayerList();
@@ -57,7 +55,6 @@ void GameServer::judgeGuess(Connection& from, std::string_view guess, bool hit) 
     const std::int32_t won = pointsAtStake_;
     guesser.total = saturatingAdd(guesser.total, won);
     pointsAtStake_ = 0;
-    roundRunning_ = false;
     events_->guessHit(guesser.nick, won, guesser.total);
     broadcast(message(Command::Avs, verdict, texts::kHit));
     broadcast(message(Command::Pts, "0"));

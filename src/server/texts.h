@@ -46,7 +46,7 @@ inline constexpr std::string_view kNickNotAllowed = "nick not allowed";
 inline constexpr std::string_view kTooManyJoins = "too many joins";
 inline constexpr std::string_view kNoRound = "no round running";
 inline constexpr std::string_view kPointsBelowZero = "points below 0";
-inline constexpr std::string_view kChatHoldsPhrase = "phrase in chat: a guess";
+inline constexpr std::string_view kChatHoldsPhrase = "the drawer's chat holds the phrase";
 // The network adapter's.
 inline constexpr std::string_view kTooManyConnections = "too many connections";
 inline constexpr std::string_view kTooManyFromAddress = "too many connections from this address";

@@ -94,11 +94,15 @@ TEST_F(Referee, PointsStayWithinZeroAndTheStakeAndGuessesCountOnlyInARound) {
     EXPECT_FALSE(passes(1, "pts", "-2147483648"));
     EXPECT_TRUE(passes(1, "ini", "gato"));
     EXPECT_FALSE(passes(1, "pts", "-1"));
-    EXPECT_TRUE(passes(1, "pts", "0"));
+    EXPECT_TRUE(passes(1, "pts", "1"));
     EXPECT_TRUE(passes(2, "tnt", "GATO"));
-    EXPECT_EQ(server.player(2)->total, 0);
+    EXPECT_EQ(server.player(2)->total, 1);
     EXPECT_FALSE(server.roundRunning());
-    EXPECT_FALSE(passes(2, "tnt", "gato")) << "the round is over";
+    EXPECT_FALSE(passes(1, "tnt", "gato")) << "the round is over";
+    // The drawer ends a round with "pts:0": guesses stop counting.
+    EXPECT_TRUE(passes(2, "ini", "sol"));
+    EXPECT_TRUE(passes(2, "pts", "0"));
+    EXPECT_FALSE(passes(1, "tnt", "sol"));
     EXPECT_EQ(server.player(1)->total, 0);
 }
 
