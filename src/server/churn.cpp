@@ -15,7 +15,6 @@ namespace rabuscal::server {
 namespace {
 constexpr double kCreditPerByteReceived = 10;
 constexpr double kCreditPerSecond = 64;
-constexpr double kCreditCap = 64 * 1024;  // a school's worth of joins behind one address
 constexpr double kJoinBurst = 4;
 constexpr double kJoinsPerSecond = 0.1;
 // Credits of addresses with no connection left are kept (or a reconnect would
@@ -27,7 +26,7 @@ GameServer::JoinCredit& GameServer::creditOf(const Connection& c) {
     const std::string key = c.address.empty() ? "#" + std::to_string(c.id) : c.address;
     auto [it, fresh] = joinCredits_.try_emplace(key);
     if (fresh) {
-        it->second.bytes = kCreditCap;
+        it->second.bytes = joinCreditCap_;
         it->second.last = clock_();
     }
     return it->second;
@@ -36,14 +35,14 @@ GameServer::JoinCredit& GameServer::creditOf(const Connection& c) {
 GameServer::JoinCredit& GameServer::refilled(JoinCredit& credit) {
     const auto now = clock_();
     const std::chrono::duration<double> passed = now - credit.last;
-    credit.bytes = std::min(kCreditCap, credit.bytes + std::max(0.0, passed.count()) * kCreditPerSecond);
+    credit.bytes = std::min(joinCreditCap_, credit.bytes + std::max(0.0, passed.count()) * kCreditPerSecond);
     credit.last = now;
     return credit;
 }
 
 void GameServer::earnCredit(const Connection& from, std::size_t bytesReceived) {
     JoinCredit& credit = refilled(creditOf(from));
-    credit.bytes = std::min(kCreditCap, credit.bytes + kCreditPerByteReceived * double(bytesReceived));
+    credit.bytes = std::min(joinCreditCap_, credit.bytes + kCreditPerByteReceived * double(bytesReceived));
 }
 
 bool GameServer::mayJoin(Connection& from, std::string_view nick) {
@@ -71,16 +70,16 @@ void GameServer::releaseCredit(const Connection& c) {
     const auto it = joinCredits_.find(key);
     if (it == joinCredits_.end()) return;
     if (it->second.connections > 0) --it->second.connections;
-    if (it->second.connections == 0 && refilled(it->second).bytes >= kCreditCap) {
+    if (it->second.connections == 0 && refilled(it->second).bytes >= joinCreditCap_) {
         joinCredits_.erase(it);
         return;
     }
     if (joinCredits_.size() <= kKeptCredits) return;
     const auto now = clock_();
-    std::erase_if(joinCredits_, [now](const auto& entry) {
+    std::erase_if(joinCredits_, [now, cap = joinCreditCap_](const auto& entry) {
         const std::chrono::duration<double> idle = now - entry.second.last;
         return entry.second.connections == 0 &&
-               entry.second.bytes + idle.count() * kCreditPerSecond >= kCreditCap;
+               entry.second.bytes + idle.count() * kCreditPerSecond >= cap;
     });
     // Still too many: the unused ones go, debts and all.
     if (joinCredits_.size() > kKeptCredits)

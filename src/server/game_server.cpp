@@ -16,7 +16,8 @@ GameServer::GameServer(std::string& drawerNick, Transport& transport, ServerEven
       transport_(transport),
       events_(events ? events : &noEvents_),
       options_(options),
-      clock_([] { return std::chrono::steady_clock::now(); }) {}
+      clock_([] { return std::chrono::steady_clock::now(); }),
+      joinCreditCap_(kJoinCreditCap) {}
 
 GameServer::~GameServer() = default;
 

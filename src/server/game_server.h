@@ -35,6 +35,9 @@ inline constexpr std::size_t kMaxNickBytes = 100;
 // The drawing kept for late joiners stops growing here; a joiner then gets the
 // drawing as it stood when it reached the cap.
 inline constexpr std::size_t kKeptDrawingCap = 4 * 1024 * 1024;
+// What joins from one address may make the server send at once: a school's
+// worth of joins (32 players) behind one address.
+inline constexpr double kJoinCreditCap = 64 * 1024;
 
 // Why the referee refuses a nick (empty when it may be used): an empty one,
 // one that would forge a list entry ("|") or a chat heading (" falou: "),
@@ -84,6 +87,8 @@ class GameServer {
     bool referee() const { return options_.referee; }
     void setReferee(bool on) { options_.referee = on; }
     void setLimitJoins(bool on) { options_.limitJoins = on; }
+    // The join credit an address starts with and saves up to, in bytes.
+    void setJoinCreditCap(double bytes) { joinCreditCap_ = bytes; }
     // Time for the referee's rate limits (tests pass their own).
     void setClock(SteadyClock clock) { clock_ = std::move(clock); }
 
@@ -187,6 +192,7 @@ class GameServer {
     std::string keptDrawing_;
     bool listPending_ = false;
     std::unordered_map<std::string, JoinCredit> joinCredits_;  // by address
+    double joinCreditCap_;
 
     std::string out_;  // the message being sent
 };

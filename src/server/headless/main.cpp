@@ -70,7 +70,9 @@ std::vector<rabuscal::daemon::OptionRule> optionTable() {
         {"--trust-clients", "",
          "Take every message from any connection, as\nthe game's built-in server does, instead "
          "of\nrefereeing (only the drawer draws, starts,\nclears and hands over; guesses and "
-         "chat only\nfrom joined players, in their own name, a few\na second)."},
+         "chat only\nfrom joined players, in their own name, a few\na second; fair nicks, points "
+         "and guesses).\nThe join deadline (30 s) and the limits on\nconnections and joins "
+         "apply either way."},
     };
 }
 

@@ -129,6 +129,7 @@ TcpGameServer::TcpGameServer(std::string& drawerNick, ServerEvents* events, QObj
       events_(events ? events : &noEvents_),
       epoll_(::epoll_create1(EPOLL_CLOEXEC)),
       readBuffer_(kReadSize, '\0') {
+    setLimits(limits_);
     notifier_ = std::make_unique<QSocketNotifier>(epoll_, QSocketNotifier::Read);
     connect(notifier_.get(), &QSocketNotifier::activated, this, &TcpGameServer::pass);
     passTimer_.setSingleShot(true);
@@ -195,6 +196,10 @@ void TcpGameServer::setLimits(const NetLimits& limits) {
     limits_ = limits;
     admission_.setLimits({limits.maxConnections, limits.maxPerAddress, limits.maxPerPrefix,
                           limits.connectsPerSecond});
+    // More players behind one address than a school's 32: the lists they
+    // cause as they join grow with the square of their number.
+    const double behindOne = std::max(1.0, double(limits.maxPerAddress) / 32);
+    rules_.setJoinCreditCap(kJoinCreditCap * behindOne * behindOne);
 }
 
 std::string TcpGameServer::addressOf(ConnectionId id) const {
