@@ -10,6 +10,14 @@ namespace rabuscal::client {
 
 using protocol::Command;
 
+namespace {
+// A payload ending in "$" or "$-" would join the next message's separator.
+std::string keepNextWhole(std::string text) {
+    if (text.ends_with('$') || text.ends_with("$-")) text.push_back(' ');
+    return text;
+}
+}  // namespace
+
 bool ChatInput::btTentarMouseDown(std::string_view frase) {
     if (!session_.roundRunning()) {
         session_.setStatus(texts::kNoRound);
@@ -20,7 +28,7 @@ bool ChatInput::btTentarMouseDown(std::string_view frase) {
         return false;
     }
     if (!session_.link.active()) return false;
-    session_.send(Command::Tnt, protocol::defuseSeparator(std::string(frase)));
+    session_.send(Command::Tnt, keepNextWhole(protocol::defuseSeparator(std::string(frase))));
     return true;
 }
 
@@ -29,7 +37,7 @@ void ChatInput::FraseKeyDown(int key, std::string_view frase) {
     // " falou: " begins and ends with a blank: no separator forms at the seams.
     std::string line = protocol::defuseSeparator(session_.nick);
     line.append(texts::kSaid).append(protocol::defuseSeparator(std::string(frase)));
-    session_.send(Command::Msg, line);
+    session_.send(Command::Msg, keepNextWhole(std::move(line)));
 }
 
 }  // namespace rabuscal::client

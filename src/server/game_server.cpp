@@ -16,7 +16,8 @@ GameServer::GameServer(std::string& drawerNick, Transport& transport, ServerEven
       transport_(transport),
       events_(events ? events : &noEvents_),
       options_(options),
-      clock_([] { return std::chrono::steady_clock::now(); }) {}
+      clock_([] { return std::chrono::steady_clock::now(); }),
+      joinCreditCap_(kJoinCreditCap) {}
 
 GameServer::~GameServer() = default;
 
@@ -31,10 +32,17 @@ const Player* GameServer::player(ConnectionId id) const {
     return &*it->second->player;
 }
 
-void GameServer::connectionAccepted(ConnectionId id) {
+bool GameServer::everJoined(ConnectionId id) const {
+    const auto it = byId_.find(id);
+    return it != byId_.end() && it->second->everJoined;
+}
+
+void GameServer::connectionAccepted(ConnectionId id, std::string_view address) {
     if (byId_.contains(id)) return;
     auto connection = std::make_unique<Connection>();
     connection->id = id;
+    connection->address.assign(address);
+    if (options_.limitJoins) ++creditOf(*connection).connections;
     byId_.emplace(id, connection.get());
     connections_.push_back(std::move(connection));
     events_->connectionAccepted(id);
@@ -48,6 +56,7 @@ void GameServer::dataReceived(ConnectionId id, std::string_view chunk) {
         chunkSeen_ = true;
         events_->firstChunk();
     }
+    if (options_.limitJoins) earnCredit(*from, chunk.size());
     from->reader.feed(chunk, [this, from](std::string_view command, std::string_view payload) {
         return dispatch(*from, command, payload);
     });
@@ -61,6 +70,7 @@ void GameServer::connectionClosed(ConnectionId id) {
     const bool wasJoined = closing->player.has_value();
     const std::string nick = wasJoined ? closing->player->nick : std::string{};
     if (wasJoined) dropPlayer(*closing);
+    releaseCredit(*closing);
 
     std::erase_if(connections_, [id](const auto& c) { return c->id == id; });
     byId_.erase(id);
@@ -73,6 +83,7 @@ void GameServer::stopAll() {
     byId_.clear();
     chunkSeen_ = false;
     listPending_ = false;
+    joinCredits_.clear();
 }
 
 bool GameServer::dispatch(Connection& from, std::string_view command, std::string_view payload) {
@@ -103,6 +114,12 @@ bool GameServer::dispatch(Connection& from, std::string_view command, std::strin
         case Command::Pts:
             return setPoints(from, payload);
         case Command::Msg:
+            if (const auto guess = options_.referee ? chatGuess(from, payload) : std::nullopt) {
+                judgeGuess(from, *guess, true);
+                break;
+            }
+            relay(*known, payload);
+            break;
         case Command::Mdw:
         case Command::Mov:
         case Command::Mup:
@@ -127,10 +144,24 @@ void GameServer::join(Connection& from, std::string_view nick) {
         sendTo(from, message(Command::Sys, texts::kNickTooLong));
         return;
     }
+    if (options_.referee) {
+        if (const std::string_view why = nickProblem(nick); !why.empty()) {
+            events_->refused(from.id, protocol::commandName(Command::Slc), why);
+            sendTo(from, message(Command::Sys, texts::kNickNotAllowed));
+            return;
+        }
+    }
+    if (options_.limitJoins && !isJoinedNick(nick) && !mayJoin(from, nick)) {
+        events_->refused(from.id, protocol::commandName(Command::Slc),
+                         texts::refusals::kTooManyJoins);
+        sendTo(from, message(Command::Sys, texts::kTooManyJoins));
+        return;
+    }
 
     if (connections_.size() == 1) {
         // The only connection: its player becomes the drawer.
         from.player = Player{std::string(nick), 0};
+        from.everJoined = true;
         events_->playerJoined(from.id, nick);
         sendTo(from, message(Command::Onj, {}));
         drawerNick_.assign(nick);
@@ -147,17 +178,26 @@ void GameServer::join(Connection& from, std::string_view nick) {
             return;
         }
     }
+    // The referee hands the drawing to a joiner when nobody has it (players
+    // who connected before anyone joined, or a drawer who is gone).
+    const bool drawerWanted = options_.referee && !isJoinedNick(drawerNick_);
     from.player = Player{std::string(nick), 0};
+    from.everJoined = true;
     events_->playerJoined(from.id, nick);
     sendTo(from, message(Command::Onj, {}));
-    catchUp(from);
+    if (drawerWanted) {
+        drawerNick_.assign(nick);
+        events_->drawerChanged(drawerNick_);
+        broadcast(message(Command::Mdv, nick));
+    }
+    catchUp(from, drawerWanted);
     sendPlayerList();
 }
 
 // A player who joins during a round gets what the others already have: the
 // drawer, the points at stake and the board as drawn so far.
-void GameServer::catchUp(const Connection& joiner) {
-    if (!drawerNick_.empty()) sendTo(joiner, message(Command::Mdv, drawerNick_));
+void GameServer::catchUp(const Connection& joiner, bool drawerSent) {
+    if (!drawerNick_.empty() && !drawerSent) sendTo(joiner, message(Command::Mdv, drawerNick_));
     if (pointsAtStake_ > 0) sendTo(joiner, message(Command::Pts, std::to_string(pointsAtStake_)));
     if (!keptDrawing_.empty()) sendTo(joiner, keptDrawing_);
 }
@@ -255,6 +295,10 @@ std::string GameServer::chooseNextDrawer() const {
 std::string_view GameServer::message(Command command, std::string_view payloadHead,
                                      std::string_view payloadTail) {
     protocol::composeInto(out_, command, payloadHead, payloadTail);
+    // A payload ending in "$" or "$-" would run into the next message's
+    // separator and spoil it on every copy: a blank keeps the separator whole.
+    if (!payloadHead.empty() || !payloadTail.empty())
+        if (out_.ends_with('$') || out_.ends_with("$-")) out_.push_back(' ');
     return out_;
 }
 

@@ -35,6 +35,14 @@ inline constexpr std::size_t kMaxNickBytes = 100;
 // The drawing kept for late joiners stops growing here; a joiner then gets the
 // drawing as it stood when it reached the cap.
 inline constexpr std::size_t kKeptDrawingCap = 4 * 1024 * 1024;
+// What joins from one address may make the server send at once: a school's
+// worth of joins (32 players) behind one address.
+inline constexpr double kJoinCreditCap = 64 * 1024;
+
+// Why the referee refuses a nick (empty when it may be used): an empty one,
+// one that would forge a list entry ("|") or a chat heading (" falou: "),
+// control bytes, or an end that would join the next message's separator.
+std::string_view nickProblem(std::string_view nick);
 
 struct GameServerOptions {
     // Enforce in the server what honest copies already do (who may draw, start,
@@ -45,6 +53,9 @@ struct GameServerOptions {
     // calls once per pass of its event loop: a burst of joins and leaves then
     // costs one list per connection instead of one per join.
     bool batchPlayerLists = false;
+    // Joins cost credit (see churn.cpp), so that one address cannot make the
+    // server send much more than it sends itself.
+    bool limitJoins = false;
 };
 
 using SteadyClock = std::function<std::chrono::steady_clock::time_point()>;
@@ -60,7 +71,9 @@ class GameServer {
     GameServer& operator=(const GameServer&) = delete;
 
     // Socket-layer events.
-    void connectionAccepted(ConnectionId id);
+    // `address` groups connections for the join limits (an address key);
+    // empty: the connection counts alone.
+    void connectionAccepted(ConnectionId id, std::string_view address = {});
     void dataReceived(ConnectionId id, std::string_view chunk);
     // The peer (or a failed send) closed the connection: a joined player
     // leaves as with "off", minus the answer; then the connection is dropped.
@@ -73,16 +86,25 @@ class GameServer {
 
     bool referee() const { return options_.referee; }
     void setReferee(bool on) { options_.referee = on; }
+    void setLimitJoins(bool on) { options_.limitJoins = on; }
+    // The join credit an address starts with and saves up to, in bytes.
+    void setJoinCreditCap(double bytes) { joinCreditCap_ = bytes; }
     // Time for the referee's rate limits (tests pass their own).
     void setClock(SteadyClock clock) { clock_ = std::move(clock); }
 
     std::size_t connectionCount() const { return connections_.size(); }
     bool hasConnection(ConnectionId id) const { return byId_.contains(id); }
+    // Whether the connection's nick was ever accepted (it may have left since).
+    bool everJoined(ConnectionId id) const;
 
     // State, for the operator and for tests.
     const std::string& drawerNick() const { return drawerNick_; }
     const std::string& phrase() const { return phrase_; }
     std::int32_t pointsAtStake() const { return pointsAtStake_; }
+    // As the copies see it: points are at stake from "ini" until a hit, the
+    // drawer ending the round ("pts:0"), misses using them up or the drawer
+    // leaving.
+    bool roundRunning() const { return pointsAtStake_ > 0; }
     const Player* player(ConnectionId id) const;
     // The nick of the joined player with the highest total, the earliest
     // connection on a tie; empty when nobody has joined.
@@ -97,9 +119,19 @@ class GameServer {
         std::chrono::steady_clock::time_point last{};
         bool take(std::chrono::steady_clock::time_point now);
     };
+    // What an address may still make the server send on account of its joins.
+    struct JoinCredit {
+        double bytes = 0;
+        std::chrono::steady_clock::time_point last{};
+        std::size_t connections = 0;
+    };
     struct Connection {
         ConnectionId id;
+        std::string address;
+        double joinTokens = 0;
+        std::chrono::steady_clock::time_point lastJoin{};
         std::optional<Player> player;
+        bool everJoined = false;
         protocol::ChunkReader reader{protocol::kGameSeparator};
         bool closing = false;
         RateLimit guesses, chat;
@@ -112,7 +144,7 @@ class GameServer {
 
     // Connections and players.
     void join(Connection& from, std::string_view nick);
-    void catchUp(const Connection& joiner);
+    void catchUp(const Connection& joiner, bool drawerSent);
     void leave(Connection& from);
     void dropPlayer(Connection& from);
     void relay(protocol::Command command, std::string_view payload);
@@ -124,6 +156,8 @@ class GameServer {
     void startRound(Connection& from, std::string_view phrase);
     void setDrawer(std::string_view nick);
     void judgeGuess(Connection& from, std::string_view guess);
+    void judgeGuess(Connection& from, std::string_view guess, bool hit);
+    std::optional<std::string_view> chatGuess(const Connection& from, std::string_view line) const;
     bool setPoints(Connection& from, std::string_view payload);
 
     // Sending. The message is built in a buffer reused across messages.
@@ -133,6 +167,14 @@ class GameServer {
     void broadcast(std::string_view bytes);
 
     Connection* find(ConnectionId id);
+
+    // Join limits (churn.cpp).
+    JoinCredit& creditOf(const Connection& c);
+    JoinCredit& refilled(JoinCredit& credit);
+    bool mayJoin(Connection& from, std::string_view nick);
+    void earnCredit(const Connection& from, std::size_t bytesReceived);
+    void releaseCredit(const Connection& c);
+    std::size_t playerListBytes() const;
 
     std::string& drawerNick_;
     Transport& transport_;
@@ -149,6 +191,8 @@ class GameServer {
     std::int32_t pointsAtStake_ = 0;
     std::string keptDrawing_;
     bool listPending_ = false;
+    std::unordered_map<std::string, JoinCredit> joinCredits_;  // by address
+    double joinCreditCap_;
 
     std::string out_;  // the message being sent
 };

@@ -29,6 +29,17 @@ bool GameServer::RateLimit::take(std::chrono::steady_clock::time_point now) {
     return true;
 }
 
+std::string_view nickProblem(std::string_view nick) {
+    if (nick.empty()) return "empty nick";
+    if (nick.find('|') != std::string_view::npos) return "'|' in nick";
+    if (std::any_of(nick.begin(), nick.end(),
+                    [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7f; }))
+        return "control byte in nick";
+    if (nick.find(texts::kSaid) != std::string_view::npos) return "chat heading in nick";
+    if (nick.ends_with('$') || nick.ends_with("$-")) return "nick ends in $ or $-";
+    return {};
+}
+
 std::string_view GameServer::refusal(Connection& from, Command command, std::string_view payload) {
     if (!from.player)
         return command == Command::Slc ? std::string_view{} : texts::refusals::kNotJoined;
@@ -53,21 +64,38 @@ std::string_view GameServer::refusal(Connection& from, Command command, std::str
             std::int32_t points = 0;
             if (protocol::tryReadInt(payload, points) && points > pointsAtStake_)
                 return texts::refusals::kRaisesPoints;
+            if (points < 0) return texts::refusals::kPointsBelowZero;
             return {};
         }
         case Command::Tnt:
             if (isDrawer) return texts::refusals::kDrawerGuesses;
+            if (!roundRunning()) return texts::refusals::kNoRound;
             return from.guesses.take(clock_()) ? std::string_view{}
                                                : texts::refusals::kTooManyGuesses;
         case Command::Msg:
             if (!payload.starts_with(from.player->nick) ||
                 !payload.substr(from.player->nick.size()).starts_with(texts::kSaid))
                 return texts::refusals::kOtherName;
-            return from.chat.take(clock_()) ? std::string_view{}
-                                            : texts::refusals::kTooManyChatLines;
+            if (!from.chat.take(clock_())) return texts::refusals::kTooManyChatLines;
+            // The drawer would give the answer away.
+            if (isDrawer && chatGuess(from, payload)) return texts::refusals::kChatHoldsPhrase;
+            return {};
         default:
             return {};
     }
+}
+
+// The text of a chat line from a player in their own name, when it holds the
+// phrase during a round (compared as guesses are): whoever types the answer
+// into the chat has guessed it, and everybody else must not read it.
+std::optional<std::string_view> GameServer::chatGuess(const Connection& from,
+                                                      std::string_view line) const {
+    if (!roundRunning() || phrase_.empty() || !from.player) return std::nullopt;
+    const std::size_t heading = from.player->nick.size() + texts::kSaid.size();
+    if (line.size() < heading) return std::nullopt;
+    const std::string_view text = line.substr(heading);
+    if (protocol::upperAscii(text).find(phrase_) == std::string::npos) return std::nullopt;
+    return text;
 }
 
 }  // namespace rabuscal::server

@@ -35,6 +35,10 @@ void GameServer::setDrawer(std::string_view nick) {
 }
 
 void GameServer::judgeGuess(Connection& from, std::string_view guess) {
+    judgeGuess(from, guess, protocol::upperAscii(guess) == phrase_);
+}
+
+void GameServer::judgeGuess(Connection& from, std::string_view guess, bool hit) {
     if (!from.player) return;
     Player& guesser = *from.player;
     // The verdict: nick + ' tentou "' + guess + '" e... ' + the outcome.
@@ -42,7 +46,7 @@ void GameServer::judgeGuess(Connection& from, std::string_view guess) {
     verdict.reserve(guesser.nick.size() + guess.size() + texts::kTried.size() + texts::kAnd.size());
     verdict.append(guesser.nick).append(texts::kTried).append(guess).append(texts::kAnd);
 
-    if (protocol::upperAscii(guess) != phrase_) {
+    if (!hit) {
         pointsAtStake_ = std::max(0, saturatingAdd(pointsAtStake_, -kMissPenalty));
         broadcast(message(Command::Avs, verdict, texts::kMissed));
         broadcast(message(Command::Pts, std::to_string(pointsAtStake_)));

@@ -45,7 +45,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     transport.open = &open;
     const std::uint8_t options = next(rest);
     GameServer server(DrawerNick, transport, nullptr,
-                      {.referee = (options & 1) != 0, .batchPlayerLists = (options & 2) != 0});
+                      {.referee = (options & 1) != 0,
+                       .batchPlayerLists = (options & 2) != 0,
+                       .limitJoins = (options & 4) != 0});
     ConnectionId nextId = 1;
 
     while (!rest.empty()) {

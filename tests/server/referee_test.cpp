@@ -73,5 +73,65 @@ TEST_F(Referee, GuessesAndChatComeFromJoinedPlayersInTheirOwnNameAFewASecond) {
     EXPECT_FALSE(passes(3, "off")) << "refused, so not even answered";
 }
 
+TEST_F(Referee, NicksThatForgeOrSpoilAreRefusedWithANotice) {
+    const std::string notice = "$-$sys:> Esse nick n\xe3o pode ser usado.";
+    for (const std::string nick : {std::string(), std::string("x|xxxx FAKEDRAWER"),
+                                   std::string("a\rb"), std::string("a\nb"), std::string("bel\a"),
+                                   std::string("del\x7f"), std::string("nul\0", 4),
+                                   std::string("ana falou: a resposta"), std::string("ev$"),
+                                   std::string("ev$-")}) {
+        say(3, "slc", nick);
+        EXPECT_EQ(transport.take(), (std::vector<Sent>{{3, notice}})) << nick;
+        EXPECT_EQ(server.player(3), nullptr) << nick;
+    }
+    EXPECT_EQ(events.refusals.size(), 10u);
+    EXPECT_TRUE(passes(3, "slc", "Zé $x-falou:"));  // none of the above
+    EXPECT_NE(server.player(3), nullptr);
+}
+
+TEST_F(Referee, PointsStayWithinZeroAndTheStakeAndGuessesCountOnlyInARound) {
+    EXPECT_FALSE(passes(2, "tnt", "")) << "before the first round";
+    EXPECT_FALSE(passes(1, "pts", "-2147483648"));
+    EXPECT_TRUE(passes(1, "ini", "gato"));
+    EXPECT_FALSE(passes(1, "pts", "-1"));
+    EXPECT_TRUE(passes(1, "pts", "1"));
+    EXPECT_TRUE(passes(2, "tnt", "GATO"));
+    EXPECT_EQ(server.player(2)->total, 1);
+    EXPECT_FALSE(server.roundRunning());
+    EXPECT_FALSE(passes(1, "tnt", "gato")) << "the round is over";
+    // The drawer ends a round with "pts:0": guesses stop counting.
+    EXPECT_TRUE(passes(2, "ini", "sol"));
+    EXPECT_TRUE(passes(2, "pts", "0"));
+    EXPECT_FALSE(passes(1, "tnt", "sol"));
+    EXPECT_EQ(server.player(1)->total, 0);
+}
+
+TEST_F(Referee, ChatHoldingThePhraseIsJudgedAsAGuess) {
+    say(1, "ini", "gato");
+    transport.take();
+    EXPECT_FALSE(passes(1, "msg", "Ana falou: desenho um GATO")) << "the drawer's is dropped";
+    say(2, "msg", "Bia falou: um gatOO?");
+    const auto sent = transport.take();
+    ASSERT_FALSE(sent.empty());
+    EXPECT_EQ(sent[0], (Sent{1, "$-$avs:Bia tentou \"um gatOO?\" e... ACERTOU !"}));
+    for (const Sent& s : sent) EXPECT_FALSE(s.bytes.starts_with("$-$msg:")) << s.bytes;
+    EXPECT_EQ(server.player(2)->total, 100);
+    // Outside a round the word is only chat.
+    EXPECT_TRUE(passes(1, "msg", "Ana falou: era gato"));
+}
+
+TEST(RefereeJoins, FirstToJoinDrawsWhenNobodyDoes) {
+    ServerFixture fixture({.referee = true});
+    fixture.accept({1, 2});
+    fixture.say(2, "slc", "Bia");
+    EXPECT_EQ(fixture.transport.take(),
+              ServerFixture::cat({{{2, "$-$onj:"}},
+                                  ServerFixture::toAll({1, 2}, "$-$mdv:Bia"),
+                                  ServerFixture::toAll({1, 2}, "$-$lst:xxxx Bia|")}));
+    fixture.say(2, "off");
+    fixture.say(1, "slc", "Ana");
+    EXPECT_EQ(fixture.DrawerNick, "Ana") << "the drawer left: the next to join draws";
+}
+
 }  // namespace
 }  // namespace rabuscal::server::testing

@@ -69,6 +69,8 @@ struct Reader {
               timeval timeout{20, 0};
               ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
               const auto fits = [&](std::string_view body) {
+                  // (the server keeps such an end off the next separator with a blank)
+                  if (body.ends_with("$- ") || body.ends_with("$ ")) body.remove_suffix(1);
                   if (body.ends_with("$-"))
                       body.remove_suffix(2);
                   else if (body.ends_with("$"))

@@ -85,6 +85,32 @@ TEST_P(HonestRound, FromJoinToHitAndLeaving) {
     EXPECT_TRUE(waitFor([&] { return server.connectionCount() == 1; }));
 }
 
+// Two lobbies open before anyone joins. The referee makes the first to join
+// the drawer; the trusting server keeps its rule (only a lone connection
+// draws). In both, a chat line ending in "$-" leaves the next message whole.
+TEST_P(HonestRound, FirstToJoinDrawsAndAChatTailLeavesTheNextMessageWhole) {
+    const bool referee = GetParam();
+    server.rules().setReferee(referee);
+    auto ana = connectClient();
+    auto bia = connectClient();
+    ana->send("$-$slc:Ana");
+    const std::string anaDraws = referee ? "$-$mdv:Ana" : "";
+    EXPECT_TRUE(receives(*ana, "$-$onj:" + anaDraws + "$-$lst:" + (referee ? "xxxx" : "   0") +
+                                   " Ana|"));
+    EXPECT_TRUE(receives(*bia, anaDraws + "$-$lst:" + (referee ? "xxxx" : "   0") + " Ana|"));
+    EXPECT_EQ(DrawerNick, referee ? "Ana" : "");
+    bia->send("$-$slc:Bia");
+    EXPECT_TRUE(receives(*bia, "$-$onj:" + anaDraws + "$-$lst:" + (referee ? "xxxx" : "   0") +
+                                   " Ana|   0 Bia|"));
+    ana->take();
+
+    ana->send("$-$msg:Ana falou: custa 5$-");
+    for (auto* copy : {ana.get(), bia.get()})
+        EXPECT_TRUE(receives(*copy, "$-$msg:Ana falou: custa 5$- "));
+    ana->send("$-$cls:");
+    for (auto* copy : {ana.get(), bia.get()}) EXPECT_TRUE(receives(*copy, "$-$cls:"));
+}
+
 INSTANTIATE_TEST_SUITE_P(RefereeOnAndOff, HonestRound, ::testing::Bool());
 
 TEST_F(Wire, SwitchingOffDropsEveryoneSilentlyAndTheRoundSurvives) {

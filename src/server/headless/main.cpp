@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QSocketNotifier>
+#include <QTimer>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -12,6 +13,7 @@
 
 #include "daemon/command_line.h"
 #include "daemon/log_line.h"
+#include "daemon/refusal_log.h"
 #include "daemon/stop_signals.h"
 #include "directory/client/group_announcer.h"
 #include "rabuscal_config.h"
@@ -23,13 +25,24 @@ namespace {
 using rabuscal::daemon::printable;
 using rabuscal::server::ConnectionId;
 
+// Open to strangers: slots are for players, and an address that connects in
+// a loop waits. A lobby gives its player half a minute to press "Entrar no
+// jogo"; a school behind one address connects its 32 at once.
+rabuscal::server::NetLimits publicLimits() {
+    rabuscal::server::NetLimits limits;
+    limits.joinDeadline = std::chrono::seconds(30);
+    limits.evictNeverJoined = true;
+    limits.connectsPerSecond = 2;
+    return limits;
+}
+
 struct Options {
     quint16 port = rabuscal::config::kGamePort;
     std::string announce;  // group name, Windows-1252; empty: not announced
     QString directoryHost = QString::fromLatin1(rabuscal::config::kDirectoryHost);
     quint16 directoryPort = rabuscal::config::kDirectoryPort;
     bool trustClients = false;
-    rabuscal::server::NetLimits limits;
+    rabuscal::server::NetLimits limits = publicLimits();
 };
 
 [[noreturn]] void refuse(const std::string& why, int status = 2) {
@@ -52,12 +65,14 @@ std::vector<rabuscal::daemon::OptionRule> optionTable() {
          "Connections held at most; further ones are\nclosed at once (default " +
              std::to_string(defaults.maxConnections) + ")"},
         {"--max-per-address", "N",
-         "Connections held at most from one remote\naddress (default " +
+         "Connections held at most from one remote\naddress (IPv6: one /64; twice as many per /48;\ndefault " +
              std::to_string(defaults.maxPerAddress) + ")"},
         {"--trust-clients", "",
          "Take every message from any connection, as\nthe game's built-in server does, instead "
          "of\nrefereeing (only the drawer draws, starts,\nclears and hands over; guesses and "
-         "chat only\nfrom joined players, in their own name, a few\na second)."},
+         "chat only\nfrom joined players, in their own name, a few\na second; fair nicks, points "
+         "and guesses).\nThe join deadline (30 s) and the limits on\nconnections and joins "
+         "apply either way."},
     };
 }
 
@@ -139,12 +154,16 @@ std::unique_ptr<rabuscal::directory::GroupAnnouncer> startAnnouncing(const Optio
 
 class Log : public rabuscal::server::ServerEvents {
   public:
+    // Refusals are folded per kind and address: a flood costs a few lines.
+    rabuscal::daemon::RefusalLog refusals{[](const std::string& line) { logLine("%s", line.c_str()); }};
+    const rabuscal::server::TcpGameServer* server = nullptr;
+
     void connectionAccepted(ConnectionId id) override { logLine("accept #%llu", ull(id)); }
     void playerJoined(ConnectionId id, std::string_view nick) override {
         logLine("join #%llu \"%s\"", ull(id), printable(nick).c_str());
     }
     void nickRefused(ConnectionId id, std::string_view nick) override {
-        logLine("refuse #%llu \"%s\" (nick taken)", ull(id), printable(nick).c_str());
+        refused(id, "slc", "nick taken", "\"" + printable(nick) + "\"");
     }
     void playerLeft(ConnectionId id, std::string_view nick) override {
         logLine("leave #%llu \"%s\"", ull(id), printable(nick).c_str());
@@ -162,15 +181,14 @@ class Log : public rabuscal::server::ServerEvents {
         logLine("hit \"%s\" +%d total %d", printable(nick).c_str(), points, total);
     }
     void conversionError(ConnectionId id, std::string_view what) override {
-        logLine("error #%llu %s", ull(id), printable(what).c_str());
+        refused(id, "pts", "not a number", printable(what));
     }
     void refused(ConnectionId id, std::string_view command, std::string_view why) override {
-        logLine("refuse #%llu \"%s\" (%.*s)", ull(id), printable(command).c_str(), int(why.size()),
-                why.data());
+        refused(id, command, why, {});
     }
     void connectionRefused(std::string_view address, std::string_view why) override {
-        logLine("refuse connection from %.*s (%.*s)", int(address.size()), address.data(),
-                int(why.size()), why.data());
+        refusals.refused("connection", address, why,
+                         std::chrono::steady_clock::now());
     }
     void connectionDropped(ConnectionId id, std::string_view why) override {
         logLine("drop #%llu (%.*s)", ull(id), int(why.size()), why.data());
@@ -181,6 +199,13 @@ class Log : public rabuscal::server::ServerEvents {
 
   private:
     static unsigned long long ull(ConnectionId id) { return id; }
+    void refused(ConnectionId id, std::string_view command, std::string_view why,
+                 const std::string& detail) {
+        const std::string kind = printable(command, 8) + " (" + std::string(why) + ")";
+        refusals.refused(kind, server ? server->addressOf(id) : std::string{},
+                         "#" + std::to_string(id) + (detail.empty() ? "" : " " + detail),
+                         std::chrono::steady_clock::now());
+    }
 };
 
 }  // namespace
@@ -207,6 +232,12 @@ int main(int argc, char* argv[]) {
     rabuscal::server::TcpGameServer server(DrawerNick, &log);
     server.setLimits(options.limits);
     server.rules().setReferee(!options.trustClients);
+    server.rules().setLimitJoins(true);
+    log.server = &server;
+    QTimer refusalSweep;
+    QObject::connect(&refusalSweep, &QTimer::timeout,
+                     [&] { log.refusals.sweep(std::chrono::steady_clock::now()); });
+    refusalSweep.start(5000);
     if (const auto error = server.start(options.port)) {
         std::fprintf(stderr, "rabuscal-server: %s\n", qPrintable(*error));
         return 1;

@@ -13,6 +13,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "protocol/commands.h"
+#include "protocol/framing.h"
 #include "server/texts.h"
 
 namespace rabuscal::server {
@@ -83,12 +85,30 @@ int openListener(quint16 port, QString& error) {
     }
     return -1;
 }
+// What a peer sent and nobody will read: gone before the close, so that the
+// peer gets an orderly end (and the notice before it) instead of a reset.
+void discardUnread(int fd) {
+    char sink[4096];
+    for (int i = 0; i < 16 && ::recv(fd, sink, sizeof sink, MSG_DONTWAIT) > 0; ++i) {
+    }
+}
+
+// A connection refused at accept reads why before its end.
+void refuseWithNotice(int fd, std::string_view text) {
+    std::string notice;
+    protocol::composeInto(notice, protocol::Command::Sys, text);
+    [[maybe_unused]] const ssize_t sent = ::send(fd, notice.data(), notice.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+    discardUnread(fd);
+    ::close(fd);
+}
 }  // namespace
 
 struct TcpGameServer::Peer {
     int fd = -1;
     ConnectionId id = 0;
     std::string address;
+    daemon::AddressKey key;
+    Clock::time_point acceptedAt{};
     std::string held;  // the start of a message cut by a full read
     std::string out;   // bytes from `head` on wait for the socket
     std::size_t head = 0;
@@ -109,6 +129,7 @@ TcpGameServer::TcpGameServer(std::string& drawerNick, ServerEvents* events, QObj
       events_(events ? events : &noEvents_),
       epoll_(::epoll_create1(EPOLL_CLOEXEC)),
       readBuffer_(kReadSize, '\0') {
+    setLimits(limits_);
     notifier_ = std::make_unique<QSocketNotifier>(epoll_, QSocketNotifier::Read);
     connect(notifier_.get(), &QSocketNotifier::activated, this, &TcpGameServer::pass);
     passTimer_.setSingleShot(true);
@@ -158,7 +179,7 @@ void TcpGameServer::stop() {
     port_ = 0;
     for (auto& [id, peer] : peers_) ::close(peer->fd);
     peers_.clear();
-    perAddress_.clear();
+    admission_.clear();
     readable_.clear();
     dirty_.clear();
     closing_.clear();
@@ -169,6 +190,21 @@ void TcpGameServer::stop() {
     stallTimer_.stop();
     passTimer_.stop();
     rules_.stopAll();
+}
+
+void TcpGameServer::setLimits(const NetLimits& limits) {
+    limits_ = limits;
+    admission_.setLimits({limits.maxConnections, limits.maxPerAddress, limits.maxPerPrefix,
+                          limits.connectsPerSecond});
+    // More players behind one address than a school's 32: the lists they
+    // cause as they join grow with the square of their number.
+    const double behindOne = std::max(1.0, double(limits.maxPerAddress) / 32);
+    rules_.setJoinCreditCap(kJoinCreditCap * behindOne * behindOne);
+}
+
+std::string TcpGameServer::addressOf(ConnectionId id) const {
+    const Peer* peer = find(id);
+    return peer ? peer->address : std::string{};
 }
 
 std::size_t TcpGameServer::queuedBytes(ConnectionId id) const {
@@ -405,9 +441,7 @@ void TcpGameServer::forget(Peer& peer) {
     peer.out.clear();
     peer.head = 0;
     if (peer.aboveMark()) leaveMark(peer);
-    if (const auto it = perAddress_.find(peer.address);
-        it != perAddress_.end() && --it->second == 0)
-        perAddress_.erase(it);
+    admission_.release(peer.key);
 }
 
 void TcpGameServer::acceptPending() {
@@ -426,23 +460,29 @@ void TcpGameServer::acceptPending() {
             continue;  // ECONNABORTED, EINTR, ...: the next one
         }
         std::string from = addressText(address);
-        std::string_view refusal;
-        if (peers_.size() >= limits_.maxConnections)
+        const auto key = daemon::addressKey(reinterpret_cast<const sockaddr*>(&address));
+        const bool full = peers_.size() >= limits_.maxConnections;
+        std::string_view refusal =
+            key ? admission_.admit(*key, peers_.size(), full && limits_.evictNeverJoined,
+                                   Clock::now())
+                : texts::refusals::kTooManyConnections;
+        if (refusal.empty() && full && !evictOneNeverJoined()) {
+            admission_.release(*key);
             refusal = texts::refusals::kTooManyConnections;
-        else if (const auto it = perAddress_.find(from);
-                 it != perAddress_.end() && it->second >= limits_.maxPerAddress)
-            refusal = texts::refusals::kTooManyFromAddress;
+        }
         if (!refusal.empty()) {
-            ::close(fd);
+            refuseWithNotice(fd, refusal == texts::refusals::kTooManyConnections
+                                     ? texts::kServerFull
+                                     : texts::kAddressFull);
             events_->connectionRefused(from, refusal);
             continue;
         }
-        SrvClientConnect(fd, std::move(from));
+        SrvClientConnect(fd, std::move(from), *key);
     }
 }
 
 // A connection taken within the limits: to the epoll set and to the rules.
-void TcpGameServer::SrvClientConnect(int fd, std::string address) {
+void TcpGameServer::SrvClientConnect(int fd, std::string address, daemon::AddressKey key) {
     const int yes = 1;  // strokes are small and should be on the other boards at once
     ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &yes, sizeof yes);
     const ConnectionId id = nextId_++;
@@ -454,9 +494,11 @@ void TcpGameServer::SrvClientConnect(int fd, std::string address) {
     peer->fd = fd;
     peer->id = id;
     peer->address = std::move(address);
-    ++perAddress_[peer->address];
+    peer->key = std::move(key);
+    peer->acceptedAt = Clock::now();
+    const std::string& joinGroup = peer->key.wide;
     peers_.emplace(id, std::move(peer));
-    rules_.connectionAccepted(id);
+    rules_.connectionAccepted(id, joinGroup);
     emit connectionCountChanged(static_cast<int>(rules_.connectionCount()));
 }
 
@@ -469,6 +511,7 @@ void TcpGameServer::pauseAccepting() {
 
 void TcpGameServer::checkStalled() {
     const Clock::time_point now = Clock::now();
+    checkJoinDeadlines(now);
     for (auto& [id, peer] : peers_)
         if (peer->aboveMark() && now - peer->aboveSince > limits_.stallTimeout)
             markClosing(*peer, texts::refusals::kStoppedReading);
@@ -479,6 +522,46 @@ void TcpGameServer::checkStalled() {
         closePending();
     }
     if (!readable_.empty() && !readingPaused()) schedulePass();
+}
+
+// The server is full: a connection that never joined goes, from the address
+// holding the most connections (the oldest of them), so that squatters make
+// room before anyone who came to play. False when every connection joined.
+bool TcpGameServer::evictOneNeverJoined() {
+    Peer* chosen = nullptr;
+    std::size_t chosenCount = 0;
+    for (auto& [id, peer] : peers_) {
+        if (peer->closing || rules_.everJoined(id)) continue;
+        const std::size_t count = admission_.countOf(peer->key);
+        if (!chosen || count > chosenCount ||
+            (count == chosenCount && peer->acceptedAt < chosen->acceptedAt))
+            chosen = peer.get(), chosenCount = count;
+    }
+    if (!chosen) return false;
+    closeWithNotice(*chosen, texts::kServerFull, texts::refusals::kEvicted);
+    closePending();
+    return true;
+}
+
+void TcpGameServer::checkJoinDeadlines(Clock::time_point now) {
+    // While reading waits for the queues, a "slc" may be waiting unread.
+    if (limits_.joinDeadline.count() <= 0 || readingPaused()) return;
+    for (auto& [id, peer] : peers_)
+        if (!peer->closing && now - peer->acceptedAt > limits_.joinDeadline &&
+            !rules_.everJoined(id))
+            closeWithNotice(*peer, texts::kJoinTimeOut, texts::refusals::kJoinTimeOut);
+}
+
+// The notice goes straight to the socket (a fresh connection has room for it)
+// and the connection is closed with the next close handling.
+void TcpGameServer::closeWithNotice(Peer& peer, std::string_view text, std::string_view why) {
+    if (peer.closing) return;
+    std::string notice;
+    protocol::composeInto(notice, protocol::Command::Sys, text);
+    send(peer.id, notice);
+    writeOut(peer);
+    discardUnread(peer.fd);
+    markClosing(peer, why);
 }
 
 }  // namespace rabuscal::server

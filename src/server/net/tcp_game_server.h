@@ -13,8 +13,13 @@
 //    together pass totalBudget, closes its connection at once.
 //  - A connection whose socket is full is not written to until the kernel says
 //    it can take more: queuing a message there costs no system call.
-//  - Limits on connections in all and per remote address; refused ones are
-//    closed at once. Out of file descriptors, accepting pauses for a moment.
+//  - Limits on connections in all, per remote address (IPv6: per /64) and per
+//    IPv6 /48, and on how often an address connects (admission.h); a refused
+//    connection reads a "sys" text and is closed at once. Out of file
+//    descriptors, accepting pauses for a moment.
+//  - Slots are for players: a connection that has not joined within the join
+//    deadline is closed, and when the server is full one that never joined
+//    (from the address holding the most) makes room for the newcomer.
 //  - Closes (peer gone, write failed, stalled) are handled between messages,
 //    never inside one, each exactly once; a peer that hung up is sent nothing.
 
@@ -29,7 +34,9 @@
 #include <unordered_map>
 #include <vector>
 
+#include "daemon/address_key.h"
 #include "server/game_server.h"
+#include "server/net/admission.h"
 
 class QSocketNotifier;
 
@@ -43,6 +50,11 @@ struct NetLimits {
     std::size_t totalBudget = 32 * 1024 * 1024;
     std::chrono::milliseconds stallTimeout{5000};
     std::chrono::milliseconds acceptPause{500};
+    // For a server open to strangers; the built-in server leaves them off.
+    std::size_t maxPerPrefix = 0;               // per IPv6 /48; 0: 2 x maxPerAddress
+    double connectsPerSecond = 0;               // per address, after a burst; 0: no bound
+    std::chrono::milliseconds joinDeadline{0};  // from connect to an accepted "slc"; 0: none
+    bool evictNeverJoined = false;              // when full, instead of refusing the newcomer
 };
 
 class TcpGameServer : public QObject, private Transport {
@@ -56,7 +68,7 @@ class TcpGameServer : public QObject, private Transport {
                            QObject* parent = nullptr);
     ~TcpGameServer() override;
 
-    void setLimits(const NetLimits& limits) { limits_ = limits; }
+    void setLimits(const NetLimits& limits);
     const NetLimits& limits() const { return limits_; }
 
     // Listens on `port` of every local address (0: any free port). On failure
@@ -76,6 +88,8 @@ class TcpGameServer : public QObject, private Transport {
     // Bytes waiting to go out on one connection (0 for an unknown one), and on all.
     std::size_t queuedBytes(ConnectionId id) const;
     std::size_t totalQueued() const { return totalQueued_; }
+    // The remote address of a connection, as text ("" for an unknown one).
+    std::string addressOf(ConnectionId id) const;
 
   signals:
     // Every chunk any connection delivers (the server window's lamp turns lime).
@@ -97,7 +111,11 @@ class TcpGameServer : public QObject, private Transport {
     void acceptPending();
     void pauseAccepting();
     // The three handlers of a client connection: accepted, readable, closed.
-    void SrvClientConnect(int fd, std::string address);
+    void SrvClientConnect(int fd, std::string address, daemon::AddressKey key);
+    // Admission (admission.cpp holds the counting).
+    bool evictOneNeverJoined();
+    void closeWithNotice(Peer& peer, std::string_view text, std::string_view why);
+    void checkJoinDeadlines(std::chrono::steady_clock::time_point now);
     void SrvClientRead(Peer& peer);
     void SrvClientDisconnect(Peer& peer);
     void writeOut(Peer& peer);
@@ -126,7 +144,7 @@ class TcpGameServer : public QObject, private Transport {
     bool inPass_ = false;
 
     std::unordered_map<ConnectionId, std::unique_ptr<Peer>> peers_;
-    std::unordered_map<std::string, std::size_t> perAddress_;
+    Admission admission_;
     std::vector<ConnectionId> readable_;  // edge seen, not read dry yet
     std::vector<Peer*> dirty_;            // queued bytes not yet offered to the socket
     std::vector<ConnectionId> closing_;

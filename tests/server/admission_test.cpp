@@ -1,0 +1,166 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Who gets a slot on a server open to strangers, and what churn costs: the
+// real server on loopback, peers from many 127.x.y.z addresses.
+#include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <optional>
+#include <thread>
+
+#include "server/net/tcp_game_server.h"
+#include "support/application.h"
+#include "support/raw_socket.h"
+
+namespace rabuscal::server::testing {
+namespace {
+
+using namespace rabuscal::support;
+using namespace std::chrono_literals;
+
+const std::string kServerFull = "$-$sys:> Servidor cheio.";
+
+// What `fd` receives until the server closes it; nothing if it stays open for `ms`.
+std::optional<std::string> readUntilClosed(int fd, int ms = 5000) {
+    std::string got;
+    bool closed = false;
+    waitFor(
+        [&] {
+            char buffer[4096];
+            for (;;) {
+                const ssize_t n = ::recv(fd, buffer, sizeof buffer, MSG_DONTWAIT);
+                if (n > 0) {
+                    got.append(buffer, static_cast<std::size_t>(n));
+                    continue;
+                }
+                closed = n == 0 || (errno != EAGAIN && errno != EINTR);
+                return closed;
+            }
+        },
+        ms);
+    if (!closed) return std::nullopt;
+    return got;
+}
+
+// Everything `fd` has received so far.
+std::string received(int fd) {
+    std::string got;
+    char buffer[65536];
+    for (ssize_t n; (n = ::recv(fd, buffer, sizeof buffer, MSG_DONTWAIT)) > 0;)
+        got.append(buffer, static_cast<std::size_t>(n));
+    return got;
+}
+
+class Admission : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() { coreApplication(); }
+    void SetUp() override {
+        limits.evictNeverJoined = true;
+        limits.connectsPerSecond = 2;
+        server.setLimits(limits);
+        server.rules().setReferee(true);
+        ASSERT_FALSE(server.start(0).has_value());
+    }
+    void TearDown() override {
+        for (int fd : fds) ::close(fd);
+    }
+    int open(const std::string& source) {
+        fds.push_back(rawConnect(server.port(), source.c_str(), 4096));
+        return fds.back();
+    }
+
+    NetLimits limits;
+    std::vector<int> fds;
+    std::string DrawerNick;
+    TcpGameServer server{DrawerNick};
+};
+
+TEST_F(Admission, SquattersFromEightAddressesMakeRoomForAPlayer) {
+    std::vector<int> squatters;
+    for (int address = 1; address <= 8; ++address)
+        for (int i = 0; i < 32; ++i) squatters.push_back(open("127.10.0." + std::to_string(address)));
+    ASSERT_TRUE(waitFor([&] { return server.connectionCount() == 256; }));
+
+    const int player = open("127.10.1.1");
+    sendAll(player, "$-$slc:Ana");
+    ASSERT_TRUE(waitFor([&] { return server.rules().player(257) != nullptr; }));
+    EXPECT_EQ(DrawerNick, "Ana") << "nobody drew: the player who joins does";
+    // The oldest squatter of the fullest address made room, and read why.
+    EXPECT_EQ(readUntilClosed(squatters[0]), kServerFull);
+    EXPECT_EQ(server.connectionCount(), 256u);
+
+    // Newcomers push out squatters, never the player.
+    for (int i = 0; i < 8; ++i) open("127.10.2.1");
+    settle(300);
+    EXPECT_EQ(server.connectionCount(), 256u);
+    EXPECT_NE(server.rules().player(257), nullptr);
+    EXPECT_EQ(readUntilClosed(fds.back(), 300), std::nullopt);
+}
+
+TEST_F(Admission, RefusedAndLateConnectionsReadWhyBeforeTheEnd) {
+    limits.maxPerAddress = 3;
+    limits.joinDeadline = 300ms;
+    server.setLimits(limits);
+    const int lobby = open("127.12.0.1"), player = open("127.12.0.1"), leaver = open("127.12.0.1");
+    EXPECT_EQ(readUntilClosed(open("127.12.0.1")), "$-$sys:> Conex\xf5" "es demais deste endere\xe7o.");
+    sendAll(player, "$-$slc:Ana");
+    sendAll(leaver, "$-$slc:Bia$-$off:");
+    const auto lobbyEnd = readUntilClosed(lobby);
+    ASSERT_TRUE(lobbyEnd);
+    EXPECT_TRUE(lobbyEnd->ends_with("$-$lst:xxxx Ana|$-$sys:> Tempo para entrar no jogo esgotado."))
+        << *lobbyEnd;
+    settle(500);
+    EXPECT_EQ(server.connectionCount(), 2u) << "who joined once keeps the slot";
+
+    // Connecting again and again from one address: after a burst, two a second.
+    int refused = 0;
+    for (int i = 0; i < 40; ++i) {
+        const int fd = open("127.12.0.2");
+        if (auto end = readUntilClosed(fd, 50); end && !end->empty()) ++refused;
+        ::close(fd);
+        fds.pop_back();
+    }
+    EXPECT_GE(refused, 30);
+}
+
+// One connection joins and leaves in a loop beside 31 players with the longest
+// nicks, so that every list is as big as it gets: an honest player receives
+// far less than ten times what the churner sends.
+TEST_F(Admission, JoinAndLeaveChurnCostsTheChurnerMoreThanThePlayers) {
+    server.rules().setLimitJoins(true);
+    const std::string longNick(98, 'n');
+    for (int i = 0; i < 31; ++i)
+        sendAll(open("127.11.0." + std::to_string(i + 1)),
+                "$-$slc:" + longNick + std::to_string(10 + i));
+    const int honest = open("127.11.1.1"), churner = open("127.11.2.1");
+    sendAll(honest, "$-$slc:Ana");
+    ASSERT_TRUE(waitFor([&] { return server.rules().player(32) && server.totalQueued() == 0; }));
+    received(honest);
+
+    std::atomic<bool> over = false;
+    std::atomic<std::size_t> sent = 0;
+    std::thread churn([&] {
+        const std::string pair = "$-$slc:" + longNick + "cc$-$off:";
+        while (!over && sendAll(churner, pair)) {
+            sent += pair.size();
+            std::this_thread::sleep_for(20ms);
+        }
+    });
+    std::size_t honestBytes = 0;
+    waitFor(
+        [&] {
+            honestBytes += received(honest).size();
+            received(churner);
+            for (int i = 0; i < 31; ++i) received(fds[i]);
+            return false;
+        },
+        3000);
+    over = true;
+    churn.join();
+    EXPECT_GT(honestBytes, 0u);
+    EXPECT_LE(honestBytes, 10 * sent) << honestBytes << " received for " << sent << " sent";
+}
+
+}  // namespace
+}  // namespace rabuscal::server::testing
