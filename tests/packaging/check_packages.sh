@@ -135,7 +135,7 @@ start_service() {  # start_service UNIT INSTANCE LOG OVERRIDES...
 }
 listening_port() {  # waits for "listening on port N" in a log and prints N
     for _ in $(seq 50); do
-        port=$(sed -n 's/.*listening on port \([0-9]*\).*/\1/p' "$1" | head -n 1)
+        port=$(sed -n 's/.*listening on port \([0-9]*\).*/\1/p' "$1" 2>/dev/null | head -n 1)
         [ -n "$port" ] && { echo "$port"; return 0; }
         sleep 0.1
     done
