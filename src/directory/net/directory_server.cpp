@@ -36,12 +36,12 @@ bool outOfDescriptors(int code) {
 Peer peerOf(const asio::ip::address& address) {
     if (address.is_v4()) {
         const std::string text = address.to_string();
-        return {text, true, text};
+        return {text, true, text, {}};
     }
     const asio::ip::address_v6 v6 = address.to_v6();
     if (v6.is_v4_mapped()) {
         const std::string text = asio::ip::make_address_v4(asio::ip::v4_mapped, v6).to_string();
-        return {text, true, text};
+        return {text, true, text, {}};
     }
     // One household or site gets a /64: counting single addresses would let
     // it open as many connections as it likes.
@@ -52,7 +52,7 @@ Peer peerOf(const asio::ip::address& address) {
         std::snprintf(hex, sizeof hex, "%02x", bytes[static_cast<std::size_t>(i)]);
         key += hex;
     }
-    return {v6.to_string(), false, key + "::/64"};
+    return {v6.to_string(), false, key + "::/64", {}};
 }
 
 namespace {
@@ -174,10 +174,9 @@ void DirectoryServer::admit(asio::ip::tcp::socket socket) {
     const auto remote = socket.remote_endpoint(error);
     if (error) return;  // already gone
     Peer peer = peerOf(remote.address());
-    if (!publicAddress_.empty()) {
-        peer.address = addressToList(remote.address(), publicAddress_);
-        peer.isIPv4 = peer.isIPv4 || peer.address == publicAddress_;
-    }
+    if (std::string listed = addressToList(remote.address(), publicAddress_);
+        listed != peer.address)
+        peer.listedAs = std::move(listed);
     std::size_t& count = connectionsPerAddress_[peer.limitKey];
     if (count >= limits_.connections) {
         refuse(socket, peer.address,

@@ -17,7 +17,7 @@
 //    which the connection is dropped;
 //  - the address recorded for a connection is its peer address, IPv4-mapped
 //    IPv6 written as dotted IPv4; with a public address set, a peer on
-//    loopback or a private network is recorded under that address instead.
+//    loopback or a private network has its groups listed under that address.
 
 #include <array>
 #include <asio.hpp>
