@@ -220,6 +220,9 @@ int main(int argc, char* argv[]) {
         return kConfigurationError;
     }
     logLine("listening on port %u", unsigned{server.port()});
+    if (!options.announce.empty() && server.port() != rabuscal::config::kGamePort)
+        logLine("note: the lobby joins a listed group on port %u, not %u",
+                unsigned{rabuscal::config::kGamePort}, unsigned{server.port()});
     const auto announcer = startAnnouncing(options);
 
     const int status = app.exec();
