@@ -79,7 +79,7 @@ check "game built for the directory $RABUSCAL_DIRECTORY_HOST and the site $RABUS
     "Directory service $RABUSCAL_DIRECTORY_HOST (port 2070), web site $RABUSCAL_WEB_BASE."
 check "the game's own strings hold the site address" grep -qaF "$RABUSCAL_WEB_BASE" /usr/games/rabuscal
 check "the manual names the directory and the site" sh -c \
-    "man -P cat rabuscal 2>/dev/null | tr -d '\n' | grep -F '$RABUSCAL_DIRECTORY_HOST' | grep -qF '$RABUSCAL_WEB_BASE'"
+    "zcat -f \"\$(man -w rabuscal)\" | tr -d '\n' | grep -F '$RABUSCAL_DIRECTORY_HOST' | grep -qF '$RABUSCAL_WEB_BASE'"
 check "AppStream homepage and screenshots on the site" grep -qF \
     "<image>${RABUSCAL_WEB_BASE}rabuscal/screenshots/main-window.png</image>" \
     /usr/share/metainfo/io.github.rabuscal.Rabuscal.metainfo.xml
