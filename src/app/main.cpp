@@ -11,10 +11,21 @@
 #include "ui/error_report.h"
 
 int main(int argc, char** argv) {
-    // The game reads no command line; only the packages' and the shell's
-    // question for the version is answered, before any window exists.
+    // The game reads no settings of its own; only the questions for the
+    // version and the options are answered, before any window exists.
     if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
         std::printf("rabuscal %s\n", rabuscal::config::kVersion);
+        return 0;
+    }
+    if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
+        std::printf(
+            "Usage: rabuscal [Qt options]\n"
+            "Draw-and-guess party game played over the network.\n\n"
+            "  --help      Prints the options and exits.\n"
+            "  --version   Prints the version and exits.\n\n"
+            "Directory service %s (port %u), web site %s.\n",
+            rabuscal::config::kDirectoryHost, unsigned{rabuscal::config::kDirectoryPort},
+            rabuscal::config::kWebBase);
         return 0;
     }
     // The windows are shaped, stay on top and open centred: X11 features that

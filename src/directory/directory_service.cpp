@@ -169,7 +169,7 @@ void DirectoryService::list(ConnectionId id, std::string_view gameId) {
 std::string DirectoryService::activate(ConnectionId id, Connection& from, std::string_view gameId,
                                        std::string_view name) {
     std::string refusal;
-    if (!from.peer.isIPv4) {
+    if (!from.peer.isIPv4 && from.peer.listedAs.empty()) {
         refusal = notices::kNeedsIPv4;
     } else if (from.groupCount >= kMaxGroupsPerConnection) {
         refusal = notices::kTooManyGroups;
@@ -181,7 +181,7 @@ std::string DirectoryService::activate(ConnectionId id, Connection& from, std::s
     addedGroup(from, +1);
     from.inStore = true;
     const std::string groupName(name);
-    store_.add(gameId, name, from.peer.address, id,
+    store_.add(gameId, name, from.peer.listedAs.empty() ? from.peer.address : from.peer.listedAs, id,
                storeAnswer<AddOutcome>(
                    id, "atv " + printable(gameId) + "|" + printable(name),
                    [groupName](DirectoryService& rules, Connection& from, AddOutcome outcome) {

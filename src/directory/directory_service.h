@@ -45,6 +45,9 @@ struct Peer {
     std::string address;   // dotted IPv4 (IPv4-mapped IPv6 included) or IPv6 text
     bool isIPv4 = true;    // only dotted IPv4 addresses go into "lsg"
     std::string limitKey;  // what per-address limits count: the IPv4 address or IPv6 /64
+    // The dotted IPv4 address its groups are listed under when not its own
+    // (a public address for a peer on loopback or a private network).
+    std::string listedAs;
 };
 
 class DirectoryService {

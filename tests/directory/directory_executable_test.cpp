@@ -30,6 +30,14 @@ TEST(DirectoryExecutableTest, ServesOnAnEphemeralPortAndStopsCleanlyOnSigterm) {
     EXPECT_TRUE(host.waitClosed());
 }
 
+TEST(DirectoryExecutableTest, GroupsFromThisHostAreListedUnderThePublicAddress) {
+    ServiceProcess service({"--public-address", "203.0.113.7"});
+    testing::WirePeer host(service.port());
+    ASSERT_TRUE(host.waitConnected());
+    EXPECT_EQ(host.ask("atv", "rabuscal|sala"), (protocol::Message{"sys", "Grupo sala ativado."}));
+    EXPECT_EQ(host.ask("jgs", "rabuscal"), (protocol::Message{"lsg", "sala|203.0.113.7^"}));
+}
+
 TEST(DirectoryExecutableTest, HelpAndBadOptionsAreAnswered) {
     support::coreApplication();
     QProcess help;
@@ -38,16 +46,20 @@ TEST(DirectoryExecutableTest, HelpAndBadOptionsAreAnswered) {
     EXPECT_EQ(help.exitCode(), 0);
     const QByteArray text = help.readAllStandardOutput();
     for (const char* option :
-         {"--port", "--store", "--max-connections-per-address", "--max-groups-per-address"})
+         {"--port", "--store", "--public-address", "--max-connections-per-address",
+          "--max-groups-per-address"})
         EXPECT_TRUE(text.contains(option)) << option;
 
     for (const QStringList& bad : {QStringList{"--port", "70000"}, QStringList{"--store", "x:1"},
                                    QStringList{"--max-groups-per-address=0"},
-                                   QStringList{"--bogus", "1"}, QStringList{"--port"}}) {
+                                   QStringList{"--bogus", "1"}, QStringList{"--port"},
+                                   QStringList{"--public-address", "::1"},
+                                   QStringList{"--listen", "192.0.2.1"}}) {
         QProcess refused;
         refused.start(RABUSCAL_DIRECTORY_BIN, bad);
         ASSERT_TRUE(refused.waitForFinished(kPatience));
-        EXPECT_EQ(refused.exitCode(), 2) << bad.join(' ').toStdString();
+        EXPECT_EQ(refused.exitCode(), 2)
+            << bad.join(' ').toStdString() << ": a configuration that cannot work";
     }
 }
 

@@ -2,14 +2,21 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the built packages on this machine and checks them as a player and
 # an administrator would meet them: the menu entry, the AppStream file, the
-# manual pages, the units, and the services' command lines, run by hand as an
-# unprivileged user with their settings files, serving a game and groups.
-# Runs every check and fails at the end if any failed. Needs root (CI).
+# manual pages, the addresses built in, the units, the services' command
+# lines, run by hand as an unprivileged user with their settings files,
+# serving a game and groups, the web site without any shipped password, and
+# removal and purge. Runs every check and fails at the end if any failed.
+# Needs root (CI, or autopkgtest through debian/tests/control).
 #
 #   tests/packaging/check_packages.sh [PACKAGE_DIR]   (default build/packages)
+#   tests/packaging/check_packages.sh --installed     (as installed already)
 set -uo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
-packages=$(cd "${1:-$root/build/packages}" && pwd)
+if [ "${1:-}" = --installed ]; then
+    packages=
+else
+    packages=$(cd "${1:-$root/build/packages}" && pwd)
+fi
 failures=0
 pass() { echo "ok   $*"; }
 fail() { echo "FAIL $*"; failures=$((failures + 1)); }
@@ -22,10 +29,18 @@ check() {  # check DESCRIPTION COMMAND...: passes when the command does
 
 [ "$(id -u)" -eq 0 ] || { echo "check_packages.sh: run as root" >&2; exit 2; }
 export DEBIAN_FRONTEND=noninteractive
-(cd "$packages" && apt-get install -y -qq --reinstall ./*.deb) >/dev/null ||
-    { echo "FAIL apt-get install $packages/*.deb"; exit 1; }
-pass "apt-get install $(cd "$packages" && echo ./*.deb)"
-for p in desktop-file-utils appstream curl man-db systemd; do
+install_packages() {  # install_packages [PACKAGE...]: from PACKAGE_DIR, all by default
+    local debs=()
+    for p in "${@:-rabuscal rabuscal-server rabuscal-site rabuscal-directory}"; do
+        for d in $p; do debs+=("$packages/${d}_"*.deb); done
+    done
+    apt-get install -y -qq --reinstall "${debs[@]}" >/dev/null
+}
+if [ -n "$packages" ]; then
+    install_packages || { echo "FAIL apt-get install $packages/*.deb"; exit 1; }
+    pass "apt-get install $(cd "$packages" && echo ./*.deb)"
+fi
+for p in desktop-file-utils appstream curl man-db systemd lighttpd apache2-utils; do
     dpkg-query -W -f='${Status}' $p 2>/dev/null | grep -q "ok installed" ||
         apt-get install -y -qq --no-install-recommends $p >/dev/null
 done
@@ -43,8 +58,32 @@ version=$(sed -n 's/^project(Rabuscal VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLi
 check "rabuscal --version" test "$(/usr/games/rabuscal --version)" = "rabuscal $version"
 check "rabuscal-server --version" test "$(/usr/bin/rabuscal-server --version)" = "rabuscal-server $version"
 check "rabuscal-directory --version" test "$(/usr/bin/rabuscal-directory --version)" = "rabuscal-directory $version"
-check "package version" test "$(dpkg-query -W -f='${Version}' rabuscal)" = "$version"
-check "rabuscal-directory --help" /usr/bin/rabuscal-directory --help
+package_version=$(dpkg-query -W -f='${Version}' rabuscal)
+check "package version $package_version" test "${package_version%%[-+]*}" = "$version"
+for program in /usr/games/rabuscal /usr/bin/rabuscal-server /usr/bin/rabuscal-directory; do
+    page=$(man -w "$(basename $program)")
+    check "$(basename $program) --help and its manual list the same options" \
+        "$root/tests/packaging/manual_options.sh" $program "$page"
+done
+
+# The addresses the game was built with (package.sh writes them beside the
+# packages; otherwise the project's defaults) reach the game's own strings,
+# its manual and its AppStream description.
+default() { sed -n "s/^set($1 \"\([^\"]*\)\".*/\1/p" "$root/CMakeLists.txt"; }
+RABUSCAL_DIRECTORY_HOST=$(default RABUSCAL_DIRECTORY_HOST)
+RABUSCAL_WEB_BASE=$(default RABUSCAL_WEB_BASE)
+# shellcheck source=/dev/null
+[ -z "$packages" ] || [ ! -r "$packages/endpoints" ] || . "$packages/endpoints"
+check "game built for the directory $RABUSCAL_DIRECTORY_HOST and the site $RABUSCAL_WEB_BASE" \
+    test "$(/usr/games/rabuscal --help | tail -n 1)" = \
+    "Directory service $RABUSCAL_DIRECTORY_HOST (port 2070), web site $RABUSCAL_WEB_BASE."
+check "the game's own strings hold the site address" grep -qaF "$RABUSCAL_WEB_BASE" /usr/games/rabuscal
+check "the manual names the directory and the site" sh -c \
+    "zcat -f \"\$(man -w rabuscal)\" | tr -d '\n' | grep -F '$RABUSCAL_DIRECTORY_HOST' | grep -qF '$RABUSCAL_WEB_BASE'"
+check "AppStream homepage and screenshots on the site" grep -qF \
+    "<image>${RABUSCAL_WEB_BASE}rabuscal/screenshots/main-window.png</image>" \
+    /usr/share/metainfo/io.github.rabuscal.Rabuscal.metainfo.xml
+check "no password is installed" test ! -e /etc/rabuscal/club.htpasswd
 
 # The installed game comes up shaped on a virtual X display, with the smoke
 # test of the build (which needs the build's X tool to click its end button).
@@ -56,13 +95,21 @@ else
     echo "skip installed game: no X tool at $x_tool"
 fi
 
-# The units, the template as its instance for port 7003.
+# The units, the template as its instance for port 7003, where systemd's
+# pkg-config file says units go.
 units=$(mktemp -d)
 trap 'rm -rf "$units"; kill $(jobs -p) 2>/dev/null' EXIT
-cp /lib/systemd/system/rabuscal-directory.service /lib/systemd/system/rabuscal-server@.service "$units"/
+unit_dir=$(dirname "$(dpkg -L rabuscal-server | grep '/rabuscal-server@\.service$')")
+check "units in $unit_dir" test "$unit_dir" = "$(pkg-config --variable=systemdsystemunitdir systemd 2>/dev/null ||
+    echo "$unit_dir")"
+cp "$unit_dir"/rabuscal-directory.service "$unit_dir"/rabuscal-server.service \
+    "$unit_dir"/rabuscal-server@.service "$units"/
 ln -s rabuscal-server@.service "$units/rabuscal-server@7003.service"
 check "systemd-analyze verify" env SYSTEMD_UNIT_PATH="$units:" \
-    systemd-analyze verify "$units/rabuscal-directory.service" "$units/rabuscal-server@7003.service"
+    systemd-analyze verify "$units/rabuscal-directory.service" "$units/rabuscal-server.service" \
+    "$units/rabuscal-server@7003.service"
+check "every instance is part of rabuscal-server.service" grep -qx 'PartOf=rabuscal-server.service' \
+    "$units/rabuscal-server@.service"
 
 # A unit's ExecStart as a shell command, its variables taken from the
 # environment: ${X} stays one word, $X splits at blanks, %i is the instance.
@@ -88,7 +135,7 @@ start_service() {  # start_service UNIT INSTANCE LOG OVERRIDES...
 }
 listening_port() {  # waits for "listening on port N" in a log and prints N
     for _ in $(seq 50); do
-        port=$(sed -n 's/.*listening on port \([0-9]*\).*/\1/p' "$1" | head -n 1)
+        port=$(sed -n 's/.*listening on port \([0-9]*\).*/\1/p' "$1" 2>/dev/null | head -n 1)
         [ -n "$port" ] && { echo "$port"; return 0; }
         sleep 0.1
     done
@@ -104,11 +151,13 @@ ask() {  # ask PORT REQUEST: sends the bytes and prints what comes back within 2
 }
 
 # The directory on any free port, the server announcing to it. The settings
-# files are used as installed; only the ports are the test's own.
-start_service /lib/systemd/system/rabuscal-directory.service "" "$units/directory.log" PORT=0
+# files are used as installed; only the ports and the directory's public
+# address are the test's own.
+start_service "$units/rabuscal-directory.service" "" "$units/directory.log" PORT=0 \
+    "DIRECTORY_OPTIONS=--public-address 203.0.113.7"
 if directory=$(listening_port "$units/directory.log"); then
     pass "directory ExecStart serves (port $directory)"
-    start_service /lib/systemd/system/rabuscal-server@.service 0 "$units/server.log" \
+    start_service "$units/rabuscal-server@.service" 0 "$units/server.log" \
         DIRECTORY_HOST=127.0.0.1:$directory
     if server=$(listening_port "$units/server.log"); then
         pass "server ExecStart serves (port $server)"
@@ -117,8 +166,10 @@ if directory=$(listening_port "$units/directory.log"); then
             *) fail "server lets a player join: got '$reply'" ;; esac
         sleep 1  # the announcement travels
         reply=$(ask "$directory" 'j#gjgs:rabuscal')
-        case "$reply" in 'j#glsg:'*Rabuscal\|*) pass "directory lists the server's group: $reply" ;;
-            *) fail "directory lists the server's group: got '$reply'" ;; esac
+        case "$reply" in 'j#glsg:Rabuscal|203.0.113.7^')
+                pass "directory lists the server's group under its public address: $reply" ;;
+            *) fail "directory lists the server's group under its public address: got '$reply'" ;;
+        esac
     else
         fail "server ExecStart serves"
     fi
@@ -134,7 +185,9 @@ wait 2>/dev/null
 # The web site through the lighttpd snippet, on a port of the test's own.
 if command -v lighttpd >/dev/null || [ -x /usr/sbin/lighttpd ]; then
     site_port=$((20000 + RANDOM % 20000))
-    sed "s/127.0.0.1:8070/127.0.0.1:$site_port/" /etc/lighttpd/conf-available/50-rabuscal-site.conf \
+    check "the site listens on loopback alone" grep -q '^\$SERVER\["socket"\] == "127\.0\.0\.1:[0-9]*"' \
+        /etc/lighttpd/conf-available/50-rabuscal-site.conf
+    sed "s/\"127\.0\.0\.1:[0-9]*\"/\"127.0.0.1:$site_port\"/" /etc/lighttpd/conf-available/50-rabuscal-site.conf \
         >"$units/site.conf"
     cat >"$units/lighttpd.conf" <<CONF
 server.modules = ("mod_indexfile", "mod_access", "mod_dirlisting", "mod_staticfile")
@@ -150,9 +203,51 @@ CONF
     base=http://127.0.0.1:$site_port
     check "site serves the version" test "$(curl -s $base/rabuscal/versao.txt)" = "$(cat "$root/site/rabuscal/versao.txt")"
     check "site serves a screenshot" test "$(curl -s -o /dev/null -w '%{http_code}' $base/rabuscal/screenshots/lobby.png)" = 200
-    check "club asks for a login" test "$(curl -s -o /dev/null -w '%{http_code}' $base/club/rabuscal/lista.txt)" = 401
-    check "club opens to the demo account" test "$(curl -s -o /dev/null -w '%{http_code}' -u pexo:pexo $base/club/rabuscal/lista.txt)" = 200
+    club() { curl -s -o /dev/null -w '%{http_code}' "$@" $base/club/rabuscal/lista.txt; }
+    check "club asks for a login" test "$(club)" = 401
+    check "club has no account after installation" test "$(club -u pexo:pexo)" = 401
+    # The administrator's account, as README.Debian says.
+    password="secret $RANDOM"
+    htpasswd -cbB /etc/rabuscal/club.htpasswd tester "$password" 2>/dev/null
+    chown root:www-data /etc/rabuscal/club.htpasswd && chmod 0640 /etc/rabuscal/club.htpasswd
+    check "club opens to the account the administrator added" test "$(club -u "tester:$password")" = 200
+    check "and to no other" test "$(club -u "tester:wrong")" = 401
     kill "$(cat "$units/lighttpd.pid")" 2>/dev/null
+fi
+
+# Removal and purge, as an administrator who enabled the site and a server.
+lighttpd_valid() { lighttpd -tt -f /etc/lighttpd/lighttpd.conf; }
+if [ -r /etc/lighttpd/lighttpd.conf ]; then
+    lighty-enable-mod rabuscal-site >/dev/null 2>&1
+    check "lighttpd's configuration valid with the site enabled" lighttpd_valid
+    apt-get purge -y -qq rabuscal-site >/dev/null 2>&1
+    check "purging the site disables it" test ! -e /etc/lighttpd/conf-enabled/50-rabuscal-site.conf -a \
+        ! -L /etc/lighttpd/conf-enabled/50-rabuscal-site.conf
+    check "lighttpd's configuration valid after the purge" lighttpd_valid
+    check "the club's accounts go with the purge" test ! -e /etc/rabuscal/club.htpasswd
+fi
+if [ -d /run/systemd/system ]; then
+    systemctl start rabuscal-server@7003
+    check "an instance runs" systemctl is-active -q rabuscal-server@7003
+    check "an instance restarts with rabuscal-server.service" sh -c \
+        'before=$(systemctl show -P MainPID rabuscal-server@7003); systemctl restart rabuscal-server;
+         test "$(systemctl show -P MainPID rabuscal-server@7003)" != "$before"'
+fi
+systemctl enable rabuscal-server@7003 >/dev/null 2>&1
+check "an instance is enabled" \
+    test -L /etc/systemd/system/multi-user.target.wants/rabuscal-server@7003.service
+# Without systemd running (a container), what removal would do: stop the
+# umbrella, and with it (PartOf=) every instance.
+check "removal stops rabuscal-server.service" \
+    grep -q "deb-systemd-invoke stop.*rabuscal-server\.service" /var/lib/dpkg/info/rabuscal-server.prerm
+apt-get remove -y -qq rabuscal-server >/dev/null 2>&1
+if [ -d /run/systemd/system ]; then
+    check "removal stops every instance" sh -c '! systemctl is-active -q rabuscal-server@7003'
+fi
+apt-get purge -y -qq rabuscal-server >/dev/null 2>&1
+check "purge leaves no instance link" test -z "$(find /etc/systemd/system -name 'rabuscal-server@*' 2>/dev/null)"
+if [ -n "$packages" ]; then
+    install_packages rabuscal-server rabuscal-site || fail "reinstalling rabuscal-server and rabuscal-site"
 fi
 
 if [ $failures -gt 0 ]; then

@@ -174,14 +174,24 @@ TEST_F(Headless, AnnouncedGroupIsListedWhileTheServerRunsAndWithdrawnWhenItStops
     directory.waitForFinished();
 }
 
-TEST_F(Headless, HelpAndBadPort) {
+TEST_F(Headless, HelpAndConfigurationErrors) {
     process.start(RABUSCAL_SERVER_EXE, {"--help"});
     ASSERT_TRUE(process.waitForFinished(10000));
     EXPECT_EQ(process.exitCode(), 0);
     EXPECT_TRUE(log().contains("--port"));
-    process.start(RABUSCAL_SERVER_EXE, {"--port", "70000"});
-    ASSERT_TRUE(process.waitForFinished(10000));
-    EXPECT_NE(process.exitCode(), 0);
+
+    // An empty group name (an empty GROUP_NAME in the settings) runs unannounced.
+    const quint16 port = startServer({"--announce", ""});
+    ASSERT_NE(port, 0);
+    // What restarting cannot mend exits 2: a bad option, a port already taken.
+    for (const QStringList& bad : {QStringList{"--port", "70000"}, QStringList{"--bogus"},
+                                   QStringList{"--port", QString::number(port)}}) {
+        QProcess refused;
+        refused.start(RABUSCAL_SERVER_EXE, bad);
+        ASSERT_TRUE(refused.waitForFinished(10000));
+        EXPECT_EQ(refused.exitCode(), 2) << bad.join(' ').toStdString();
+    }
+    terminate();
 }
 
 }  // namespace

@@ -36,12 +36,12 @@ bool outOfDescriptors(int code) {
 Peer peerOf(const asio::ip::address& address) {
     if (address.is_v4()) {
         const std::string text = address.to_string();
-        return {text, true, text};
+        return {text, true, text, {}};
     }
     const asio::ip::address_v6 v6 = address.to_v6();
     if (v6.is_v4_mapped()) {
         const std::string text = asio::ip::make_address_v4(asio::ip::v4_mapped, v6).to_string();
-        return {text, true, text};
+        return {text, true, text, {}};
     }
     // One household or site gets a /64: counting single addresses would let
     // it open as many connections as it likes.
@@ -52,7 +52,33 @@ Peer peerOf(const asio::ip::address& address) {
         std::snprintf(hex, sizeof hex, "%02x", bytes[static_cast<std::size_t>(i)]);
         key += hex;
     }
-    return {v6.to_string(), false, key + "::/64"};
+    return {v6.to_string(), false, key + "::/64", {}};
+}
+
+namespace {
+
+bool isPrivate(const asio::ip::address_v4& address) {
+    const auto bytes = address.to_bytes();
+    return bytes[0] == 127 || bytes[0] == 10 ||                     // loopback, 10/8
+           (bytes[0] == 172 && (bytes[1] & 0xF0) == 16) ||          // 172.16/12
+           (bytes[0] == 192 && bytes[1] == 168) ||                  // 192.168/16
+           (bytes[0] == 169 && bytes[1] == 254) ||                  // link-local
+           (bytes[0] == 100 && (bytes[1] & 0xC0) == 64);            // carrier NAT 100.64/10
+}
+
+bool isPrivate(const asio::ip::address& address) {
+    if (address.is_v4()) return isPrivate(address.to_v4());
+    const asio::ip::address_v6 v6 = address.to_v6();
+    if (v6.is_v4_mapped()) return isPrivate(asio::ip::make_address_v4(asio::ip::v4_mapped, v6));
+    const auto bytes = v6.to_bytes();
+    return v6.is_loopback() || v6.is_link_local() || (bytes[0] & 0xFE) == 0xFC;  // fc00::/7
+}
+
+}  // namespace
+
+std::string addressToList(const asio::ip::address& peer, const std::string& publicAddress) {
+    if (!publicAddress.empty() && isPrivate(peer)) return publicAddress;
+    return peerOf(peer).address;
 }
 
 int kernelBacklogCap() {
@@ -148,6 +174,9 @@ void DirectoryServer::admit(asio::ip::tcp::socket socket) {
     const auto remote = socket.remote_endpoint(error);
     if (error) return;  // already gone
     Peer peer = peerOf(remote.address());
+    if (std::string listed = addressToList(remote.address(), publicAddress_);
+        listed != peer.address)
+        peer.listedAs = std::move(listed);
     std::size_t& count = connectionsPerAddress_[peer.limitKey];
     if (count >= limits_.connections) {
         refuse(socket, peer.address,

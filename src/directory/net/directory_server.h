@@ -16,7 +16,8 @@
 //    kMaxUnsentBytes per connection and kMaxUnsentBytesTotal in all, beyond
 //    which the connection is dropped;
 //  - the address recorded for a connection is its peer address, IPv4-mapped
-//    IPv6 written as dotted IPv4.
+//    IPv6 written as dotted IPv4; with a public address set, a peer on
+//    loopback or a private network has its groups listed under that address.
 
 #include <array>
 #include <asio.hpp>
@@ -45,6 +46,9 @@ class DirectoryServer : private Transport {
     int backlog() const { return backlog_; }
     // Closes the listener and every connection (their groups go with them).
     void stop();
+    // The address players reach this host at (dotted IPv4; empty: none), for
+    // groups announced from loopback or a private network.
+    void setPublicAddress(std::string address) { publicAddress_ = std::move(address); }
 
     const DirectoryService& rules() const { return rules_; }
 
@@ -88,12 +92,20 @@ class DirectoryServer : private Transport {
     std::size_t unsentTotal_ = 0;
     ConnectionId nextId_ = 1;
     int backlog_ = 0;
+    std::string publicAddress_;
     std::unique_ptr<std::array<char, kReadChunkBytes>> buffer_;
 };
 
 // Who a peer is for the rules: dotted IPv4 for IPv4 and IPv4-mapped peers;
 // IPv6 text otherwise, counted per /64.
 Peer peerOf(const asio::ip::address& address);
+
+// The address to list a peer's groups under: `publicAddress` (dotted IPv4)
+// when the peer is on loopback or a private network - a server on the
+// directory's own host, or behind the same NAT, which players elsewhere could
+// not reach at its own address - and the peer's own address otherwise, or
+// when `publicAddress` is empty.
+std::string addressToList(const asio::ip::address& peer, const std::string& publicAddress);
 
 // net.core.somaxconn, the cap the kernel puts on any listen backlog.
 int kernelBacklogCap();

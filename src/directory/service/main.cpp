@@ -103,10 +103,11 @@ int main(int argc, char* argv[]) {
         store = std::make_unique<MemoryStore>();
     }
     auto server = std::make_unique<DirectoryServer>(io, *store, options->limits, printLine);
+    server->setPublicAddress(options->publicAddress);
     if (const auto failure = server->listen(options->listen, options->port)) {
         std::cerr << "rabuscal-directory: cannot listen on " << options->listen << " port "
                   << options->port << ": " << *failure << std::endl;
-        return 1;
+        return 2;  // as a bad option: the service manager does not retry it
     }
     printLine("listening on port " + std::to_string(server->port()));
     printLine("open-file limit " + std::to_string(openFiles) + ": room for about " +

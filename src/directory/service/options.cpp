@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "directory/service/options.h"
 
+#include <asio/ip/address_v4.hpp>
+
 #include "daemon/command_line.h"
 #include "directory/store/redis_store.h"
 
@@ -13,6 +15,10 @@ std::vector<daemon::OptionRule> optionTable(std::uint16_t defaultPort) {
         {"--port", "N",
          "TCP port (default " + std::to_string(defaultPort) + "; 0: any free port, printed)"},
         {"--listen", "ADDRESS", "address to listen on (default ::, IPv4 too)"},
+        {"--public-address", "ADDRESS",
+         "IPv4 address players reach this host at: groups\n"
+         "announced from loopback or a private network\n"
+         "are listed under it (default: none)"},
         {"--store", "redis://HOST:PORT",
          "keep the groups in Redis, shared with every\n"
          "instance using the same store (default: memory)"},
@@ -53,6 +59,11 @@ std::optional<ServiceOptions> parseOptions(const std::vector<std::string>& args,
             if (valid) options.port = static_cast<std::uint16_t>(*port);
         } else if (name == "--listen") {
             options.listen = value;
+        } else if (name == "--public-address") {
+            asio::error_code bad;
+            const auto address = asio::ip::make_address_v4(value, bad);
+            valid = !bad;
+            if (valid) options.publicAddress = address.to_string();
         } else if (name == "--store") {
             options.store = parseStoreAddress(value);
             valid = options.store.has_value();

@@ -17,6 +17,7 @@ struct ServiceOptions {
     bool version = false;
     std::string listen = "::";  // every IPv4 and IPv6 address
     std::uint16_t port = 0;
+    std::string publicAddress;  // dotted IPv4; empty: peers listed as they come
     std::optional<RedisSettings> store;
     AddressLimits limits;
 };

@@ -45,9 +45,13 @@ struct Options {
     rabuscal::server::NetLimits limits = publicLimits();
 };
 
-[[noreturn]] void refuse(const std::string& why, int status = 2) {
+// A configuration that cannot work (bad option, port taken, address not on
+// this host) exits 2, which the service manager does not retry.
+constexpr int kConfigurationError = 2;
+
+[[noreturn]] void refuse(const std::string& why) {
     std::fprintf(stderr, "rabuscal-server: %s\n", why.c_str());
-    std::exit(status);
+    std::exit(kConfigurationError);
 }
 
 std::vector<rabuscal::daemon::OptionRule> optionTable() {
@@ -56,10 +60,11 @@ std::vector<rabuscal::daemon::OptionRule> optionTable() {
         {"--port", "N",
          "TCP port to listen on, on every local address\n(0: any free port; default " +
              std::to_string(rabuscal::config::kGamePort) + ")"},
-        {"--announce", "NAME", "Announce this server to the directory service\nas the group NAME."},
+        {"--announce", "NAME",
+         "Announce this server to the directory service\nas the group NAME (empty: not announced)."},
         {"--directory", "HOST",
          "Directory service to announce to, as HOST or\nHOST:PORT (port 2070 by default; default "
-         "host " +
+         "or\nempty: " +
              std::string(rabuscal::config::kDirectoryHost) + ")"},
         {"--max-connections", "N",
          "Connections held at most; further ones are\nclosed at once (default " +
@@ -81,7 +86,7 @@ Options parseOptions(int argc, char* argv[]) {
     std::string error;
     const auto line = rabuscal::daemon::parseCommandLine(
         std::vector<std::string>(argv + 1, argv + argc), optionTable(), error);
-    if (!line) refuse(error, 1);
+    if (!line) refuse(error);
     if (line->help) {
         std::fputs(rabuscal::daemon::helpText(
                        "rabuscal-server", "Rabuscal game server without a window.", optionTable())
@@ -102,10 +107,13 @@ Options parseOptions(int argc, char* argv[]) {
             options.port = static_cast<quint16>(*port);
         } else if (name == "--announce") {
             // Group names travel as Windows-1252, converted as the server window does.
+            // An empty name (as from an empty GROUP_NAME) runs the server unannounced.
             options.announce = toWire(QString::fromLocal8Bit(value));
-            if (options.announce.empty()) refuse("--announce needs a group name");
         } else if (name == "--directory") {
-            options.directoryHost = QString::fromLocal8Bit(value);
+            // Empty (as from an empty DIRECTORY_HOST): the built-in directory.
+            options.directoryHost = value.empty()
+                                        ? QString::fromLatin1(rabuscal::config::kDirectoryHost)
+                                        : QString::fromLocal8Bit(value);
             options.directoryPort = rabuscal::config::kDirectoryPort;
             if (const std::size_t colon = value.rfind(':');
                 colon != std::string::npos && colon > 0) {
@@ -240,9 +248,12 @@ int main(int argc, char* argv[]) {
     refusalSweep.start(5000);
     if (const auto error = server.start(options.port)) {
         std::fprintf(stderr, "rabuscal-server: %s\n", qPrintable(*error));
-        return 1;
+        return kConfigurationError;
     }
     logLine("listening on port %u", unsigned{server.port()});
+    if (!options.announce.empty() && server.port() != rabuscal::config::kGamePort)
+        logLine("note: the lobby joins a listed group on port %u, not %u",
+                unsigned{rabuscal::config::kGamePort}, unsigned{server.port()});
     const auto announcer = startAnnouncing(options);
 
     const int status = app.exec();
