@@ -305,7 +305,7 @@ void DirectoryServer::active(ConnectionId id) {
 
 void DirectoryServer::holdsGroups(ConnectionId id, bool holds) {
     Connection* connection = find(id);
-    if (!connection || connection->evictable != !holds) return;
+    if (!connection || connection->evictable == !holds) return;
     connection->evictable = !holds;
     if (holds) {
         idle_.erase(connection->idleAt);

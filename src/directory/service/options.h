@@ -2,11 +2,13 @@
 #pragma once
 // rabuscal-directory's command line.
 
+#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "directory/directory_service.h"
 #include "directory/limits.h"
 #include "directory/store/redis_link.h"
 
@@ -19,6 +21,9 @@ struct ServiceOptions {
     std::uint16_t port = 0;
     std::optional<RedisSettings> store;
     AddressLimits limits;
+    std::size_t maxConnections = 0;  // 0: as many as the open-file limit leaves room for
+    std::chrono::minutes idleTimeout = kDefaultIdleTimeout;
+    LogLevel logLevel = LogLevel::Info;
 };
 
 // On a bad option returns nothing and says why in `error`.
