@@ -132,10 +132,8 @@ void DirectoryService::take(ConnectionId id, Connection& from, std::string_view 
 void DirectoryService::dataReceived(ConnectionId id, std::string_view chunk) {
     Connection* from = find(id);
     if (!from) return;
-    // The reader copies into a buffer of its own when a chunk goes on
-    // something held back, or opens in the middle of a message.
-    if (from->reader.holding() || !chunk.starts_with(protocol::kDirectorySeparator))
-        from->readerUsed = true;
+    // The reader may keep a buffer of its own after any chunk.
+    from->readerUsed = true;
     from->reader.feed(chunk, [&](std::string_view command, std::string_view payload) {
         take(id, *from, command, payload);
         return true;
@@ -174,7 +172,7 @@ void DirectoryService::quiet(ConnectionId id) {
     });
     if (!from->reader.holding()) {
         // Nothing is cut: a new reader holds no buffer, whatever came before.
-        from->reader = protocol::ChunkReader(protocol::kDirectorySeparator);
+        from->reader = protocol::ChunkReader(protocol::kDirectorySeparator, kMaxHeldRequestBytes);
         from->readerUsed = false;
     }
     if (!from->inStore) handleWaiting(id, *from);

@@ -109,7 +109,7 @@ class DirectoryService {
   private:
     struct Connection {
         Peer peer;
-        protocol::ChunkReader reader{protocol::kDirectorySeparator};
+        protocol::ChunkReader reader{protocol::kDirectorySeparator, kMaxHeldRequestBytes};
         std::deque<protocol::Message> waiting;  // requests not yet handled
         bool inStore = false;                   // a request waits for the store
         bool handling = false;                  // handleWaiting() is on the stack

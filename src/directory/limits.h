@@ -47,6 +47,9 @@ inline constexpr std::size_t kMaxUnsentBytesTotal = 64 * 1024 * 1024;
 inline constexpr std::size_t kUnsentReadMark = 64 * 1024;
 // The kernel's send buffer per socket (it doubles what is asked).
 inline constexpr int kSocketSendBuffer = 64 * 1024;
+// A request is at most a game id and a group name: a tail held back longer
+// than this is junk, taken as whole at once.
+inline constexpr std::size_t kMaxHeldRequestBytes = 1024;
 // Requests of one connection answered per turn of the event loop, and how
 // many may wait behind them; the rest of a burst is dropped.
 inline constexpr std::size_t kRequestsPerTurn = 4;

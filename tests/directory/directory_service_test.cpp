@@ -37,7 +37,7 @@ class DirectoryServiceTest : public ::testing::Test {
                 std::lock_guard lock(logMutex_);
                 log_.push_back(line);
             },
-            limits);
+            limits, LogLevel::Info);
         ASSERT_FALSE(server_->start("::", 0).has_value());
     }
 
@@ -169,6 +169,30 @@ TEST_F(DirectoryServiceTest, GarbageGetsNoReplyAndHarmsNothing) {
     EXPECT_EQ(pest.messages().size(), 1u);
     EXPECT_EQ(flooder.ask("jgs", "rabuscal"), (Message{"lsg", "sala|127.0.0.1^"}));
     EXPECT_EQ(server_->connectionCount(), 3u);
+}
+
+TEST_F(DirectoryServiceTest, CutRequestsAreJoinedAndBurstsAreAnsweredInBoundedTurns) {
+    WirePeer& host = peer();
+    host.send("j#gjgs:outroj#gatv:rabuscal|Sala");  // the network cut it here
+    QTest::qWait(5);
+    host.send(" Grande");
+    EXPECT_EQ(host.waitMessage(2), sys("Grupo Sala Grande ativado."));
+    host.send("j#gjgs:outroj#gatv:rabuscal|Tarde");  // and nothing after it
+    EXPECT_EQ(host.waitMessage(4), sys("Grupo Tarde ativado."));
+
+    // Four connections of one address ask for the list a thousand times each
+    // in one go; a lobby elsewhere is still answered, and the burst is cut.
+    std::vector<WirePeer*> bursting;
+    std::string burst;
+    for (int i = 0; i < 1000; ++i) burst += "j#gjgs:rabuscal";
+    for (int i = 0; i < 4; ++i) bursting.push_back(&peer("127.0.7.1"));
+    for (WirePeer* burster : bursting) burster->send(burst);
+    EXPECT_EQ(listing(), "Sala Grande|127.0.0.1^Tarde|127.0.0.1^");
+    QTest::qWait(200);
+    std::size_t answered = 0;
+    for (WirePeer* burster : bursting) answered += burster->messages().size();
+    EXPECT_LE(answered, RequestRate{}.burst + 10);
+    EXPECT_TRUE(logged("refused burst from 127.0.7.1"));
 }
 
 TEST_F(DirectoryServiceTest, PeerThatStopsReadingRepliesIsReset) {
