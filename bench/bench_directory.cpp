@@ -390,8 +390,8 @@ void hostileFigures(int groups) {
     const std::string expected = expectedList(groups);
     {
         // 2,100 idle connections from 9 addresses under a 2,048-descriptor limit.
-        rabuscal::bench::ServerProcess server({"/usr/bin/prlimit", "--nofile=2048:2048",
-                                               RABUSCAL_DIRECTORY_EXE, "--port", "0"});
+        rabuscal::bench::ServerProcess server(
+            {"/usr/bin/prlimit", "--nofile=2048:2048", RABUSCAL_DIRECTORY_EXE, "--port", "0"});
         std::vector<int> fds = announce(server.port(), groups);
         for (int i = 0; i < 2100; ++i) {
             const int fd = openFrom(source(6, i, 234), server.port(), false);
@@ -399,9 +399,10 @@ void hostileFigures(int groups) {
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(500));
         const double ms = oneList(server.port(), source(7, 0, 1), expected, 5);
-        std::printf("descriptor limit 2048, 2100 idle from 9 addresses: honest list %s%.1f ms; "
-                    "service holds %ld descriptors\n",
-                    ms < 0 ? "NOT ANSWERED " : "", ms, server.openFiles());
+        std::printf(
+            "descriptor limit 2048, 2100 idle from 9 addresses: honest list %s%.1f ms; "
+            "service holds %ld descriptors\n",
+            ms < 0 ? "NOT ANSWERED " : "", ms, server.openFiles());
         for (int fd : fds) ::close(fd);
     }
     rabuscal::bench::ServerProcess server({RABUSCAL_DIRECTORY_EXE, "--port", "0"});
@@ -434,9 +435,10 @@ void hostileFigures(int groups) {
         const double dropped = kernelTcpMiB();
         for (int fd : deaf) ::close(fd);
         std::this_thread::sleep_for(std::chrono::seconds(10));
-        std::printf("64 peers that do not read: host TCP memory %.1f MiB before, %.1f MiB with "
-                    "them, %.1f MiB once the service reset them, %.1f MiB 10 s after they went\n",
-                    before, peak, dropped, kernelTcpMiB());
+        std::printf(
+            "64 peers that do not read: host TCP memory %.1f MiB before, %.1f MiB with "
+            "them, %.1f MiB once the service reset them, %.1f MiB 10 s after they went\n",
+            before, peak, dropped, kernelTcpMiB());
     }
     {
         const long before = server.statusKb("VmRSS:");
@@ -452,10 +454,11 @@ void hostileFigures(int groups) {
         for (int fd : fds) ::send(fd, junk.data(), junk.size(), MSG_DONTWAIT);
         std::this_thread::sleep_for(std::chrono::seconds(2));
         const long after = server.statusKb("VmRSS:");
-        std::printf("5000 connections, a cut header then 16 KB each: service RSS %.1f -> %.1f MB "
-                    "(growth %.1f MB)\n",
-                    static_cast<double>(before) / 1024, static_cast<double>(after) / 1024,
-                    static_cast<double>(after - before) / 1024);
+        std::printf(
+            "5000 connections, a cut header then 16 KB each: service RSS %.1f -> %.1f MB "
+            "(growth %.1f MB)\n",
+            static_cast<double>(before) / 1024, static_cast<double>(after) / 1024,
+            static_cast<double>(after - before) / 1024);
         for (int fd : fds) ::close(fd);
     }
     {
@@ -514,8 +517,8 @@ int main(int argc, char* argv[]) {
                                       idle, kGroups, lists, inFlight);
         print("epoll reference", idle, reference);
         const double base = reference.lists.perSecond > 0 ? reference.lists.perSecond : 1;
-        std::printf("%-20s idle %6d | lists/s directory/reference %.2f, with store %.2f\n",
-                    "ratio", idle, ours.lists.perSecond / base, stored.lists.perSecond / base);
+        std::printf("%-20s idle %6d | lists/s directory/reference %.2f, with store %.2f\n", "ratio",
+                    idle, ours.lists.perSecond / base, stored.lists.perSecond / base);
         std::fflush(stdout);
     }
     const std::string expected = expectedList(kGroups);
@@ -526,10 +529,11 @@ int main(int argc, char* argv[]) {
         std::vector<int> hosts;
         if (!reference) hosts = announce(server.port(), kGroups);
         const Lists during = listsDuringBursts(server.port(), expected);
-        std::printf("%-20s 4 connections bursting list requests | honest lists p50 %6.2f ms "
-                    "p99 %7.2f ms wrong %d\n",
-                    reference ? "epoll reference" : "rabuscal-directory", during.p50, during.p99,
-                    during.wrong);
+        std::printf(
+            "%-20s 4 connections bursting list requests | honest lists p50 %6.2f ms "
+            "p99 %7.2f ms wrong %d\n",
+            reference ? "epoll reference" : "rabuscal-directory", during.p50, during.p99,
+            during.wrong);
         std::fflush(stdout);
         for (int fd : hosts) ::close(fd);
     }

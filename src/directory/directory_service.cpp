@@ -121,8 +121,9 @@ void DirectoryService::connectionOpened(ConnectionId id, Peer peer) {
 void DirectoryService::take(ConnectionId id, Connection& from, std::string_view command,
                             std::string_view payload) {
     if (from.waiting.size() >= kMaxWaitingRequests) {
-        refuse(from.peer, "burst", "more than " + std::to_string(kMaxWaitingRequests) +
-                                       " requests at once; the rest dropped");
+        refuse(from.peer, "burst",
+               "more than " + std::to_string(kMaxWaitingRequests) +
+                   " requests at once; the rest dropped");
         return;
     }
     (void)id;
@@ -153,8 +154,7 @@ bool DirectoryService::hasWaiting(ConnectionId id) const {
 
 bool DirectoryService::takesInput(ConnectionId id) const {
     const auto found = connections_.find(id);
-    return found != connections_.end() && !found->second->inStore &&
-           found->second->waiting.empty();
+    return found != connections_.end() && !found->second->inStore && found->second->waiting.empty();
 }
 
 bool DirectoryService::wantsQuiet(ConnectionId id) const {
@@ -229,8 +229,9 @@ bool DirectoryService::withinRate(Connection& from) {
         address.tokens -= 1;
         return true;
     }
-    refuse(from.peer, "rate", "more than " + std::to_string(static_cast<int>(rate_.perSecond)) +
-                                  " requests a second; dropped");
+    refuse(from.peer, "rate",
+           "more than " + std::to_string(static_cast<int>(rate_.perSecond)) +
+               " requests a second; dropped");
     return false;
 }
 
@@ -259,9 +260,12 @@ bool DirectoryService::handle(ConnectionId id, Connection& from, const protocol:
 
 void DirectoryService::list(ConnectionId id, Connection& from, const std::string& gameId) {
     GameList& entry = lists_[gameId];
-    if (entry.reply && clock_() - entry.builtAt < store_.listFreshness()) {
+    const auto age =
+        std::chrono::duration_cast<std::chrono::milliseconds>(clock_() - entry.builtAt);
+    if (entry.reply && age < store_.listFreshness()) {
         transport_.send(id, *entry.reply);
-        if (level_ >= LogLevel::Debug) log(id, from.peer, "jgs " + printable(gameId) + " -> cached");
+        if (level_ >= LogLevel::Debug)
+            log(id, from.peer, "jgs " + printable(gameId) + " -> cached");
         return;
     }
     from.inStore = true;
@@ -328,28 +332,28 @@ std::string DirectoryService::activate(ConnectionId id, Connection& from, std::s
     from.inStore = true;
     const std::string groupName(name);
     const std::string game(gameId);
-    store_.add(gameId, name, from.peer.address, id,
-               storeAnswer<AddOutcome>(
-                   id, "atv " + printable(gameId) + "|" + printable(name),
-                   [groupName, game, id](DirectoryService& rules, Connection& from,
-                                         AddOutcome outcome) {
-                       if (outcome != AddOutcome::Added) rules.addedGroup(id, from, -1);
-                       switch (outcome) {
-                           case AddOutcome::Added:
-                               rules.changed(game);
-                               return notices::activated(groupName);
-                           case AddOutcome::NameTaken:
-                               rules.refuse(from.peer, "taken", printable(groupName));
-                               return notices::nameTaken(groupName);
-                           case AddOutcome::StoreFailed:
-                               rules.refuse(from.peer, "store", printable(groupName));
-                               return std::string(notices::kStoreFailed);
-                           case AddOutcome::GameFull:
-                               break;
-                       }
-                       rules.refuse(from.peer, "full", printable(game));
-                       return std::string(notices::kGameFull);
-                   }));
+    store_.add(
+        gameId, name, from.peer.address, id,
+        storeAnswer<AddOutcome>(
+            id, "atv " + printable(gameId) + "|" + printable(name),
+            [groupName, game, id](DirectoryService& rules, Connection& from, AddOutcome outcome) {
+                if (outcome != AddOutcome::Added) rules.addedGroup(id, from, -1);
+                switch (outcome) {
+                    case AddOutcome::Added:
+                        rules.changed(game);
+                        return notices::activated(groupName);
+                    case AddOutcome::NameTaken:
+                        rules.refuse(from.peer, "taken", printable(groupName));
+                        return notices::nameTaken(groupName);
+                    case AddOutcome::StoreFailed:
+                        rules.refuse(from.peer, "store", printable(groupName));
+                        return std::string(notices::kStoreFailed);
+                    case AddOutcome::GameFull:
+                        break;
+                }
+                rules.refuse(from.peer, "full", printable(game));
+                return std::string(notices::kGameFull);
+            }));
     return {};
 }
 
@@ -357,23 +361,23 @@ void DirectoryService::deactivate(ConnectionId id, std::string_view gameId, std:
     connections_[id]->inStore = true;
     const std::string groupName(name);
     const std::string game(gameId);
-    store_.remove(gameId, name, id,
-                  storeAnswer<RemoveOutcome>(
-                      id, "dtv " + printable(gameId) + "|" + printable(name),
-                      [groupName, game, id](DirectoryService& rules, Connection& from,
-                                            RemoveOutcome outcome) {
-                          switch (outcome) {
-                              case RemoveOutcome::Removed:
-                                  rules.changed(game);
-                                  rules.addedGroup(id, from, -1);
-                                  return notices::deactivated(groupName);
-                              case RemoveOutcome::OwnedByOther:
-                                  return notices::ownedByOther(groupName);
-                              case RemoveOutcome::NotListed:
-                                  break;
-                          }
-                          return notices::notListed(groupName);
-                      }));
+    store_.remove(
+        gameId, name, id,
+        storeAnswer<RemoveOutcome>(id, "dtv " + printable(gameId) + "|" + printable(name),
+                                   [groupName, game, id](DirectoryService& rules, Connection& from,
+                                                         RemoveOutcome outcome) {
+                                       switch (outcome) {
+                                           case RemoveOutcome::Removed:
+                                               rules.changed(game);
+                                               rules.addedGroup(id, from, -1);
+                                               return notices::deactivated(groupName);
+                                           case RemoveOutcome::OwnedByOther:
+                                               return notices::ownedByOther(groupName);
+                                           case RemoveOutcome::NotListed:
+                                               break;
+                                       }
+                                       return notices::notListed(groupName);
+                                   }));
 }
 
 template <class Outcome, class Text>

@@ -127,8 +127,8 @@ class DirectoryService {
     struct GameList {
         std::shared_ptr<const std::string> reply;
         Clock::time_point builtAt{};
-        std::uint64_t epoch = 0;              // bumped by every change of the game
-        std::vector<ConnectionId> askers;     // waiting for the store's answer
+        std::uint64_t epoch = 0;           // bumped by every change of the game
+        std::vector<ConnectionId> askers;  // waiting for the store's answer
     };
 
     void take(ConnectionId id, Connection& from, std::string_view command,

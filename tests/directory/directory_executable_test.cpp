@@ -44,11 +44,10 @@ TEST(DirectoryExecutableTest, HelpAndBadOptionsAreAnswered) {
           "--max-connections", "--idle-timeout", "--log-level"})
         EXPECT_TRUE(text.contains(option)) << option;
 
-    for (const QStringList& bad : {QStringList{"--port", "70000"}, QStringList{"--store", "x:1"},
-                                   QStringList{"--max-groups-per-address=0"},
-                                   QStringList{"--log-level", "loud"},
-                                   QStringList{"--idle-timeout", "0"},
-                                   QStringList{"--bogus", "1"}, QStringList{"--port"}}) {
+    for (const QStringList& bad :
+         {QStringList{"--port", "70000"}, QStringList{"--store", "x:1"},
+          QStringList{"--max-groups-per-address=0"}, QStringList{"--log-level", "loud"},
+          QStringList{"--idle-timeout", "0"}, QStringList{"--bogus", "1"}, QStringList{"--port"}}) {
         QProcess refused;
         refused.start(RABUSCAL_DIRECTORY_BIN, bad);
         ASSERT_TRUE(refused.waitForFinished(kPatience));

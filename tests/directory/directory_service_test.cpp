@@ -99,8 +99,9 @@ TEST_F(DirectoryServiceTest, GroupsAreListedPerGameInOrderUntilWithdrawnOrTheirC
         << "another game may use the name";
 
     EXPECT_EQ(first.ask("dtv", "rabuscal|cinco"), sys("Grupo cinco desativado."));
-    EXPECT_EQ(listing(), "um|127.0.0.1^dois|127.0.0.1^quatro com espa\xe7os |127.0.0.1^\xc1rvore "
-                         "\x8aS|127.0.0.1^");
+    EXPECT_EQ(listing(),
+              "um|127.0.0.1^dois|127.0.0.1^quatro com espa\xe7os |127.0.0.1^\xc1rvore "
+              "\x8aS|127.0.0.1^");
     EXPECT_FALSE(logged("cinco")) << "no line per ordinary request";
 
     first.close();

@@ -100,7 +100,8 @@ TEST_F(DirectoryStoreTest, TheFirstHostKeepsItsNamesEverywhereAfterTheStoreResta
     auto a = instance(), b = instance();
     WirePeer host(b->port());
     ASSERT_TRUE(host.waitConnected());
-    for (const char* name : {"um", "dois", "tr\xeas"}) host.ask("atv", std::string("rabuscal|") + name);
+    for (const char* name : {"um", "dois", "tr\xeas"})
+        host.ask("atv", std::string("rabuscal|") + name);
     redis_->stop();
     ASSERT_TRUE(redis_->start());
 

@@ -52,9 +52,8 @@ Peer peerOf(const asio::ip::address& address) {
         const asio::ip::address_v6 v6 = address.to_v6();
         const auto bytes = v6.to_bytes();
         key = daemon::addressKey(bytes.data(), bytes.size());
-        text = v6.is_v4_mapped()
-                   ? asio::ip::make_address_v4(asio::ip::v4_mapped, v6).to_string()
-                   : v6.to_string();
+        text = v6.is_v4_mapped() ? asio::ip::make_address_v4(asio::ip::v4_mapped, v6).to_string()
+                                 : v6.to_string();
     }
     if (!key) return {text, address.is_v4(), text, {}};
     // IPv4 has no wider bound: its key stands alone.
@@ -156,8 +155,7 @@ void DirectoryServer::acceptBurst() {
             for (int freed = 0; freed < 16 && evictIdlest("out of descriptors"); ++freed) {
             }
             log("accept failed: " + std::string(std::strerror(code)) + "; " +
-                std::to_string(connections_.size()) +
-                " open; accepting again in 500 ms");
+                std::to_string(connections_.size()) + " open; accepting again in 500 ms");
             acceptPause_.expires_after(kAcceptPause);
             acceptPause_.async_wait([this](const asio::error_code& e) {
                 if (!e) waitAcceptable();
@@ -207,10 +205,13 @@ void DirectoryServer::admit(asio::ip::tcp::socket socket) {
 bool DirectoryServer::evictIdlest(const char* why) {
     if (idle_.empty()) return false;
     const ConnectionId id = idle_.front();
-    if (Connection* connection = find(id))
-        rules_.refused("evicted", connection->limitKey,
-                       std::string("idle connection reset to make room (") + why + ", " +
-                           std::to_string(connections_.size()) + " open)");
+    idle_.pop_front();
+    Connection* connection = find(id);
+    if (!connection) return true;
+    connection->evictable = false;  // already out of idle_
+    rules_.refused("evicted", connection->limitKey,
+                   std::string("idle connection reset to make room (") + why + ", " +
+                       std::to_string(connections_.size()) + " open)");
     close(id, true);
     return true;
 }
@@ -230,9 +231,9 @@ void DirectoryServer::refuse(asio::ip::tcp::socket& socket, const Peer& peer,
     }
     socket.close(ignored);
     rules_.refused(kind, peer.limitKey,
-                   kind == "connections" ? std::to_string(limits_.connections) +
-                                               " connections open from the address"
-                                         : "every connection holds a group");
+                   kind == "connections"
+                       ? std::to_string(limits_.connections) + " connections open from the address"
+                       : "every connection holds a group");
 }
 
 DirectoryServer::Connection* DirectoryServer::find(ConnectionId id) {
@@ -321,8 +322,12 @@ void DirectoryServer::everySecond() {
     std::size_t closed = 0;
     while (!idle_.empty()) {
         Connection* connection = find(idle_.front());
-        if (connection && now - connection->lastActive < idleTimeout_) break;
-        close(idle_.front(), connection && !connection->unsent.empty());
+        if (!connection) {
+            idle_.pop_front();
+            continue;
+        }
+        if (now - connection->lastActive < idleTimeout_) break;
+        close(idle_.front(), !connection->unsent.empty());
         ++closed;
     }
     // Above the mark and taking nothing for a while: it does not read.

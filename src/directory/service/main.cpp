@@ -102,7 +102,8 @@ int main(int argc, char* argv[]) {
     }
     printLine("listening on port " + std::to_string(server->port()));
     printLine("open-file limit " + std::to_string(openFiles) + ": at most " +
-              std::to_string(server->capacity()) + " connections (the idlest without a group "
+              std::to_string(server->capacity()) +
+              " connections (the idlest without a group "
               "make room when full), closed after " +
               std::to_string(options->idleTimeout.count()) + " min without a request; " +
               "accept backlog " + std::to_string(server->backlog()) + "; " +

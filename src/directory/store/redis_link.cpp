@@ -196,7 +196,8 @@ bool RedisLink::connect() {
             context_ = nullptr;
             reachable_ = false;
             nextConnect_ = Clock::now() + std::chrono::seconds(1);
-            if (!reportedDown_) log_("WARNING: store " + where + " refused the password (" + why + ")");
+            if (!reportedDown_)
+                log_("WARNING: store " + where + " refused the password (" + why + ")");
             reportedDown_ = true;
             return false;
         }
