@@ -176,9 +176,13 @@ void DirectoryServer::admit(asio::ip::tcp::socket socket) {
     const auto remote = socket.remote_endpoint(error);
     if (error) return;  // already gone
     Peer peer = peerOf(remote.address());
-    if (connectionsPerAddress_[peer.limitKey] >= limits_.connections ||
+    const auto openFrom = [this](const std::string& key) {
+        const auto count = connectionsPerAddress_.find(key);
+        return count == connectionsPerAddress_.end() ? std::size_t{0} : count->second;
+    };
+    if (openFrom(peer.limitKey) >= limits_.connections ||
         (!peer.wideKey.empty() &&
-         connectionsPerAddress_[peer.wideKey] >= limits_.connections * limits_.wideFactor)) {
+         openFrom(peer.wideKey) >= limits_.connections * limits_.wideFactor)) {
         refuse(socket, peer, "connections");
         return;
     }
