@@ -289,10 +289,14 @@ void RedisLink::refreshAll() {
         const auto& [gameId, name] = at->first;
         const std::optional<Answer> answer = announce(gameId, name, at->second, kNoGameLimit);
         if (answer == Answer::NameTaken) {
-            log_("group " + gameId + "|" + name +
-                 " was taken by another instance while the store was out of reach");
-            report([lost = lost_, gameId, name, owner = at->second.owner] {
-                lost(gameId, name, owner);
+            // The name as its host typed it ends the value.
+            const std::string& value = at->second.value;
+            const std::size_t bar = value.find('|', value.find('|') + 1);
+            const std::string typed = bar == std::string::npos ? name : value.substr(bar + 1);
+            log_("group " + gameId + "|" + typed +
+                 " went to an earlier announcement on another instance");
+            report([lost = lost_, gameId, typed, owner = at->second.owner] {
+                lost(gameId, typed, owner);
             });
             at = owned_.erase(at);
         } else {
