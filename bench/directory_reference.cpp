@@ -26,7 +26,7 @@ int main(int argc, char* argv[]) {
     std::string reply = "j#glsg:";
     // The names and addresses bench_directory announces to rabuscal-directory.
     for (int i = 0; i < groups; ++i)
-        reply += "grupo " + std::to_string(i) + "|127.2.0." + std::to_string(i / 16 + 1) + "^";
+        reply += "grupo " + std::to_string(i) + "|127.2.0." + std::to_string(i / 8 + 1) + "^";
 
     const auto [listener, epollFd] =
         rabuscal::bench::listenAndAnnounce("directory_reference", 0, 65535);

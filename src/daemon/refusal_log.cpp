@@ -18,8 +18,8 @@ std::string windowText(RefusalLog::Clock::duration window) {
 RefusalLog::RefusalLog(Write write, Clock::duration window, std::size_t maxEntries)
     : write_(std::move(write)), window_(window), maxEntries_(maxEntries) {}
 
-void RefusalLog::refused(std::string_view kind, std::string_view address,
-                         std::string_view detail, Clock::time_point now) {
+void RefusalLog::refused(std::string_view kind, std::string_view address, std::string_view detail,
+                         Clock::time_point now) {
     std::string key = printable(kind, 32);
     key.append(" from ").append(printable(address, 64));
     if (const auto found = entries_.find(key); found != entries_.end()) {

@@ -21,10 +21,31 @@ bool holdsForbiddenText(std::string_view text) {
 }
 
 // A name of blanks alone would list as an empty line in every lobby.
+bool isBlankChar(char c) {
+    return c == ' ' || c == '\xa0';
+}
+
 bool isBlank(std::string_view text) {
     for (char c : text)
-        if (c != ' ' && c != '\xa0') return false;
+        if (!isBlankChar(c)) return false;
     return true;
+}
+
+// Windows-1252 upper-case letters to lower case; anything else as it is.
+char lowerCase(char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    if ((byte >= 'A' && byte <= 'Z') || (byte >= 0xc0 && byte <= 0xde && byte != 0xd7))
+        return static_cast<char>(byte + 0x20);
+    switch (byte) {
+        case 0x8a:  // S caron
+        case 0x8c:  // OE
+        case 0x8e:  // Z caron
+            return static_cast<char>(byte + 0x10);
+        case 0x9f:  // Y diaeresis
+            return '\xff';
+        default:
+            return c;
+    }
 }
 
 }  // namespace
@@ -34,6 +55,14 @@ NameProblem checkGroupName(std::string_view name) {
     if (name.size() > kMaxGroupNameBytes) return NameProblem::TooLong;
     if (holdsForbiddenText(name)) return NameProblem::ForbiddenText;
     return NameProblem::None;
+}
+
+std::string sameNameKey(std::string_view name) {
+    while (!name.empty() && isBlankChar(name.front())) name.remove_prefix(1);
+    while (!name.empty() && isBlankChar(name.back())) name.remove_suffix(1);
+    std::string key(name);
+    for (char& c : key) c = lowerCase(c);
+    return key;
 }
 
 bool isValidGameId(std::string_view gameId) {

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "directory/group_name.h"
 #include "directory/limits.h"
 
 namespace rabuscal::directory {
@@ -12,11 +13,12 @@ GroupRegistry::AddOutcome GroupRegistry::add(std::string_view gameId, std::strin
     auto game = games_.find(gameId);
     if (game == games_.end()) game = games_.emplace(std::string(gameId), Entries{}).first;
     Entries& groups = game->second;
+    std::string key = sameNameKey(name);
     const bool taken =
-        std::any_of(groups.begin(), groups.end(), [&](const Entry& e) { return e.name == name; });
+        std::any_of(groups.begin(), groups.end(), [&](const Entry& e) { return e.key == key; });
     if (taken) return AddOutcome::NameTaken;
     if (groups.size() >= kMaxGroupsPerGame) return AddOutcome::GameFull;
-    groups.push_back({std::string(name), std::string(address), owner});
+    groups.push_back({std::move(key), std::string(name), std::string(address), owner});
     return AddOutcome::Added;
 }
 
@@ -25,8 +27,9 @@ GroupRegistry::RemoveOutcome GroupRegistry::remove(std::string_view gameId, std:
     const auto game = games_.find(gameId);
     if (game == games_.end()) return RemoveOutcome::NotListed;
     Entries& groups = game->second;
+    const std::string key = sameNameKey(name);
     const auto at =
-        std::find_if(groups.begin(), groups.end(), [&](const Entry& e) { return e.name == name; });
+        std::find_if(groups.begin(), groups.end(), [&](const Entry& e) { return e.key == key; });
     if (at == groups.end()) return RemoveOutcome::NotListed;
     // Nobody withdraws a game somebody else is running.
     if (at->owner != owner) return RemoveOutcome::OwnedByOther;

@@ -19,10 +19,12 @@ using ConnectionId = std::uint64_t;
 
 class GroupRegistry {
   public:
-    enum class AddOutcome { Added, NameTaken, GameFull };
+    // StoreFailed: a shared store could not keep the group (never from here).
+    enum class AddOutcome { Added, NameTaken, GameFull, StoreFailed };
     enum class RemoveOutcome { Removed, NotListed, OwnedByOther };
 
-    // Names are compared exactly, byte for byte, within one game.
+    // Names are compared within one game by sameNameKey(); a group is listed
+    // as its host typed it.
     AddOutcome add(std::string_view gameId, std::string_view name, std::string_view address,
                    ConnectionId owner);
     RemoveOutcome remove(std::string_view gameId, std::string_view name, ConnectionId owner);
@@ -35,6 +37,7 @@ class GroupRegistry {
 
   private:
     struct Entry {
+        std::string key;  // sameNameKey(name)
         std::string name;
         std::string address;
         ConnectionId owner;

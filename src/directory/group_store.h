@@ -5,6 +5,7 @@
 // event loop's thread and complete there, at once or later. The rules hand a
 // connection's requests over one at a time, so its replies keep their order.
 
+#include <chrono>
 #include <cstddef>
 #include <functional>
 #include <string>
@@ -38,6 +39,12 @@ class GroupStore {
 
     // The groups announced through this instance.
     virtual const GroupRegistry& own() const = 0;
+    // How long a list may be served again without asking: as long as nothing
+    // changes here when this instance is the only one; shortly when other
+    // instances change it too.
+    virtual std::chrono::milliseconds listFreshness() const {
+        return std::chrono::milliseconds::max();
+    }
 
     void onLost(Lost lost) { lost_ = std::move(lost); }
 

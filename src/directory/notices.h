@@ -31,6 +31,9 @@ inline constexpr std::string_view kGameFull = "Lista de grupos cheia. Tente mais
 // host name or a dotted IPv4 address.
 inline constexpr std::string_view kNeedsIPv4 =
     "Seu servidor precisa de um endereço IPv4 para ser anunciado."_cp1252;
+// The shared store did not take the announcement (out of reach, or full).
+inline constexpr std::string_view kStoreFailed =
+    "Não foi possível ativar o grupo agora. Tente mais tarde."_cp1252;
 std::string tooManyGroupsFromAddress(std::size_t limit);
 std::string tooManyConnectionsFromAddress(std::size_t limit);
 

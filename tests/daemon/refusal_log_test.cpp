@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "daemon/refusal_log.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
-
-#include "daemon/refusal_log.h"
 
 namespace rabuscal::daemon {
 namespace {

@@ -2,8 +2,10 @@
 // rabuscal-directory as a process: options, a request, and a clean stop.
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include "directory/service_process.h"
+#include "support/raw_socket.h"
 
 namespace rabuscal::directory {
 namespace {
@@ -12,7 +14,7 @@ using testing::kPatience;
 using testing::ServiceProcess;
 
 TEST(DirectoryExecutableTest, ServesOnAnEphemeralPortAndStopsCleanlyOnSigterm) {
-    ServiceProcess service;
+    ServiceProcess service({"--log-level", "debug"});
     ASSERT_NE(service.port(), 0);
     EXPECT_TRUE(service.waitOutput("open-file limit")) << "the capacity is logged";
 
@@ -47,14 +49,14 @@ TEST(DirectoryExecutableTest, HelpAndBadOptionsAreAnswered) {
     const QByteArray text = help.readAllStandardOutput();
     for (const char* option :
          {"--port", "--store", "--public-address", "--max-connections-per-address",
-          "--max-groups-per-address"})
+          "--max-groups-per-address", "--max-connections", "--idle-timeout", "--log-level"})
         EXPECT_TRUE(text.contains(option)) << option;
 
-    for (const QStringList& bad : {QStringList{"--port", "70000"}, QStringList{"--store", "x:1"},
-                                   QStringList{"--max-groups-per-address=0"},
-                                   QStringList{"--bogus", "1"}, QStringList{"--port"},
-                                   QStringList{"--public-address", "::1"},
-                                   QStringList{"--listen", "192.0.2.1"}}) {
+    for (const QStringList& bad :
+         {QStringList{"--port", "70000"}, QStringList{"--store", "x:1"},
+          QStringList{"--max-groups-per-address=0"}, QStringList{"--log-level", "loud"},
+          QStringList{"--idle-timeout", "0"}, QStringList{"--bogus", "1"}, QStringList{"--port"},
+          QStringList{"--public-address", "::1"}, QStringList{"--listen", "192.0.2.1"}}) {
         QProcess refused;
         refused.start(RABUSCAL_DIRECTORY_BIN, bad);
         ASSERT_TRUE(refused.waitForFinished(kPatience));
@@ -63,15 +65,30 @@ TEST(DirectoryExecutableTest, HelpAndBadOptionsAreAnswered) {
     }
 }
 
-TEST(DirectoryExecutableTest, OutOfDescriptorsItRestsThenAcceptsAgain) {
-    ServiceProcess service({}, 40);
+// Strangers from many addresses open more idle connections than the
+// descriptors allow: the idlest make room, the host of a group is never among
+// them, and an honest lobby still gets its list.
+TEST(DirectoryExecutableTest, IdleConnectionsBeyondTheFileLimitMakeRoomForNewcomers) {
+    ServiceProcess service({}, 256);
     const quint16 port = service.port();
-    std::vector<std::unique_ptr<testing::WirePeer>> peers;
-    for (int i = 0; i < 50; ++i) peers.push_back(std::make_unique<testing::WirePeer>(port));
-    ASSERT_TRUE(service.waitOutput("accepting again in 500 ms"));
-    peers.erase(peers.begin(), peers.begin() + 25);
-    EXPECT_EQ(peers.back()->ask("jgs", "rabuscal"), (protocol::Message{"lsg", ""}))
-        << "the last connection is accepted once descriptors are free";
+    testing::WirePeer host(port);
+    ASSERT_TRUE(host.waitConnected());
+    EXPECT_EQ(host.ask("atv", "rabuscal|sala"), (protocol::Message{"sys", "Grupo sala ativado."}));
+
+    std::vector<int> idle;
+    for (int i = 0; i < 300; ++i)
+        idle.push_back(support::rawConnect(port, ("127.0.5." + std::to_string(1 + i % 9)).c_str()));
+    testing::WirePeer lobby(port, "127.0.0.1", "127.0.6.1");
+    ASSERT_TRUE(lobby.waitConnected());
+    EXPECT_EQ(lobby.ask("jgs", "rabuscal"), (protocol::Message{"lsg", "sala|127.0.0.1^"}));
+    EXPECT_TRUE(service.waitOutput("idle connection reset to make room"));
+    int reset = 0;
+    for (int fd : idle) {
+        reset += support::closedByServer(fd, 1) ? 1 : 0;
+        ::close(fd);
+    }
+    EXPECT_GT(reset, 50);
+    EXPECT_EQ(host.ask("jgs", "rabuscal"), (protocol::Message{"lsg", "sala|127.0.0.1^"}));
 }
 
 }  // namespace

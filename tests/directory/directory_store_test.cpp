@@ -15,9 +15,11 @@ using testing::ServiceProcess;
 using testing::waitFor;
 using testing::WirePeer;
 
-Message sys(std::string text) {
-    return {"sys", std::move(text)};
+Message sys(std::string_view text) {
+    return {"sys", std::string(text)};
 }
+
+const std::string kStoreFailed = "N\xe3o foi poss\xedvel ativar o grupo agora. Tente mais tarde.";
 
 class DirectoryStoreTest : public ::testing::Test {
   protected:
@@ -84,14 +86,52 @@ TEST_F(DirectoryStoreTest, KilledInstanceVanishesAndAnOutageOfTheStoreIsRidden) 
     redis_->stop();
     EXPECT_TRUE(b->waitOutput("store lost"));
     EXPECT_EQ(listing(*b), "de-b|127.0.0.1^") << "its own groups are still served";
-    EXPECT_EQ(onB.ask("atv", "rabuscal|durante"), sys("Grupo durante ativado."));
+    EXPECT_EQ(onB.ask("atv", "rabuscal|durante"), sys(kStoreFailed))
+        << "an announcement the store could not keep is refused";
 
     ASSERT_TRUE(redis_->start());
     EXPECT_TRUE(b->waitOutput("announcing this instance's groups again"));
     auto c = instance();
-    EXPECT_TRUE(waitListing(*c, "de-b|127.0.0.1^durante|127.0.0.1^"))
-        << "the restarted store has them again, in their order";
+    EXPECT_TRUE(waitListing(*c, "de-b|127.0.0.1^")) << "the restarted store has them again";
     EXPECT_EQ(b->process().state(), QProcess::Running);
+}
+
+TEST_F(DirectoryStoreTest, TheFirstHostKeepsItsNamesEverywhereAfterTheStoreRestarts) {
+    auto a = instance(), b = instance();
+    WirePeer host(b->port());
+    ASSERT_TRUE(host.waitConnected());
+    for (const char* name : {"um", "dois", "tr\xeas"})
+        host.ask("atv", std::string("rabuscal|") + name);
+    redis_->stop();
+    ASSERT_TRUE(redis_->start());
+
+    // A stranger on the other instance claims the names (look-alikes too)
+    // while the store is empty; whoever wins that race, the earlier
+    // announcements take their names back.
+    WirePeer stranger(a->port(), "127.0.0.1", "127.0.0.9");
+    ASSERT_TRUE(stranger.waitConnected());
+    for (const char* name : {"DOIS", "um", "TR\xcaS "}) {
+        waitFor([&] {
+            return stranger.ask("atv", std::string("rabuscal|") + name) != sys(kStoreFailed);
+        });
+    }
+    const std::string all = "um|127.0.0.1^dois|127.0.0.1^tr\xeas|127.0.0.1^";
+    EXPECT_TRUE(waitListing(*a, all, 30000));
+    EXPECT_TRUE(waitListing(*b, all));
+    EXPECT_EQ(host.messages().size(), 3u) << "the first host was never told it lost a name";
+}
+
+TEST_F(DirectoryStoreTest, AStoreThatMayEvictIsReportedAndOneThatRefusesWritesRefusesGroups) {
+    // Full at once: with nothing to evict, every write is refused.
+    redis_ = std::make_unique<RedisProcess>(
+        QStringList{"--maxmemory", "1", "--maxmemory-policy", "allkeys-lru"}, "s3nha");
+    auto a = instance();  // connected: the password was taken
+    EXPECT_TRUE(a->waitOutput("WARNING: store 127.0.0.1:"));
+    EXPECT_TRUE(a->waitOutput("may evict keys (maxmemory-policy allkeys-lru"));
+    WirePeer host(a->port());
+    ASSERT_TRUE(host.waitConnected());
+    EXPECT_EQ(host.ask("atv", "rabuscal|sala"), sys(kStoreFailed));
+    EXPECT_EQ(listing(*a), "");
 }
 
 }  // namespace

@@ -63,13 +63,19 @@ class RedisProcess {
     static constexpr const char* kBinary = "/usr/bin/redis-server";
     static bool available() { return QFile::exists(kBinary); }
 
-    RedisProcess() : port_(support::unusedPort()) { start(); }
+    // `extra`: more redis-server options; a password puts "--requirepass" in.
+    explicit RedisProcess(QStringList extra = {}, QString password = {})
+        : port_(support::unusedPort()), extra_(std::move(extra)), password_(std::move(password)) {
+        if (!password_.isEmpty()) extra_ << "--requirepass" << password_;
+        start();
+    }
     ~RedisProcess() { stop(); }
 
     bool start() {
         process_ = std::make_unique<QProcess>();
-        process_->start(kBinary, {"--port", QString::number(port_), "--bind", "127.0.0.1", "--save",
-                                  "", "--appendonly", "no"});
+        process_->start(kBinary, QStringList{"--port", QString::number(port_), "--bind",
+                                             "127.0.0.1", "--save", "", "--appendonly", "no"} +
+                                     extra_);
         return QTest::qWaitFor(
             [&] {
                 QTcpSocket probe;
@@ -84,11 +90,16 @@ class RedisProcess {
         process_->waitForFinished(kPatience);
         process_.reset();
     }
-    QString url() const { return "redis://127.0.0.1:" + QString::number(port_); }
+    QString url() const {
+        return "redis://" + (password_.isEmpty() ? QString() : ":" + password_ + "@") +
+               "127.0.0.1:" + QString::number(port_);
+    }
 
   private:
     std::unique_ptr<QProcess> process_;
     quint16 port_ = 0;
+    QStringList extra_;
+    QString password_;
 };
 
 }  // namespace rabuscal::directory::testing

@@ -5,8 +5,10 @@
 
 namespace rabuscal::directory {
 
-BackgroundDirectory::BackgroundDirectory(LogSink log, AddressLimits limits)
-    : work_(asio::make_work_guard(io_)), server_(io_, store_, limits, std::move(log)) {}
+BackgroundDirectory::BackgroundDirectory(LogSink log, AddressLimits limits, LogLevel level)
+    : work_(asio::make_work_guard(io_)), server_(io_, store_, limits, std::move(log)) {
+    server_.rules().setLogLevel(level);
+}
 
 BackgroundDirectory::~BackgroundDirectory() {
     if (thread_.joinable()) {

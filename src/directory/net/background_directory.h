@@ -19,7 +19,9 @@ namespace rabuscal::directory {
 class BackgroundDirectory {
   public:
     // `log` is called on the directory's thread.
-    explicit BackgroundDirectory(LogSink log = {}, AddressLimits limits = {});
+    // Every request is logged unless `level` says otherwise.
+    explicit BackgroundDirectory(LogSink log = {}, AddressLimits limits = {},
+                                 LogLevel level = LogLevel::Debug);
     ~BackgroundDirectory();
 
     // Listens and starts the thread; on failure returns the error text.

@@ -1,12 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "directory/net/directory_server.h"
 
+#include <dirent.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
+
 #include <cerrno>
 #include <chrono>
-#include <cstring>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 
+#include "daemon/address_key.h"
 #include "directory/notices.h"
 #include "protocol/commands.h"
 #include "protocol/framing.h"
@@ -17,6 +22,9 @@ namespace {
 
 // Accepted per wake-up before other connections get their turn.
 constexpr int kAcceptBurst = 256;
+// How long a connection may keep replies above the read mark without taking
+// any: a lobby on a slow line takes a full list well within it.
+constexpr auto kStallTimeout = std::chrono::seconds(15);
 // How long the listener rests when descriptors run out.
 constexpr auto kAcceptPause = std::chrono::milliseconds(500);
 // Asked of listen(); the kernel grants at most net.core.somaxconn.
@@ -34,25 +42,24 @@ bool outOfDescriptors(int code) {
 }  // namespace
 
 Peer peerOf(const asio::ip::address& address) {
+    std::optional<daemon::AddressKey> key;
+    std::string text;
     if (address.is_v4()) {
-        const std::string text = address.to_string();
-        return {text, true, text, {}};
+        const auto bytes = address.to_v4().to_bytes();
+        key = daemon::addressKey(bytes.data(), bytes.size());
+        text = address.to_string();
+    } else {
+        const asio::ip::address_v6 v6 = address.to_v6();
+        const auto bytes = v6.to_bytes();
+        key = daemon::addressKey(bytes.data(), bytes.size());
+        text = v6.is_v4_mapped() ? asio::ip::make_address_v4(asio::ip::v4_mapped, v6).to_string()
+                                 : v6.to_string();
     }
-    const asio::ip::address_v6 v6 = address.to_v6();
-    if (v6.is_v4_mapped()) {
-        const std::string text = asio::ip::make_address_v4(asio::ip::v4_mapped, v6).to_string();
-        return {text, true, text, {}};
-    }
-    // One household or site gets a /64: counting single addresses would let
-    // it open as many connections as it likes.
-    const auto bytes = v6.to_bytes();
-    std::string key;
-    for (int i = 0; i < 8; ++i) {
-        char hex[3];
-        std::snprintf(hex, sizeof hex, "%02x", bytes[static_cast<std::size_t>(i)]);
-        key += hex;
-    }
-    return {v6.to_string(), false, key + "::/64", {}};
+    if (!key) return {text, address.is_v4(), text, {}};
+    // IPv4 has no wider bound: its key stands alone.
+    const bool wide = key->wide != key->peer;
+    return {text, !wide && text.find(':') == std::string::npos, key->peer,
+            wide ? key->wide : std::string()};
 }
 
 namespace {
@@ -81,6 +88,19 @@ std::string addressToList(const asio::ip::address& peer, const std::string& publ
     return peerOf(peer).address;
 }
 
+std::size_t connectionsWithinFileLimit() {
+    rlimit limit{};
+    if (::getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY) return 1 << 20;
+    long open = 0;
+    if (DIR* dir = ::opendir("/proc/self/fd")) {
+        while (const dirent* entry = ::readdir(dir))
+            if (entry->d_name[0] != '.') ++open;
+        ::closedir(dir);
+    }
+    const long room = static_cast<long>(limit.rlim_cur) - open - kReservedDescriptors;
+    return static_cast<std::size_t>(std::max(room, 1L));
+}
+
 int kernelBacklogCap() {
     std::ifstream file("/proc/sys/net/core/somaxconn");
     int cap = 0;
@@ -93,9 +113,12 @@ DirectoryServer::DirectoryServer(asio::io_context& io, GroupStore& store, Addres
     : io_(io),
       acceptor_(io),
       acceptPause_(io),
+      housekeeping_(io),
+      quietTimer_(io),
       limits_(limits),
       log_(log),
       rules_(*this, store, limits, std::move(log)),
+      capacity_(connectionsWithinFileLimit()),
       buffer_(std::make_unique<std::array<char, kReadChunkBytes>>()) {}
 
 DirectoryServer::~DirectoryServer() {
@@ -121,6 +144,7 @@ std::optional<std::string> DirectoryServer::listen(const std::string& address, s
     }
     backlog_ = std::min(kWantedBacklog, kernelBacklogCap());
     waitAcceptable();
+    everySecond();
     return std::nullopt;
 }
 
@@ -134,6 +158,8 @@ void DirectoryServer::stop() {
     asio::error_code ignored;
     acceptor_.close(ignored);
     acceptPause_.cancel();
+    housekeeping_.cancel();
+    quietTimer_.cancel();
     while (!connections_.empty()) close(connections_.begin()->first);
 }
 
@@ -151,9 +177,11 @@ void DirectoryServer::acceptBurst() {
         const int code = error ? acceptErrno(error) : 0;
         if (code == EAGAIN || code == EWOULDBLOCK) break;
         if (outOfDescriptors(code)) {
+            // Something else took descriptors (the store, the log): make room.
+            for (int freed = 0; freed < 16 && evictIdlest("out of descriptors"); ++freed) {
+            }
             log("accept failed: " + std::string(std::strerror(code)) + "; " +
-                std::to_string(connections_.size()) +
-                " open; accepting again in 500 ms");
+                std::to_string(connections_.size()) + " open; accepting again in 500 ms");
             acceptPause_.expires_after(kAcceptPause);
             acceptPause_.async_wait([this](const asio::error_code& e) {
                 if (!e) waitAcceptable();
@@ -177,34 +205,68 @@ void DirectoryServer::admit(asio::ip::tcp::socket socket) {
     if (std::string listed = addressToList(remote.address(), publicAddress_);
         listed != peer.address)
         peer.listedAs = std::move(listed);
-    std::size_t& count = connectionsPerAddress_[peer.limitKey];
-    if (count >= limits_.connections) {
-        refuse(socket, peer.address,
-               std::to_string(limits_.connections) + " connections open from " + peer.limitKey);
+    const auto openFrom = [this](const std::string& key) {
+        const auto count = connectionsPerAddress_.find(key);
+        return count == connectionsPerAddress_.end() ? std::size_t{0} : count->second;
+    };
+    if (openFrom(peer.limitKey) >= limits_.connections ||
+        (!peer.wideKey.empty() &&
+         openFrom(peer.wideKey) >= limits_.connections * limits_.wideFactor)) {
+        refuse(socket, peer, "connections");
         return;
     }
-    ++count;
+    if (connections_.size() >= capacity_ && !evictIdlest("full")) {
+        refuse(socket, peer, "full");
+        return;
+    }
+    ++connectionsPerAddress_[peer.limitKey];
+    if (!peer.wideKey.empty()) ++connectionsPerAddress_[peer.wideKey];
     socket.non_blocking(true, error);
+    socket.set_option(asio::socket_base::send_buffer_size(kSocketSendBuffer), error);
     const ConnectionId id = nextId_++;
     auto connection = std::make_unique<Connection>(std::move(socket));
     connection->limitKey = peer.limitKey;
+    connection->wideKey = peer.wideKey;
+    connection->lastActive = Clock::now();
+    connection->idleAt = idle_.insert(idle_.end(), id);
     Connection& added = *connection;
     connections_.emplace(id, std::move(connection));
     rules_.connectionOpened(id, std::move(peer));
     waitReadable(id, added);
 }
 
-void DirectoryServer::refuse(asio::ip::tcp::socket& socket, const std::string& shown,
-                             const std::string& why) {
-    const std::string text =
-        protocol::composeWith(protocol::kDirectorySeparator, protocol::directory::kStatus,
-                              notices::tooManyConnectionsFromAddress(limits_.connections));
+bool DirectoryServer::evictIdlest(const char* why) {
+    if (idle_.empty()) return false;
+    const ConnectionId id = idle_.front();
+    idle_.pop_front();
+    Connection* connection = find(id);
+    if (!connection) return true;
+    connection->evictable = false;  // already out of idle_
+    rules_.refused("evicted", connection->limitKey,
+                   std::string("idle connection reset to make room (") + why + ", " +
+                       std::to_string(connections_.size()) + " open)");
+    close(id, true);
+    return true;
+}
+
+void DirectoryServer::refuse(asio::ip::tcp::socket& socket, const Peer& peer,
+                             const std::string& kind) {
     asio::error_code ignored;
-    socket.non_blocking(true, ignored);
-    socket.write_some(asio::buffer(text), ignored);
-    socket.shutdown(asio::socket_base::shutdown_both, ignored);
+    if (kind == "connections") {
+        const std::string text =
+            protocol::composeWith(protocol::kDirectorySeparator, protocol::directory::kStatus,
+                                  notices::tooManyConnectionsFromAddress(limits_.connections));
+        socket.non_blocking(true, ignored);
+        socket.write_some(asio::buffer(text), ignored);
+        socket.shutdown(asio::socket_base::shutdown_both, ignored);
+    } else {
+        socket.set_option(asio::socket_base::linger(true, 0), ignored);
+    }
     socket.close(ignored);
-    log("refused a connection from " + printable(shown) + ": " + why);
+    rules_.refused(kind, peer.limitKey,
+                   kind == "connections"
+                       ? std::to_string(limits_.connections) + " connections open from the address"
+                       : "every connection holds a group");
 }
 
 DirectoryServer::Connection* DirectoryServer::find(ConnectionId id) {
@@ -233,16 +295,135 @@ void DirectoryServer::readChunk(ConnectionId id) {
         return;
     }
     if (error) {
+        rules_.quiet(id);  // the stream ended: what it held back is whole
         close(id);
         return;
     }
     rules_.dataReceived(id, std::string_view(buffer_->data(), got));
-    if (!connection->dropping && rules_.takesInput(id)) waitReadable(id, *connection);
+    if (rules_.wantsQuiet(id)) watchQuiet(id, *connection);
+    carryOn(id);
+}
+
+void DirectoryServer::carryOn(ConnectionId id) {
+    Connection* connection = find(id);
+    if (!connection || connection->dropping) return;
+    // Its requests wait, unread or unanswered, until it reads its replies.
+    if (connection->unsent.size() > kUnsentReadMark) return;
+    if (rules_.hasWaiting(id)) {
+        if (connection->proceeding) return;
+        connection->proceeding = true;
+        // After the other connections' events of this turn.
+        asio::post(io_, [this, id] {
+            Connection* waiting = find(id);
+            if (!waiting) return;
+            waiting->proceeding = false;
+            if (waiting->dropping) return;
+            rules_.proceed(id);
+            carryOn(id);
+        });
+        return;
+    }
+    if (rules_.takesInput(id)) waitReadable(id, *connection);
 }
 
 void DirectoryServer::resume(ConnectionId id) {
-    if (Connection* connection = find(id); connection && !connection->dropping)
-        waitReadable(id, *connection);
+    carryOn(id);
+}
+
+void DirectoryServer::active(ConnectionId id) {
+    Connection* connection = find(id);
+    if (!connection) return;
+    connection->lastActive = Clock::now();
+    if (connection->evictable) idle_.splice(idle_.end(), idle_, connection->idleAt);
+}
+
+void DirectoryServer::holdsGroups(ConnectionId id, bool holds) {
+    Connection* connection = find(id);
+    if (!connection || connection->evictable == !holds) return;
+    connection->evictable = !holds;
+    if (holds) {
+        idle_.erase(connection->idleAt);
+    } else {
+        connection->lastActive = Clock::now();
+        connection->idleAt = idle_.insert(idle_.end(), id);
+    }
+}
+
+void DirectoryServer::everySecond() {
+    rules_.sweepLog();
+    const auto now = Clock::now();
+    std::size_t closed = 0;
+    while (!idle_.empty()) {
+        Connection* connection = find(idle_.front());
+        if (!connection) {
+            idle_.pop_front();
+            continue;
+        }
+        if (now - connection->lastActive < idleTimeout_) break;
+        close(idle_.front(), !connection->unsent.empty());
+        ++closed;
+    }
+    // Above the mark and taking nothing for a while: it does not read.
+    std::vector<ConnectionId> stalled;
+    for (const auto& [id, since] : stalled_)
+        if (now - since >= kStallTimeout) stalled.push_back(id);
+    for (const ConnectionId id : stalled) {
+        if (Connection* connection = find(id))
+            rules_.refused("unread", connection->limitKey, "reset: it does not read its replies");
+        close(id, true);
+    }
+    if (closed > 0 && rules_.logLevel() >= LogLevel::Debug)
+        log(std::to_string(closed) + " idle connection(s) closed");
+    housekeeping_.expires_after(std::chrono::seconds(1));
+    housekeeping_.async_wait([this](const asio::error_code& error) {
+        if (!error) everySecond();
+    });
+}
+
+void DirectoryServer::noteUnsent(ConnectionId id, const Connection& connection, bool progress) {
+    if (connection.unsent.size() <= kUnsentReadMark) {
+        stalled_.erase(id);
+    } else if (progress) {
+        stalled_[id] = Clock::now();
+    } else {
+        stalled_.try_emplace(id, Clock::now());
+    }
+}
+
+void DirectoryServer::watchQuiet(ConnectionId id, Connection& connection) {
+    connection.lastRead = Clock::now();
+    quietWatch_.emplace_back(id, connection.lastRead);
+    if (quietArmed_) return;
+    quietArmed_ = true;
+    quietTimer_.expires_after(std::chrono::milliseconds(protocol::kQuietFlushMs));
+    quietTimer_.async_wait([this](const asio::error_code& error) {
+        quietArmed_ = false;
+        if (!error) quietTurn();
+    });
+}
+
+void DirectoryServer::quietTurn() {
+    const auto quietFor = std::chrono::milliseconds(protocol::kQuietFlushMs);
+    const auto now = Clock::now();
+    while (!quietWatch_.empty() && now - quietWatch_.front().second >= quietFor) {
+        const auto [id, readAt] = quietWatch_.front();
+        quietWatch_.pop_front();
+        Connection* connection = find(id);
+        // A later read put the connection at the back of the queue again.
+        if (!connection || connection->lastRead != readAt || connection->dropping) continue;
+        rules_.quiet(id);
+        carryOn(id);
+    }
+    if (quietWatch_.empty()) {
+        std::deque<std::pair<ConnectionId, Clock::time_point>>().swap(quietWatch_);
+        return;
+    }
+    quietArmed_ = true;
+    quietTimer_.expires_at(quietWatch_.front().second + quietFor);
+    quietTimer_.async_wait([this](const asio::error_code& error) {
+        quietArmed_ = false;
+        if (!error) quietTurn();
+    });
 }
 
 void DirectoryServer::send(ConnectionId id, std::string_view bytes) {
@@ -260,11 +441,12 @@ void DirectoryServer::send(ConnectionId id, std::string_view bytes) {
     }
     if (connection->unsent.size() + bytes.size() > kMaxUnsentBytes ||
         unsentTotal_ + bytes.size() > kMaxUnsentBytesTotal) {
-        dropLater(id, *connection, "dropped: it does not read its replies");
+        dropLater(id, *connection, "reset: it does not read its replies");
         return;
     }
     connection->unsent.append(bytes);
     unsentTotal_ += bytes.size();
+    noteUnsent(id, *connection, false);
     waitWritable(id, *connection);
 }
 
@@ -287,33 +469,42 @@ void DirectoryServer::flush(ConnectionId id) {
         close(id);
         return;
     }
+    const bool wasAbove = connection->unsent.size() > kUnsentReadMark;
     connection->unsent.erase(0, sent);
     unsentTotal_ -= sent;
+    noteUnsent(id, *connection, sent > 0);
     if (connection->unsent.empty()) {
         std::string().swap(connection->unsent);  // an idle connection holds no buffer
     } else {
         waitWritable(id, *connection);
     }
+    if (wasAbove && connection->unsent.size() <= kUnsentReadMark) carryOn(id);
 }
 
 void DirectoryServer::dropLater(ConnectionId id, Connection& connection, const std::string& why) {
     if (connection.dropping) return;
     connection.dropping = true;
-    if (!why.empty()) log("#" + std::to_string(id) + " " + why);
-    asio::post(io_, [this, id] { close(id); });
+    if (!why.empty()) rules_.refused("unread", connection.limitKey, why);
+    asio::post(io_, [this, id] { close(id, true); });
 }
 
-void DirectoryServer::close(ConnectionId id) {
+void DirectoryServer::close(ConnectionId id, bool reset) {
     const auto found = connections_.find(id);
     if (found == connections_.end()) return;
     std::unique_ptr<Connection> connection = std::move(found->second);
     connections_.erase(found);
     unsentTotal_ -= connection->unsent.size();
-    if (const auto count = connectionsPerAddress_.find(connection->limitKey);
-        count != connectionsPerAddress_.end() && --count->second == 0)
-        connectionsPerAddress_.erase(count);
+    if (connection->evictable) idle_.erase(connection->idleAt);
+    stalled_.erase(id);
+    for (const std::string* key : {&connection->limitKey, &connection->wideKey}) {
+        if (const auto count = connectionsPerAddress_.find(*key);
+            !key->empty() && count != connectionsPerAddress_.end() && --count->second == 0)
+            connectionsPerAddress_.erase(count);
+    }
+    connection->evictable = false;  // holdsGroups() from the rules finds nothing to move
     rules_.connectionClosed(id);
     asio::error_code ignored;
+    if (reset) connection->socket.set_option(asio::socket_base::linger(true, 0), ignored);
     connection->socket.close(ignored);
 }
 

@@ -7,25 +7,41 @@
 //  - the listener accepts in bursts from a backlog as deep as the kernel
 //    allows; when descriptors run out it stops accepting for half a second
 //    instead of spinning on a listener that stays readable;
+//  - the connections stay below a capacity that leaves descriptors for the
+//    store, the log and the listener; when it is reached, the connection that
+//    holds no group and has been idle longest is reset to make room;
+//  - a connection that makes no request for the idle time-out is closed,
+//    unless it holds a group;
 //  - each remote address (an IPv4 address, an IPv6 /64) may hold
-//    AddressLimits::connections open connections; one more gets a "sys" text
-//    and is closed;
+//    AddressLimits::connections open connections, an IPv6 /48 `wideFactor`
+//    times as many; one more gets a "sys" text and is closed;
 //  - an idle connection holds no buffer: each readable event reads at most
 //    kReadChunkBytes into one shared buffer, and that is one chunk;
+//  - a connection is read from only while the rules take input and its
+//    unsent replies are below kUnsentReadMark; waiting requests are answered
+//    a few per turn of the loop;
 //  - replies are written at once; what the socket does not take waits, up to
 //    kMaxUnsentBytes per connection and kMaxUnsentBytesTotal in all, beyond
-//    which the connection is dropped;
+//    which the connection is reset, as it is when it stays above
+//    kUnsentReadMark taking nothing for 15 s (a graceful close would leave
+//    the kernel holding its send buffer for minutes);
+//  - a tail held back by the reader is taken as whole after
+//    protocol::kQuietFlushMs of quiet, or when the stream ends;
 //  - the address recorded for a connection is its peer address, IPv4-mapped
 //    IPv6 written as dotted IPv4; with a public address set, a peer on
 //    loopback or a private network has its groups listed under that address.
 
 #include <array>
 #include <asio.hpp>
+#include <chrono>
 #include <cstdint>
+#include <deque>
+#include <list>
 #include <memory>
 #include <optional>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 #include "directory/directory_service.h"
 
@@ -51,25 +67,54 @@ class DirectoryServer : private Transport {
     void setPublicAddress(std::string address) { publicAddress_ = std::move(address); }
 
     const DirectoryService& rules() const { return rules_; }
+    DirectoryService& rules() { return rules_; }
+
+    // Open connections at most (default: what the open-file limit leaves
+    // after kReservedDescriptors and the descriptors open now).
+    void setCapacity(std::size_t connections) { capacity_ = connections; }
+    std::size_t capacity() const { return capacity_; }
+    void setIdleTimeout(std::chrono::milliseconds timeout) { idleTimeout_ = timeout; }
 
   private:
+    using Clock = std::chrono::steady_clock;
     struct Connection {
         explicit Connection(asio::ip::tcp::socket s) : socket(std::move(s)) {}
         asio::ip::tcp::socket socket;
         std::string limitKey;
+        std::string wideKey;
         std::string unsent;  // replies the socket has not taken yet
         bool reading = false;
         bool writing = false;
         bool dropping = false;
+        bool proceeding = false;  // a turn for waiting requests is posted
+        bool evictable = true;    // holds no group: in idle_
+        std::list<ConnectionId>::iterator idleAt;
+        Clock::time_point lastActive;
+        Clock::time_point lastRead;
     };
 
     void send(ConnectionId id, std::string_view bytes) override;
     void resume(ConnectionId id) override;
+    void active(ConnectionId id) override;
+    void holdsGroups(ConnectionId id, bool holds) override;
+
+    // Reads again, or gives waiting requests their turn, or waits for the
+    // replies to drain, whichever the connection needs.
+    void carryOn(ConnectionId id);
+    // Resets the connection idle longest that holds no group; false if none.
+    bool evictIdlest(const char* why);
+    void everySecond();
+    void watchQuiet(ConnectionId id, Connection& connection);
+    // Keeps stalled_ up to date after the unsent replies changed.
+    void noteUnsent(ConnectionId id, const Connection& connection, bool progress);
+    void quietTurn();
 
     void waitAcceptable();
     void acceptBurst();
     void admit(asio::ip::tcp::socket socket);
-    void refuse(asio::ip::tcp::socket& socket, const std::string& shown, const std::string& why);
+    // Closes a connection that may not stay; `kind` "connections" (the
+    // address holds its share: told so) or "full" (reset).
+    void refuse(asio::ip::tcp::socket& socket, const Peer& peer, const std::string& kind);
     void waitReadable(ConnectionId id, Connection& connection);
     void readChunk(ConnectionId id);
     void waitWritable(ConnectionId id, Connection& connection);
@@ -77,18 +122,29 @@ class DirectoryServer : private Transport {
     // Drops after the event being handled, so the rules never see a close in
     // the middle of a request.
     void dropLater(ConnectionId id, Connection& connection, const std::string& why);
-    void close(ConnectionId id);
+    // `reset`: SO_LINGER 0, so that nothing the peer did not read stays queued.
+    void close(ConnectionId id, bool reset = false);
     Connection* find(ConnectionId id);
     void log(const std::string& line);
 
     asio::io_context& io_;
     asio::ip::tcp::acceptor acceptor_;
     asio::steady_timer acceptPause_;
+    asio::steady_timer housekeeping_;
+    asio::steady_timer quietTimer_;
     AddressLimits limits_;
     LogSink log_;
     DirectoryService rules_;
     std::unordered_map<ConnectionId, std::unique_ptr<Connection>> connections_;
-    std::unordered_map<std::string, std::size_t> connectionsPerAddress_;
+    std::unordered_map<std::string, std::size_t> connectionsPerAddress_;  // IPv6 /48s too
+    // Above kUnsentReadMark, since the socket last took something.
+    std::unordered_map<ConnectionId, Clock::time_point> stalled_;
+    std::list<ConnectionId> idle_;  // holding no group, longest idle first
+    // Connections whose reader may hold a tail or a buffer, by time of read.
+    std::deque<std::pair<ConnectionId, Clock::time_point>> quietWatch_;
+    bool quietArmed_ = false;
+    std::size_t capacity_;
+    std::chrono::milliseconds idleTimeout_ = kDefaultIdleTimeout;
     std::size_t unsentTotal_ = 0;
     ConnectionId nextId_ = 1;
     int backlog_ = 0;
@@ -97,7 +153,7 @@ class DirectoryServer : private Transport {
 };
 
 // Who a peer is for the rules: dotted IPv4 for IPv4 and IPv4-mapped peers;
-// IPv6 text otherwise, counted per /64.
+// IPv6 text otherwise, counted per /64 and per /48.
 Peer peerOf(const asio::ip::address& address);
 
 // The address to list a peer's groups under: `publicAddress` (dotted IPv4)
@@ -106,6 +162,10 @@ Peer peerOf(const asio::ip::address& address);
 // not reach at its own address - and the peer's own address otherwise, or
 // when `publicAddress` is empty.
 std::string addressToList(const asio::ip::address& peer, const std::string& publicAddress);
+
+// Connections the open-file limit leaves room for, beyond the descriptors
+// open now and kReservedDescriptors.
+std::size_t connectionsWithinFileLimit();
 
 // net.core.somaxconn, the cap the kernel puts on any listen backlog.
 int kernelBacklogCap();

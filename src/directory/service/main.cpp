@@ -1,11 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // rabuscal-directory: lists the groups that game servers announce, for the
-// lobbies that ask. One line per request, refusal and store event on stdout;
+// lobbies that ask. Store events and refusals (one line per kind and address
+// a minute) on stdout, every request too with --log-level debug;
 // SIGINT/SIGTERM end it.
 
-#include <dirent.h>
 #include <sys/resource.h>
 
+#include <algorithm>
 #include <asio.hpp>
 #include <chrono>
 #include <csignal>
@@ -24,8 +25,7 @@ namespace {
 
 using namespace rabuscal::directory;
 
-// Lines are buffered and flushed a few times a second: a busy directory
-// writes thousands per second. The store's thread logs too; writeLine keeps
+// Lines are buffered and flushed a few times a second. The store's thread logs too; writeLine keeps
 // lines whole.
 void printLine(const std::string& line) {
     rabuscal::daemon::writeLine(line, rabuscal::daemon::Stamp::Utc);
@@ -49,18 +49,6 @@ rlim_t raiseOpenFileLimit() {
         if (::setrlimit(RLIMIT_NOFILE, &raised) == 0) limit = raised;
     }
     return limit.rlim_cur;
-}
-
-// Descriptors already taken (stdio, listener, event loop, store).
-long openDescriptors() {
-    long count = 0;
-    if (DIR* dir = ::opendir("/proc/self/fd")) {
-        while (const dirent* entry = ::readdir(dir))
-            if (entry->d_name[0] != '.') ++count;
-        ::closedir(dir);
-        --count;  // the one opendir() holds
-    }
-    return count;
 }
 
 }  // namespace
@@ -104,15 +92,22 @@ int main(int argc, char* argv[]) {
     }
     auto server = std::make_unique<DirectoryServer>(io, *store, options->limits, printLine);
     server->setPublicAddress(options->publicAddress);
+    server->rules().setLogLevel(options->logLevel);
+    server->setIdleTimeout(options->idleTimeout);
+    if (options->maxConnections > 0)
+        server->setCapacity(std::min(server->capacity(), options->maxConnections));
     if (const auto failure = server->listen(options->listen, options->port)) {
         std::cerr << "rabuscal-directory: cannot listen on " << options->listen << " port "
                   << options->port << ": " << *failure << std::endl;
         return 2;  // as a bad option: the service manager does not retry it
     }
     printLine("listening on port " + std::to_string(server->port()));
-    printLine("open-file limit " + std::to_string(openFiles) + ": room for about " +
-              std::to_string(static_cast<long>(openFiles) - openDescriptors()) +
-              " connections; accept backlog " + std::to_string(server->backlog()) + "; " +
+    printLine("open-file limit " + std::to_string(openFiles) + ": at most " +
+              std::to_string(server->capacity()) +
+              " connections (the idlest without a group "
+              "make room when full), closed after " +
+              std::to_string(options->idleTimeout.count()) + " min without a request; " +
+              "accept backlog " + std::to_string(server->backlog()) + "; " +
               std::to_string(options->limits.connections) + " connections and " +
               std::to_string(options->limits.groups) + " groups per address; groups kept " +
               (options->store ? "in the store at " + options->store->host + ":" +

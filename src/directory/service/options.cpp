@@ -21,14 +21,24 @@ std::vector<daemon::OptionRule> optionTable(std::uint16_t defaultPort) {
          "are listed under it (default: none)"},
         {"--store", "redis://HOST:PORT",
          "keep the groups in Redis, shared with every\n"
-         "instance using the same store (default: memory)"},
+         "instance using the same store (default: memory);\n"
+         "redis://:PASSWORD@HOST:PORT with a password"},
         {"--store-ttl", "SECONDS",
          "how long a dead instance's groups stay listed\n"
          "in the store (default 20)"},
         {"--max-connections-per-address", "N",
          "open connections per IPv4 address or IPv6 /64\n"
          "(default 256)"},
-        {"--max-groups-per-address", "N", "groups listed per address (default 16)"},
+        {"--max-groups-per-address", "N", "groups listed per address (default 10)"},
+        {"--max-connections", "N",
+         "open connections in all (default: what the\n"
+         "open-file limit leaves, less 32 in reserve)"},
+        {"--idle-timeout", "MINUTES",
+         "close connections that ask nothing for this\n"
+         "long, unless they hold a group (default 5)"},
+        {"--log-level", "LEVEL",
+         "warning, info (refusals, folded per address and\n"
+         "minute; the default) or debug (every request)"},
     };
 }
 
@@ -70,6 +80,19 @@ std::optional<ServiceOptions> parseOptions(const std::vector<std::string>& args,
         } else if (name == "--store-ttl") {
             ttl = daemon::number(value, 1, 3600);
             valid = ttl.has_value();
+        } else if (name == "--max-connections") {
+            const auto limit = daemon::number(value, 1, 10000000);
+            valid = limit.has_value();
+            if (valid) options.maxConnections = static_cast<std::size_t>(*limit);
+        } else if (name == "--idle-timeout") {
+            const auto minutes = daemon::number(value, 1, 1440);
+            valid = minutes.has_value();
+            if (valid) options.idleTimeout = std::chrono::minutes(*minutes);
+        } else if (name == "--log-level") {
+            valid = value == "warning" || value == "info" || value == "debug";
+            options.logLevel = value == "warning" ? LogLevel::Warning
+                               : value == "debug" ? LogLevel::Debug
+                                                  : LogLevel::Info;
         } else {  // the two limits per address
             const auto limit = daemon::number(value, 1, 1000000);
             valid = limit.has_value();

@@ -2,11 +2,13 @@
 #pragma once
 // rabuscal-directory's command line.
 
+#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "directory/directory_service.h"
 #include "directory/limits.h"
 #include "directory/store/redis_link.h"
 
@@ -20,6 +22,9 @@ struct ServiceOptions {
     std::string publicAddress;  // dotted IPv4; empty: peers listed as they come
     std::optional<RedisSettings> store;
     AddressLimits limits;
+    std::size_t maxConnections = 0;  // 0: as many as the open-file limit leaves room for
+    std::chrono::minutes idleTimeout = kDefaultIdleTimeout;
+    LogLevel logLevel = LogLevel::Info;
 };
 
 // On a bad option returns nothing and says why in `error`.

@@ -7,6 +7,7 @@
 #include <limits>
 #include <random>
 
+#include "directory/group_name.h"
 #include "directory/limits.h"
 
 namespace rabuscal::directory {
@@ -30,6 +31,9 @@ std::string orderKey(const std::string& gameId) {
 
 // Announces or refreshes a group in one step, so that two instances never
 // both get a name. Answers {1, score} (listed), {0} (taken), {2} (game full).
+// The earlier announcement wins: a group that comes back with its first score
+// (after a restart of the store, or an eviction) takes its name back from a
+// later one, whose instance then finds it taken at its next refresh.
 const std::string kAnnounce = R"lua(
 local held = redis.call('GET', KEYS[1])
 if held == ARGV[1] then
@@ -37,11 +41,22 @@ if held == ARGV[1] then
   local score = redis.call('ZSCORE', KEYS[2], ARGV[6])
   if not score then
     score = ARGV[4]
+    if score == '' then
+      local now = redis.call('TIME')
+      score = now[1] .. string.format('%06d', tonumber(now[2]))
+    end
     redis.call('ZADD', KEYS[2], score, ARGV[6])
   end
   return {1, score}
 end
-if held then return {0} end
+if held then
+  if ARGV[4] == '' then return {0} end
+  local heldScore = redis.call('ZSCORE', KEYS[2], ARGV[6])
+  if heldScore and tonumber(heldScore) <= tonumber(ARGV[4]) then return {0} end
+  redis.call('SET', KEYS[1], ARGV[1], 'PX', ARGV[2])
+  redis.call('ZADD', KEYS[2], ARGV[4], ARGV[6])
+  return {1, ARGV[4]}
+end
 local live = 0
 for _, name in ipairs(redis.call('ZRANGE', KEYS[2], 0, -1)) do
   if redis.call('EXISTS', ARGV[5] .. name) == 1 then live = live + 1
@@ -171,6 +186,24 @@ bool RedisLink::connect() {
         return false;
     }
     redisSetTimeout(context_, timeout);
+    if (!settings_.password.empty()) {
+        ReplyPtr reply{settings_.user.empty()
+                           ? command({"AUTH", settings_.password})
+                           : command({"AUTH", settings_.user, settings_.password})};
+        if (!reply.reply || reply.reply->type == REDIS_REPLY_ERROR) {
+            const std::string why = reply.reply ? text(reply.reply) : "no answer";
+            if (context_) redisFree(context_);
+            context_ = nullptr;
+            reachable_ = false;
+            nextConnect_ = Clock::now() + std::chrono::seconds(1);
+            if (!reportedDown_)
+                log_("WARNING: store " + where + " refused the password (" + why + ")");
+            reportedDown_ = true;
+            return false;
+        }
+    }
+    checkEviction(where);
+    if (!context_) return false;
     log_("store " + where + " connected" +
          (everConnected_ && !owned_.empty() ? ", announcing this instance's groups again" : ""));
     everConnected_ = true;
@@ -178,6 +211,26 @@ bool RedisLink::connect() {
     reachable_ = true;
     refreshAll();  // a restarted store has lost them
     return context_ != nullptr;
+}
+
+void RedisLink::checkEviction(const std::string& where) {
+    // CONFIG may be renamed away; INFO says the same.
+    std::string policy, maxmemory;
+    ReplyPtr info{command({"INFO", "memory"})};
+    const std::string all = info.reply ? text(info.reply) : std::string();
+    auto field = [&](const std::string& name) {
+        const std::size_t at = all.find(name + ":");
+        if (at == std::string::npos) return std::string();
+        const std::size_t from = at + name.size() + 1;
+        return all.substr(from, all.find_first_of("\r\n", from) - from);
+    };
+    policy = field("maxmemory_policy");
+    maxmemory = field("maxmemory");
+    if (policy.empty() || policy == "noeviction" || maxmemory == "0") return;
+    log_("WARNING: store " + where + " may evict keys (maxmemory-policy " + policy +
+         ", maxmemory " + maxmemory +
+         "): a group evicted is out of every list until its instance refreshes it; "
+         "set maxmemory-policy noeviction");
 }
 
 void RedisLink::disconnect(const std::string& why) {
@@ -236,10 +289,14 @@ void RedisLink::refreshAll() {
         const auto& [gameId, name] = at->first;
         const std::optional<Answer> answer = announce(gameId, name, at->second, kNoGameLimit);
         if (answer == Answer::NameTaken) {
-            log_("group " + gameId + "|" + name +
-                 " was taken by another instance while the store was out of reach");
-            report([lost = lost_, gameId, name, owner = at->second.owner] {
-                lost(gameId, name, owner);
+            // The name as its host typed it ends the value.
+            const std::string& value = at->second.value;
+            const std::size_t bar = value.find('|', value.find('|') + 1);
+            const std::string typed = bar == std::string::npos ? name : value.substr(bar + 1);
+            log_("group " + gameId + "|" + typed +
+                 " went to an earlier announcement on another instance");
+            report([lost = lost_, gameId, typed, owner = at->second.owner] {
+                lost(gameId, typed, owner);
             });
             at = owned_.erase(at);
         } else {
@@ -256,21 +313,20 @@ void RedisLink::withdraw(const std::string& gameId, const std::string& name, con
 
 void RedisLink::add(std::string gameId, std::string name, std::string address, ConnectionId owner,
                     Done done) {
-    std::string value = instance_ + "#" + std::to_string(owner) + "|" + address;
-    enqueue([this, gameId = std::move(gameId), name = std::move(name), value = std::move(value),
+    std::string value = instance_ + "#" + std::to_string(owner) + "|" + address + "|" + name;
+    enqueue([this, gameId = std::move(gameId), key = sameNameKey(name), value = std::move(value),
              owner, done = std::move(done)]() mutable {
         Owned group{std::move(value), {}, owner};
+        // Not kept when the store did not take it: the announcement is refused.
         const Answer answer =
-            announce(gameId, name, group, kMaxGroupsPerGame).value_or(Answer::Unavailable);
-        // Kept even when the store is out of reach: it goes there on reconnecting.
-        if (answer == Answer::Added || answer == Answer::Unavailable)
-            owned_[{gameId, name}] = std::move(group);
+            announce(gameId, key, group, kMaxGroupsPerGame).value_or(Answer::Unavailable);
+        if (answer == Answer::Added) owned_[{gameId, key}] = std::move(group);
         report([done = std::move(done), answer] { done(answer); });
     });
 }
 
-void RedisLink::remove(std::string gameId, std::string name) {
-    enqueue([this, gameId = std::move(gameId), name = std::move(name)] {
+void RedisLink::remove(std::string gameId, std::string typed) {
+    enqueue([this, gameId = std::move(gameId), name = sameNameKey(typed)] {
         const auto at = owned_.find({gameId, name});
         if (at == owned_.end()) return;
         withdraw(gameId, name, at->second);
@@ -292,7 +348,7 @@ void RedisLink::removeAllOf(ConnectionId owner) {
 }
 
 void RedisLink::exists(std::string gameId, std::string name, Done done) {
-    enqueue([this, key = groupKey(gameId, name), done = std::move(done)] {
+    enqueue([this, key = groupKey(gameId, sameNameKey(name)), done = std::move(done)] {
         Answer answer = Answer::Unavailable;
         if (context_) {
             ReplyPtr reply{command({"EXISTS", key})};
@@ -322,11 +378,15 @@ void RedisLink::list(std::string gameId, Listed done) {
             ReplyPtr reply{command({"EVAL", kList, "1", orderKey(gameId), namePrefix(gameId)})};
             if (reply.reply && reply.reply->type == REDIS_REPLY_ARRAY) {
                 groups.emplace();
+                // "instance#connection|address|name as typed"
                 for (std::size_t i = 0; i + 1 < reply.reply->elements; i += 2) {
                     const std::string value = text(reply.reply->element[i + 1]);
                     const std::size_t bar = value.find('|');
                     if (bar == std::string::npos) continue;
-                    groups->push_back({text(reply.reply->element[i]), value.substr(bar + 1)});
+                    const std::size_t second = value.find('|', bar + 1);
+                    if (second == std::string::npos) continue;
+                    groups->push_back(
+                        {value.substr(second + 1), value.substr(bar + 1, second - bar - 1)});
                 }
             }
         }

@@ -6,11 +6,13 @@
 // unreachable store makes calls fail fast ("unavailable"), and the link
 // reconnects once a second.
 //
-// Layout in Redis, for game G and group N ("rabuscal-directory:" in front):
-//   g:G|N  string "instance#connection|address", expiring after the TTL;
+// Layout in Redis, for game G and group name N, K = sameNameKey(N)
+// ("rabuscal-directory:" in front):
+//   g:G|K  string "instance#connection|address|N", expiring after the TTL;
 //          the instance that owns it refreshes it every TTL/4
-//   o:G    sorted set of group names, scored by the store's clock at the
-//          announcement: the order of the lists
+//   o:G    sorted set of name keys, scored by the store's clock at the first
+//          announcement: the order of the lists, and who was first when two
+//          instances claim one name
 // A name whose g: key has expired (its instance died) is no longer listed
 // and is removed from o:G by the next list or announcement of the game.
 
@@ -39,6 +41,8 @@ namespace rabuscal::directory {
 struct RedisSettings {
     std::string host = "127.0.0.1";
     int port = 6379;
+    std::string user;      // empty: the default user
+    std::string password;  // empty: no AUTH
     std::chrono::milliseconds ttl{20000};
     std::chrono::milliseconds timeout{400};
 };
@@ -85,6 +89,8 @@ class RedisLink {
     void run();
     bool connect();
     void disconnect(const std::string& why);
+    // Logs loudly when the store may evict keys.
+    void checkEviction(const std::string& where);
     // Announces or refreshes one group; returns the script's answer or nothing.
     std::optional<Answer> announce(const std::string& gameId, const std::string& name, Owned& group,
                                    std::size_t maxGroups);

@@ -7,9 +7,9 @@ namespace rabuscal::directory {
 
 namespace {
 
-// Lists wait for the store only while its queue is short; beyond that the
-// instance answers from its own groups rather than let lobbies wait.
-constexpr std::size_t kMaxQueuedLists = 4096;
+// Reads of lists queued for the store at most; further ones wait here, in
+// order, until the queue is shorter (each connection has at most one).
+constexpr std::size_t kMaxQueuedLists = 256;
 
 }  // namespace
 
@@ -34,9 +34,12 @@ void RedisStore::add(std::string_view gameId, std::string_view name, std::string
                [this, game = std::string(gameId), group = std::string(name), owner,
                 done = std::move(done)](RedisLink::Answer answer) {
                    using Outcome = GroupRegistry::AddOutcome;
-                   Outcome outcome = Outcome::Added;  // also when unreachable: kept locally
+                   Outcome outcome = Outcome::Added;
                    if (answer == RedisLink::Answer::NameTaken) outcome = Outcome::NameTaken;
                    if (answer == RedisLink::Answer::GameFull) outcome = Outcome::GameFull;
+                   // Out of reach, or it refused the write (out of memory): a
+                   // group the other instances would not list is not announced.
+                   if (answer == RedisLink::Answer::Unavailable) outcome = Outcome::StoreFailed;
                    if (outcome != Outcome::Added) own_.remove(game, group, owner);
                    done(outcome);
                });
@@ -65,13 +68,27 @@ std::size_t RedisStore::removeAllOf(ConnectionId owner) {
 }
 
 void RedisStore::list(std::string_view gameId, ListDone done) {
-    if (!link_->reachable() || link_->queued() > kMaxQueuedLists) {
+    // Out of reach, only this instance's groups are known; the log says so.
+    if (!link_->reachable()) {
         done(own_.list(gameId));
         return;
     }
-    link_->list(std::string(gameId), [this, game = std::string(gameId), done = std::move(done)](
-                                         std::optional<std::vector<protocol::Group>> groups) {
+    if (link_->queued() >= kMaxQueuedLists) {
+        parked_.push_back({std::string(gameId), std::move(done)});
+        return;
+    }
+    ask(std::string(gameId), std::move(done));
+}
+
+void RedisStore::ask(std::string gameId, ListDone done) {
+    link_->list(gameId, [this, game = gameId, done = std::move(done)](
+                            std::optional<std::vector<protocol::Group>> groups) {
         done(groups ? std::move(*groups) : own_.list(game));
+        while (!parked_.empty() && link_->queued() < kMaxQueuedLists) {
+            Parked next = std::move(parked_.front());
+            parked_.pop_front();
+            ask(std::move(next.gameId), std::move(next.done));
+        }
     });
 }
 
@@ -81,6 +98,15 @@ std::optional<RedisSettings> parseStoreAddress(std::string_view text) {
     text.remove_prefix(scheme.size());
     if (text.ends_with('/')) text.remove_suffix(1);
     RedisSettings settings;
+    // redis://[[USER]:PASSWORD@]HOST:PORT
+    if (const std::size_t at = text.rfind('@'); at != std::string_view::npos) {
+        const std::string_view who = text.substr(0, at);
+        const std::size_t colon = who.find(':');
+        if (colon == std::string_view::npos || colon + 1 == who.size()) return std::nullopt;
+        settings.user = std::string(who.substr(0, colon));
+        settings.password = std::string(who.substr(colon + 1));
+        text.remove_prefix(at + 1);
+    }
     const std::size_t colon = text.rfind(':');
     std::string_view host = text.substr(0, colon);
     if (colon != std::string_view::npos) {
