@@ -89,6 +89,7 @@ void DirectoryClient::connected() {
 }
 
 void DirectoryClient::disconnected() {
+    quiet();  // the stream ended: what is held was its last reply
     setLamp(Lamp::Maroon);
     view_.showMainStatus(kDisconnected);
     view_.reportLost();
@@ -104,6 +105,13 @@ void DirectoryClient::received(std::string_view bytes) {
     if (bytes.empty()) return;
     setLamp(Lamp::Lime);
     reader_.feed(bytes, [this](std::string_view command, std::string_view payload) {
+        DirectoryReply(command, payload);
+        return true;
+    });
+}
+
+void DirectoryClient::quiet() {
+    reader_.flush([this](std::string_view command, std::string_view payload) {
         DirectoryReply(command, payload);
         return true;
     });

@@ -87,7 +87,12 @@ class DirectoryClient {
     void connected();
     void disconnected();
     void failed();
+    // The last reply of a read may be held until the next read completes it;
+    // quiet() takes it as whole once nothing more has come for
+    // protocol::kQuietFlushMs (disconnected() does the same first).
     void received(std::string_view bytes);
+    void quiet();
+    bool holding() const { return reader_.holding(); }
 
     const std::string& pendingMessage() const { return pending_; }
     // `Grupos` (the names) and `GroupAddresses`, always the same length.

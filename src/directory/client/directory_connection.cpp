@@ -39,10 +39,14 @@ DirectoryConnection::DirectoryConnection(const QString& host, quint16 port, QObj
     connect(&Cli2, &QAbstractSocket::disconnected, this, &DirectoryConnection::Cli2Disconnect);
     connect(&Cli2, &QAbstractSocket::errorOccurred, this, &DirectoryConnection::Cli2Error);
     connect(&Cli2, &QIODevice::readyRead, this, &DirectoryConnection::Cli2Read);
+    quiet_.setSingleShot(true);
+    quiet_.setInterval(protocol::kQuietFlushMs);
+    connect(&quiet_, &QTimer::timeout, this, [this] { rules_.quiet(); });
 }
 
 DirectoryConnection::~DirectoryConnection() {
     // The program ends: close without sending anything and without reporting.
+    quiet_.stop();
     Cli2.disconnect(this);
     Cli2.abort();
 }
@@ -104,6 +108,10 @@ void DirectoryConnection::Cli2Error(QAbstractSocket::SocketError error) {
 void DirectoryConnection::Cli2Read() {
     const QByteArray chunk = Cli2.readAll();
     rules_.received(std::string_view(chunk.constData(), static_cast<std::size_t>(chunk.size())));
+    if (rules_.holding())
+        quiet_.start();
+    else
+        quiet_.stop();
 }
 
 }  // namespace rabuscal::directory

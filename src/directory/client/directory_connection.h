@@ -11,6 +11,7 @@
 #include <QObject>
 #include <QString>
 #include <QTcpSocket>
+#include <QTimer>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -78,7 +79,10 @@ class DirectoryConnection : public QObject, private DirectoryLink, private Direc
     // Socket events, named as the window's handlers.
     void Cli2Connecting() { rules_.connecting(); }
     void Cli2Connect() { rules_.connected(); }
-    void Cli2Disconnect() { rules_.disconnected(); }
+    void Cli2Disconnect() {
+        quiet_.stop();
+        rules_.disconnected();
+    }
     void Cli2Error(QAbstractSocket::SocketError error);
     void Cli2Read();
 
@@ -86,6 +90,7 @@ class DirectoryConnection : public QObject, private DirectoryLink, private Direc
     quint16 port_;
     QTcpSocket Cli2;
     DirectoryClient rules_;
+    QTimer quiet_;  // takes a held reply as whole when the stream goes quiet
     QAbstractSocket::SocketState lastState_ = QAbstractSocket::UnconnectedState;
 };
 
