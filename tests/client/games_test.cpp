@@ -6,7 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QTcpServer>
+#include <QTimer>
 #include <functional>
 #include <memory>
 
@@ -16,6 +18,7 @@
 #include "server/net/tcp_game_server.h"
 #include "support/application.h"
 #include "support/cutting_relay.h"
+#include "support/loopback_peer.h"
 
 namespace rabuscal::client {
 namespace {
@@ -215,6 +218,33 @@ TEST(GameConnectionSends, AServerThatStopsReadingCostsBoundedMemory) {
     EXPECT_LE(ana.cli.socket().bytesToWrite(),
               GameConnection::kSendCap + static_cast<qint64>(block.size()));
     EXPECT_GT(ana.cli.socket().bytesToWrite(), GameConnection::kSendCap);
+}
+
+// A liveness check only: client_flood measures the waits.
+TEST(GameConnectionReads, FloodsOfValidMessagesLeaveTheEventLoopResponsive) {
+    coreApplication();
+    support::ListeningPeer server;
+    Copy ana("ana");
+    ana.cli.open("127.0.0.1", server.port());
+    ASSERT_TRUE(server.waitConnected());
+    std::string flood = "$-$onj:";
+    for (int i = 0; i < 100000; ++i) flood += i % 2 ? "$-$mdv:bia" : "$-$mdv:ana";
+    for (int i = 0; i < 1000000; ++i) flood += "$-$cls:";
+    flood += "$-$pts:77";
+
+    QElapsedTimer sinceTick;
+    qint64 longestGap = 0;
+    QTimer ticker;
+    QObject::connect(&ticker, &QTimer::timeout,
+                     [&] { longestGap = std::max(longestGap, sinceTick.restart()); });
+    sinceTick.start();
+    ticker.start(10);
+    server.say(QByteArray::fromStdString(flood));
+    ASSERT_TRUE(waitFor([&] { return ana.session().pontos == "77"; }, 60'000));
+    EXPECT_LT(longestGap, 5'000);
+    EXPECT_EQ(ana.drawerNick, "bia");
+    EXPECT_EQ(ana.view.drawerControls, false);
+    EXPECT_LT(ana.view.statuses.size(), 10'000u) << "one status per pass, not per message";
 }
 
 }  // namespace
