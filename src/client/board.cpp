@@ -2,6 +2,7 @@
 #include "client/board.h"
 
 #include <string>
+#include <utility>
 
 #include "client/texts.h"
 #include "protocol/framing.h"
@@ -20,6 +21,7 @@ void Board::setUp(const QImage& welcome) {
 }
 
 void Board::flushChanges() {
+    applyPendingClear();
     if (changed_.isEmpty()) return;
     const QRect area = changed_;
     changed_ = QRect();
@@ -127,22 +129,25 @@ void Board::btClsMouseDown() {
 
 void Board::layGalleryPicture() {
     changed(tela_.copyFrom(galleryOrWhite()));
-    session_.view.showPage(Page::Default);
+    session_.setPage(Page::Default);
     flushChanges();
 }
 
 void Board::replayMdw(std::string_view payload) {
     const protocol::Point p = protocol::readPoint(payload);
+    applyPendingClear();
     tela_.moveTo(p.x, p.y);
     changed(tela_.lineTo(p.x, p.y));
 }
 
 void Board::replayMov(std::string_view payload) {
     const protocol::Point p = protocol::readPoint(payload);
+    applyPendingClear();
     changed(tela_.lineTo(p.x, p.y));
 }
 
 void Board::replayBlc(std::string_view payload) {
+    applyPendingClear();
     protocol::FieldReader fields(payload);
     const std::int64_t x = fields.nextInt();
     const std::int64_t y = fields.nextInt();
@@ -155,8 +160,12 @@ void Board::replayBlc(std::string_view payload) {
 }
 
 void Board::replayCls() {
-    session_.view.showPage(Page::Default);
-    changed(tela_.fillWhite());
+    session_.setPage(Page::Default);
+    clearPending_ = true;
+}
+
+void Board::applyPendingClear() {
+    if (std::exchange(clearPending_, false)) changed(tela_.fillWhite());
 }
 
 }  // namespace rabuscal::client

@@ -69,6 +69,8 @@ class Board {
     void replayMdw(std::string_view payload);
     void replayMov(std::string_view payload);
     void replayBlc(std::string_view payload);
+    // Clears the board before the next replayed stroke or flushChanges(), so
+    // that a run of clears costs one.
     void replayCls();
 
     // The area changed since the last call, and tell the view about it.
@@ -81,6 +83,7 @@ class Board {
 
   private:
     void changed(const QRect& area) { changed_ |= area; }
+    void applyPendingClear();
     void setCursorFor(bool shift);
     const QImage& galleryOrWhite();
     void sendBlock(int x, int y);
@@ -92,6 +95,7 @@ class Board {
     std::function<void(std::string_view)> openWebPage_;
     QRect changed_;
 
+    bool clearPending_ = false;
     bool stroking_ = false;
     std::int64_t stakeHundredths_ = 0;  // wide: `Pontos` may hold any 32-bit value
     bool backgroundShown_ = false;

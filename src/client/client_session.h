@@ -5,6 +5,7 @@
 // Every change of a shown value goes through here so that the view follows.
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -46,10 +47,25 @@ struct ClientSession {
 
     void setStatus(std::string_view text);
     void setJoined(bool value);
+    void setJoinCaption(std::string_view caption);
     void setPoints(std::string_view points);
     void setPlayerList(std::vector<std::string> lines);
     void setLamp(Lamp value);
     void setDrawerControls(bool shown);
+    void setPage(Page page);
+
+    // While a pass of received messages is handled, the state changes at once
+    // but the view shows only the last status, points, list, page... of the
+    // pass, at endPass(): a flood of messages costs one repaint per pass.
+    void beginPass() { inPass_ = true; }
+    void endPass();
+
+  private:
+    bool inPass_ = false;
+    std::optional<std::string> status_, joinCaption_;
+    std::optional<bool> joined_, drawerControls_;
+    bool pointsChanged_ = false, listChanged_ = false;
+    std::optional<Page> page_;
 };
 
 }  // namespace rabuscal::client

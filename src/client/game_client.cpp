@@ -23,6 +23,8 @@ void GameClient::CliConnect() {
 }
 
 void GameClient::CliDisconnect() {
+    // The stream ended: what is held was its last message.
+    CliQuiet();
     session_.setStatus(texts::kDisconnected);
 }
 
@@ -34,8 +36,21 @@ void GameClient::CliError() {
 }
 
 void GameClient::CliRead(std::string_view chunk) {
+    session_.beginPass();
     session_.setLamp(Lamp::Lime);
-    reader_.feed(chunk, [this](std::string_view command, std::string_view payload) {
+    reader_.feed(chunk, dispatcher());
+    endPass();
+}
+
+void GameClient::CliQuiet() {
+    if (!reader_.holding()) return;
+    session_.beginPass();
+    reader_.flush(dispatcher());
+    endPass();
+}
+
+protocol::MessageSink GameClient::dispatcher() {
+    return [this](std::string_view command, std::string_view payload) {
         try {
             dispatch(command, payload);
             return true;
@@ -44,8 +59,13 @@ void GameClient::CliRead(std::string_view chunk) {
             if (session_.reportError) session_.reportError(bad.what());
             return false;
         }
-    });
+    };
+}
+
+void GameClient::endPass() {
+    if (pendingList_) session_.setPlayerList(playerListLines(*std::exchange(pendingList_, {})));
     board_.flushChanges();
+    session_.endPass();
     if (!chatBatch_.empty()) session_.view.addChatEntries(chatBatch_.take());
 }
 
@@ -57,7 +77,7 @@ void GameClient::dispatch(std::string_view command, std::string_view payload) {
             return session_.setStatus(payload);
         case Command::Onj:
             session_.setJoined(true);
-            return session_.view.showJoinCaption(texts::kLeaveGame);
+            return session_.setJoinCaption(texts::kLeaveGame);
         default:
             break;
     }
@@ -65,13 +85,14 @@ void GameClient::dispatch(std::string_view command, std::string_view payload) {
     switch (*known) {
         case Command::Off:
             session_.setJoined(false);
-            session_.view.showJoinCaption(texts::kJoinGame);
+            session_.setJoinCaption(texts::kJoinGame);
             session_.setPoints(texts::kNoPoints);
-            return session_.setPlayerList({});
+            return pendingList_.emplace(), void();
         case Command::Mdv:
             return announceDrawer(payload);
         case Command::Lst:
-            return session_.setPlayerList(playerListLines(payload));
+            // Rebuilt once per pass, from the last list of the pass.
+            return pendingList_.emplace(payload), void();
         case Command::Mdw:
             return board_.replayMdw(payload);
         case Command::Mov:

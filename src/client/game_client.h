@@ -11,6 +11,7 @@
 // show what arrives on their ClientView.
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -41,8 +42,13 @@ class GameClient {
     void CliConnect();
     void CliDisconnect();
     void CliError();
-    // Everything pending on the socket, as one chunk.
+    // What the socket gave in one pass of the event loop, as one chunk. The
+    // last message of a chunk may be held until the next chunk completes it.
     void CliRead(std::string_view chunk);
+    // The stream has been quiet for protocol::kQuietFlushMs: a held message
+    // is taken as whole. CliDisconnect does the same first.
+    void CliQuiet();
+    bool holding() const { return reader_.holding(); }
 
     // One server message. Throws protocol::BadNumber when a board message's
     // numbers do not read; CliRead then drops the rest of the chunk. Chat
@@ -59,7 +65,7 @@ class GameClient {
     // red by its connect press.
     void setJoined(bool joined) { session_.setJoined(joined); }
     void setLamp(Lamp lamp) { session_.setLamp(lamp); }
-    void setJoinCaption(std::string_view caption) { session_.view.showJoinCaption(caption); }
+    void setJoinCaption(std::string_view caption) { session_.setJoinCaption(caption); }
 
     const ClientSession& session() const { return session_; }
     Board& board() { return board_; }
@@ -69,13 +75,17 @@ class GameClient {
 
   private:
     void announceDrawer(std::string_view nick);
+    protocol::MessageSink dispatcher();
+    // Shows what a pass of received messages changed.
+    void endPass();
 
     ClientSession session_;
     Board board_{session_};
     RoundControls roundControls_{session_, board_};
     ChatInput chatInput_{session_};
     ChatLog chatLog_;
-    ChatBatch chatBatch_;  // the chat entries of the chunk being read
+    ChatBatch chatBatch_;                     // the chat entries of the chunk being read
+    std::optional<std::string> pendingList_;  // the last "lst" payload of the pass
     protocol::ChunkReader reader_{protocol::kGameSeparator};
 };
 

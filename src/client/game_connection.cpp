@@ -11,11 +11,18 @@ GameConnection::GameConnection(QObject* parent) : QObject(parent) {
     connect(&socket_, &QAbstractSocket::disconnected, this, &GameConnection::onDisconnected);
     connect(&socket_, &QAbstractSocket::errorOccurred, this, &GameConnection::onError);
     connect(&socket_, &QIODevice::readyRead, this, &GameConnection::onReadyRead);
+    socket_.setReadBufferSize(kReadBuffer);
+    quiet_.setSingleShot(true);
+    quiet_.setInterval(protocol::kQuietFlushMs);
+    connect(&quiet_, &QTimer::timeout, this, [this] {
+        if (client_) client_->CliQuiet();
+    });
 }
 
 GameConnection::~GameConnection() {
     // Closed without a word when the window goes: no events into a client
     // that may already be gone.
+    quiet_.stop();
     socket_.disconnect(this);
     socket_.abort();
 }
@@ -58,6 +65,10 @@ void GameConnection::onConnected() {
 
 void GameConnection::onDisconnected() {
     active_ = false;
+    // What arrived before the end is still handled, before the disconnect
+    // (at most kReadBuffer bytes).
+    while (socket_.bytesAvailable() > 0 && client_) readPass();
+    quiet_.stop();
     if (client_) client_->CliDisconnect();
 }
 
@@ -68,9 +79,25 @@ void GameConnection::onError(QAbstractSocket::SocketError error) {
 }
 
 void GameConnection::onReadyRead() {
-    const QByteArray chunk = socket_.readAll();
-    if (chunk.isEmpty() || !client_) return;
-    client_->CliRead(std::string_view(chunk.constData(), static_cast<std::size_t>(chunk.size())));
+    if (!passScheduled_) readPass();
+}
+
+void GameConnection::readPass() {
+    passScheduled_ = false;
+    if (!client_) return;
+    const QByteArray chunk = socket_.read(kReadPerPass);
+    if (!chunk.isEmpty())
+        client_->CliRead(
+            std::string_view(chunk.constData(), static_cast<std::size_t>(chunk.size())));
+    if (socket_.bytesAvailable() > 0) {
+        // The rest waits for the next pass: events queued meanwhile go first.
+        passScheduled_ = true;
+        QMetaObject::invokeMethod(this, &GameConnection::readPass, Qt::QueuedConnection);
+    }
+    if (client_->holding())
+        quiet_.start();
+    else
+        quiet_.stop();
 }
 
 }  // namespace rabuscal::client

@@ -9,10 +9,18 @@
 // not connected, or when more than kSendCap bytes are still queued (a server
 // that stops reading costs bounded memory). A write that fails reports the
 // error and closes the connection, which then reports its disconnect.
+//
+// Reading: each pass of the event loop hands the client at most kReadPerPass
+// bytes and leaves the rest for the next pass, so that clicks and repaints get
+// their turn under any flood; the socket keeps at most kReadBuffer bytes read
+// ahead (the server's writes back up beyond that). When the client holds a
+// message that may be unfinished and nothing more arrives for
+// protocol::kQuietFlushMs, the client takes it as whole.
 
 #include <QObject>
 #include <QString>
 #include <QTcpSocket>
+#include <QTimer>
 
 #include "client/game_client.h"
 #include "client/game_link.h"
@@ -25,6 +33,8 @@ class GameConnection : public QObject, public GameLink {
   public:
     static constexpr quint16 kGamePort = 7003;
     static constexpr qint64 kSendCap = 4 * 1024 * 1024;
+    static constexpr qint64 kReadPerPass = 32 * 1024;
+    static constexpr qint64 kReadBuffer = 1024 * 1024;
 
     explicit GameConnection(QObject* parent = nullptr);
     ~GameConnection() override;
@@ -48,8 +58,12 @@ class GameConnection : public QObject, public GameLink {
     void onDisconnected();
     void onError(QAbstractSocket::SocketError error);
     void onReadyRead();
+    // Hands the client one pass's worth of what was received.
+    void readPass();
 
     QTcpSocket socket_;
+    QTimer quiet_;
+    bool passScheduled_ = false;
     GameClient* client_ = nullptr;
     bool active_ = false;
     bool closingAfterFailure_ = false;

@@ -10,14 +10,14 @@ namespace rabuscal::client {
 using protocol::Command;
 
 void RoundControls::btDesMouseDown() {
-    session_.view.showPage(Page::Desenho);
+    session_.setPage(Page::Desenho);
 }
 
 void RoundControls::btOkpMouseUp(std::string_view secret) {
     if (!session_.isDrawer()) return session_.setStatus(texts::kNotDrawerToStart);
     if (secret.empty()) return session_.setStatus(texts::kNoPhrase);
     if (session_.roundRunning()) return session_.setStatus(texts::kRoundRunning);
-    session_.view.showPage(Page::Default);
+    session_.setPage(Page::Default);
     session_.send(Command::Ini, protocol::defuseSeparator(std::string(secret)));
     // Laid whether or not anything was sent: without a connection the picture
     // stays; with one, the server's "cls" clears it right afterwards.

@@ -76,11 +76,13 @@ struct ClientRig {
         client.setErrorReporter([this](std::string_view e) { errors.emplace_back(e); });
     }
 
-    // Each message behind its separator, all in one chunk.
+    // Each message behind its separator, all in one chunk, and then a quiet
+    // stream.
     void receive(std::initializer_list<std::string_view> messages) {
         std::string chunk;
         for (std::string_view m : messages) chunk.append("$-$").append(m);
         client.CliRead(chunk);
+        client.CliQuiet();
     }
     void join() { receive({"onj:"}); }
     // Joined, this copy the drawer, with `points` at stake.

@@ -90,10 +90,11 @@ TEST(Dispatcher, PointsAndNoticesAreShownAsReceivedUpToWhatALabelCanShow) {
     EXPECT_EQ(rig.view.points, "007");
 
     const std::string huge(10 << 20, '9');
-    rig.receive({"pts:" + huge, "sys:" + huge, "mdv:" + huge});
+    rig.receive({"pts:" + huge, "sys:" + huge});
     EXPECT_EQ(rig.view.points, huge.substr(0, texts::kMaximumShownPoints));
     EXPECT_EQ(rig.client.session().pontos, huge) << "kept whole: it is not a number";
-    EXPECT_EQ(rig.view.statuses.end()[-2], huge.substr(0, texts::kMaximumShownStatus));
+    EXPECT_EQ(rig.view.status(), huge.substr(0, texts::kMaximumShownStatus));
+    rig.receive({"mdv:" + huge});
     EXPECT_EQ(rig.view.status(), "> " + huge.substr(0, texts::kMaximumShownStatus - 2));
 }
 
@@ -171,7 +172,7 @@ TEST(BadNumbers, StopTheChunkAndAreReportedOnce) {
     EXPECT_EQ(rig.view.points, "50") << "the connection goes on";
 }
 
-TEST(Reader, MessagesCutByTheNetworkCostOnlyTheirOwnTailUntilANewConnection) {
+TEST(Reader, MessagesCutByTheNetworkAreReadWholeAndANewConnectionStartsAfresh) {
     ClientRig rig;
     rig.join();
     rig.client.CliRead("$-$pt");
@@ -179,10 +180,17 @@ TEST(Reader, MessagesCutByTheNetworkCostOnlyTheirOwnTailUntilANewConnection) {
     EXPECT_EQ(rig.view.points, "100") << "a cut header waits for its rest";
 
     rig.client.CliRead("$-$msg:ana falou: bom d");
-    rig.client.CliRead("ia$-$pts:90");
-    EXPECT_EQ(rig.view.points, "90");
+    rig.client.CliRead("ia$-$pts:9");
     ASSERT_EQ(rig.view.chat.size(), 1u);
-    EXPECT_EQ(rig.view.chat[0].paragraphs[2].text, "bom d");
+    EXPECT_EQ(rig.view.chat[0].paragraphs[2].text, "bom dia");
+    rig.client.CliRead("0");
+    EXPECT_EQ(rig.view.points, "100") << "the last message of a read waits";
+    rig.client.CliQuiet();
+    EXPECT_EQ(rig.view.points, "90") << "until the stream is quiet";
+
+    rig.client.CliRead("$-$cls:$-$pts:30");
+    rig.client.CliDisconnect();
+    EXPECT_EQ(rig.view.points, "30") << "or ends";
 
     rig.client.CliRead("$-$pt");
     rig.client.CliConnect();

@@ -6,7 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QTcpServer>
+#include <QTimer>
 #include <functional>
 #include <memory>
 
@@ -15,6 +17,8 @@
 #include "protocol/framing.h"
 #include "server/net/tcp_game_server.h"
 #include "support/application.h"
+#include "support/cutting_relay.h"
+#include "support/loopback_peer.h"
 
 namespace rabuscal::client {
 namespace {
@@ -53,11 +57,12 @@ class Games : public ::testing::Test {
         ASSERT_FALSE(server->start(0).has_value());
     }
 
-    // Connects and joins a copy; the first one is the host.
-    Copy& enter(std::string_view nick) {
+    // Connects and joins a copy, to the server or to `port` (a relay); the
+    // first one is the host.
+    Copy& enter(std::string_view nick, quint16 port = 0) {
         copies.push_back(std::make_unique<Copy>(nick, copies.empty() ? &hostDrawerNick : nullptr));
         Copy& c = *copies.back();
-        c.cli.open("127.0.0.1", server->port());
+        c.cli.open("127.0.0.1", port ? port : server->port());
         EXPECT_TRUE(waitFor([&] { return c.cli.active(); }));
         c.join();
         EXPECT_TRUE(waitFor([&] { return c.session().joined; }));
@@ -122,7 +127,9 @@ TEST_F(Games, ARoundComesOutPixelIdenticalOnEveryBoardAndForALateJoiner) {
     board.TelaMouseDown(true, 100, 60);
     for (int i = 0; i < 20; ++i) board.TelaMouseMove(true, 100 + i, 58 + i % 5);
     board.TelaMouseUp(true, 120, 60);
-    ASSERT_TRUE(everyone([](Copy& c) { return c.view.points == "99"; }));
+    // The last release reported the points left, after the last block.
+    const std::string left = std::to_string(board.StakeHundredths() / 100);
+    ASSERT_TRUE(everyone([&](Copy& c) { return c.view.points == left; }));
 
     for (auto& c : copies) {
         EXPECT_TRUE(c->tela() == ana.tela()) << c->session().nick;
@@ -131,13 +138,34 @@ TEST_F(Games, ARoundComesOutPixelIdenticalOnEveryBoardAndForALateJoiner) {
     EXPECT_TRUE(ana.board().strokeLayer().image() == ana.tela())
         << "the drawer's own layer drew the same";
 
-    Copy& dan = enter("dan");  // mid-round
+    // About 1 MB more of Shift blocks and strokes, then a copy joins through
+    // a network path that cuts every stream into random pieces.
+    for (int stroke = 0; stroke < 52; ++stroke) {
+        const bool shift = stroke % 4 != 3;
+        board.TelaMouseDown(shift, 10 + stroke * 8, 20);
+        for (int i = 0; i < 100; ++i)
+            board.TelaMouseMove(shift, 10 + stroke * 8 + i % 9, 20 + 2 * i + stroke % 3);
+        board.TelaMouseUp(shift, 10 + stroke * 8, 230);
+        QCoreApplication::processEvents();
+    }
+    ASSERT_TRUE(everyone([&](Copy& c) { return c.tela() == ana.tela(); }));
+    support::CuttingRelay relay(server->port(),
+                                {.seed = 16, .separator = std::string(protocol::kGameSeparator)});
+    Copy& dan = enter("dan", relay.port());  // mid-round
     ASSERT_TRUE(everyone([](Copy& c) { return c.view.list.size() == 4; }));
     ASSERT_TRUE(waitFor([&] { return dan.tela() == ana.tela(); }));
     EXPECT_EQ(dan.drawerNick, "ana");
     EXPECT_EQ(dan.view.drawerControls, false);
-    EXPECT_EQ(dan.view.points, "99");
-    EXPECT_TRUE(dan.errors.empty());
+    EXPECT_EQ(dan.view.points, ana.view.points);
+    EXPECT_GT(relay.pieces(), 500u);
+    // Live strokes and chat through the same path.
+    board.TelaMouseDown(false, 300, 100);
+    for (int i = 0; i < 50; ++i) board.TelaMouseMove(false, 300 + i, 100 + (i * 7) % 50);
+    board.TelaMouseUp(false, 350, 100);
+    ana.client.chatInput().FraseKeyDown(ChatInput::kEnterKey, "oi");
+    ASSERT_TRUE(waitFor([&] { return !dan.view.chat.empty() && dan.tela() == ana.tela(); }));
+    EXPECT_EQ(dan.view.chat.back().paragraphs[2].text, "oi");
+    for (auto& c : copies) EXPECT_TRUE(c->errors.empty()) << c->session().nick;
 }
 
 TEST_F(Games, AHitAndTheHandOver) {
@@ -192,6 +220,33 @@ TEST(GameConnectionSends, AServerThatStopsReadingCostsBoundedMemory) {
     EXPECT_LE(ana.cli.socket().bytesToWrite(),
               GameConnection::kSendCap + static_cast<qint64>(block.size()));
     EXPECT_GT(ana.cli.socket().bytesToWrite(), GameConnection::kSendCap);
+}
+
+// A liveness check only: client_flood measures the waits.
+TEST(GameConnectionReads, FloodsOfValidMessagesLeaveTheEventLoopResponsive) {
+    coreApplication();
+    support::ListeningPeer server;
+    Copy ana("ana");
+    ana.cli.open("127.0.0.1", server.port());
+    ASSERT_TRUE(server.waitConnected());
+    std::string flood = "$-$onj:";
+    for (int i = 0; i < 100000; ++i) flood += i % 2 ? "$-$mdv:bia" : "$-$mdv:ana";
+    for (int i = 0; i < 1000000; ++i) flood += "$-$cls:";
+    flood += "$-$pts:77";
+
+    QElapsedTimer sinceTick;
+    qint64 longestGap = 0;
+    QTimer ticker;
+    QObject::connect(&ticker, &QTimer::timeout,
+                     [&] { longestGap = std::max(longestGap, sinceTick.restart()); });
+    sinceTick.start();
+    ticker.start(10);
+    server.say(QByteArray::fromStdString(flood));
+    ASSERT_TRUE(waitFor([&] { return ana.session().pontos == "77"; }, 60'000));
+    EXPECT_LT(longestGap, 5'000);
+    EXPECT_EQ(ana.drawerNick, "bia");
+    EXPECT_EQ(ana.view.drawerControls, false);
+    EXPECT_LT(ana.view.statuses.size(), 10'000u) << "one status per pass, not per message";
 }
 
 }  // namespace

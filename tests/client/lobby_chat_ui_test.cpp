@@ -110,7 +110,7 @@ TEST_F(OneCopy, RoundControlsRefuseWhoIsNotTheDrawerAndDisconnectingKeepsTheJoin
     join("$-$mdv:bia$-$lst:xxxx bia|   0 ana|");
     ASSERT_TRUE(statusBecomes(QStringLiteral("> bia é o Mão De Vaca!!!")));
     EXPECT_FALSE(panel().btFnd->isVisibleTo(&ana->main));
-    EXPECT_EQ(panel().Lista->count(), 2);
+    ASSERT_TRUE(waitFor([&] { return panel().Lista->count() == 2; }));
     EXPECT_TRUE(panel().Lista->selectedItems().isEmpty());
 
     ana->clickOn(MainFrame::Page::Desenho, ana->main.Phrase->btOkp);
@@ -140,6 +140,7 @@ TEST_F(OneCopy, RoundControlsRefuseWhoIsNotTheDrawerAndDisconnectingKeepsTheJoin
 TEST_F(OneCopy, DrawerUsesTheBoardButtonsThenStartsHandsOverAndEnds) {
     join("$-$mdv:ana$-$lst:xxxx ana|  10 bia|$-$pts:100");
     ASSERT_TRUE(statusBecomes(QStringLiteral("> Você é o Mão De Vaca!!!")));
+    ASSERT_TRUE(waitFor([&] { return panel().Pontos->text() == "100"; }));
     BoardPicture* tela = ana->main.Board->Tela;
     ana->main.selectPage(MainFrame::Page::Default);
     // The welcome picture is on the board from the start.
@@ -185,8 +186,8 @@ TEST_F(OneCopy, DrawerUsesTheBoardButtonsThenStartsHandsOverAndEnds) {
 
     // Between rounds the phrase starts one, laying the gallery picture.
     peer.say("$-$pts:0$-$mdw:0|0");
-    ASSERT_TRUE(waitFor([&] { return panel().Pontos->text() == "0"; }));
-    ASSERT_EQ(ana->board().pixel(0, 0), qRgb(0, 0, 0));
+    ASSERT_TRUE(waitFor([&] { return ana->board().pixel(0, 0) == qRgb(0, 0, 0); }));
+    ASSERT_EQ(panel().Pontos->text(), "0");
     ana->click(ana->main.Phrase->btOkp);
     ASSERT_TRUE(peer.waitReceived("$-$ini:p\xe3o"));
     EXPECT_EQ(ana->main.currentPage(), MainFrame::Page::Default);

@@ -66,7 +66,7 @@ TEST_F(RoundThroughTheWindows, DrawnStrokeShowsOnEveryBoardAndAHitHandsTheRoleOn
     ana->clickOn(MainFrame::Page::Desenho, ana->main.Phrase->btOkp);
     ASSERT_TRUE(waitFor([&] { return bia->main.Panel->Pontos->text() == "100"; }));
     EXPECT_EQ(ana->main.currentPage(), MainFrame::Page::Default);
-    EXPECT_EQ(bia->status(), QStringLiteral("> Valendo..."));
+    EXPECT_TRUE(waitFor([&] { return bia->status() == QStringLiteral("> Valendo..."); }));
 
     // One press, two moves and the release: every board gets the same line.
     ana->stroke({{100, 100}, {150, 120}, {200, 60}});

@@ -57,7 +57,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     client.setNick("ana");
 
     while (!rest.empty()) {
-        switch (next(rest) % 4) {
+        switch (next(rest) % 5) {
             case 0:
                 client.CliConnecting();
                 link.up = true;
@@ -69,6 +69,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 break;
             case 2:
                 client.CliError();
+                break;
+            case 3:
+                client.CliQuiet();
                 break;
             default: {
                 const std::size_t length = next(rest);
