@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "protocol/framing.h"
+#include "server/kept_drawing.h"
 #include "server/server_events.h"
 #include "server/transport.h"
 
@@ -32,9 +33,10 @@ struct Player {
 
 // Longer nicks are refused: a copy reads at most 100 bytes of a list entry.
 inline constexpr std::size_t kMaxNickBytes = 100;
-// The drawing kept for late joiners stops growing here; a joiner then gets the
-// drawing as it stood when it reached the cap.
-inline constexpr std::size_t kKeptDrawingCap = 4 * 1024 * 1024;
+// The drawing kept for late joiners stops growing here (a quarter of an hour
+// of Shift-tracing); a joiner then gets the drawing as it stood when it
+// reached the cap, and the strokes drawn since it joined.
+inline constexpr std::size_t kKeptDrawingCap = 16 * 1024 * 1024;
 
 struct GameServerOptions {
     // Enforce in the server what honest copies already do (who may draw, start,
@@ -61,7 +63,15 @@ class GameServer {
 
     // Socket-layer events.
     void connectionAccepted(ConnectionId id);
-    void dataReceived(ConnectionId id, std::string_view chunk);
+    // `waitingSince`: when the chunk's first bytes were there to be read. A
+    // chunk the network layer read late (it paused) was typed over that
+    // whole time, and the rate limits count it so.
+    void dataReceived(ConnectionId id, std::string_view chunk,
+                      std::chrono::steady_clock::time_point waitingSince = {});
+    // Whether the connection's reader holds the tail of a chunk that may go
+    // on; flushTail() takes it as whole (the stream went quiet or ended).
+    bool holdingTail(ConnectionId id) const;
+    void flushTail(ConnectionId id);
     // The peer (or a failed send) closed the connection: a joined player
     // leaves as with "off", minus the answer; then the connection is dropped.
     void connectionClosed(ConnectionId id);
@@ -87,15 +97,18 @@ class GameServer {
     // The nick of the joined player with the highest total, the earliest
     // connection on a tie; empty when nobody has joined.
     std::string chooseNextDrawer() const;
-    // The drawing since the last "cls", as a late joiner receives it.
-    const std::string& keptDrawing() const { return keptDrawing_; }
+    // The drawing of the round so far, as a late joiner receives it.
+    std::string keptDrawing() const { return drawing_.str(); }
+    const KeptDrawing& drawing() const { return drawing_; }
 
   private:
     // A few messages a second, with a small burst.
     struct RateLimit {
         double tokens = 6;
         std::chrono::steady_clock::time_point last{};
-        bool take(std::chrono::steady_clock::time_point now);
+        // `since`: when what is taken now was there to be read (see dataReceived).
+        bool take(std::chrono::steady_clock::time_point now,
+                  std::chrono::steady_clock::time_point since);
     };
     struct Connection {
         ConnectionId id;
@@ -103,6 +116,7 @@ class GameServer {
         protocol::ChunkReader reader{protocol::kGameSeparator};
         bool closing = false;
         RateLimit guesses, chat;
+        std::chrono::steady_clock::time_point waitingSince{};  // of the chunk being handled
     };
 
     // One message of a chunk; false abandons the rest of the chunk.
@@ -117,6 +131,7 @@ class GameServer {
     void dropPlayer(Connection& from);
     void relay(protocol::Command command, std::string_view payload);
     void keepDrawing(protocol::Command command, std::string_view bytes);
+    void endDrawing();
     void sendPlayerList();
     bool isJoinedNick(std::string_view nick) const;
 
@@ -147,7 +162,7 @@ class GameServer {
 
     std::string phrase_;
     std::int32_t pointsAtStake_ = 0;
-    std::string keptDrawing_;
+    KeptDrawing drawing_{kKeptDrawingCap};
     bool listPending_ = false;
 
     std::string out_;  // the message being sent

@@ -54,6 +54,7 @@ void GameServer::judgeGuess(Connection& from, std::string_view guess) {
     events_->guessHit(guesser.nick, won, guesser.total);
     broadcast(message(Command::Avs, verdict, texts::kHit));
     broadcast(message(Command::Pts, "0"));
+    endDrawing();
     drawerNick_ = chooseNextDrawer();
     events_->drawerChanged(drawerNick_);
     broadcast(message(Command::Mdv, drawerNick_));
@@ -69,6 +70,7 @@ bool GameServer::setPoints(Connection& from, std::string_view payload) {
     }
     pointsAtStake_ = points;
     broadcast(message(Command::Pts, payload));
+    if (points <= 0) endDrawing();  // the drawer ended the round
     return true;
 }
 

@@ -27,10 +27,10 @@ TEST_F(Joining, JoiningBesideOtherConnectionsDoesNotMakeADrawer) {
                                      toAll({1, 2}, "$-$lst:xxxx Bia|")}));
 }
 
-TEST_F(Joining, LateJoinerGetsTheDrawerThePointsAndTheBoardSinceTheLastClear) {
+TEST_F(Joining, LateJoinerGetsTheDrawerThePointsAndTheBoardOfTheRoundSoFar) {
     accept({1});
     say(1, "slc", "Ana");
-    accept({2, 3});
+    accept({2, 3, 4});
     say(1, "mdw", "0|0");
     say(1, "ini", "gato");
     say(1, "mdw", "1|2");
@@ -42,21 +42,38 @@ TEST_F(Joining, LateJoinerGetsTheDrawerThePointsAndTheBoardSinceTheLastClear) {
                                       {2, "$-$mdv:Ana"},
                                       {2, "$-$pts:97"},
                                       {2, "$-$cls:$-$mdw:1|2$-$mov:3|4$-$blc:1|1|0"}},
-                                     toAll({1, 2, 3}, "$-$lst:xxxx Ana|   0 Bia|")}));
+                                     toAll({1, 2, 3, 4}, "$-$lst:xxxx Ana|   0 Bia|")}));
 
     // The kept drawing stops at its cap: a later joiner sees it as it stood then.
     say(1, "cls");
     const std::string block = "$-$blc:" + std::string(kKeptDrawingCap / 3, '7');
     for (int i = 0; i < 4; ++i) server.dataReceived(1, block);
     EXPECT_EQ(server.keptDrawing(), "$-$cls:" + block + block);
-    // After a hit nothing is at stake, and the board stays as drawn.
+
+    // It ends with its round: a hit, the drawer's "pts:0", the drawer leaving.
+    const auto joinerSeesNoBoard = [&](ConnectionId id, const char* nick) {
+        transport.take();
+        say(id, "slc", nick);
+        for (const Sent& s : transport.take()) EXPECT_EQ(s.bytes.find("$-$mdw:"), std::string::npos);
+        say(id, "off");
+    };
     say(2, "tnt", "gato");
-    transport.take();
-    say(3, "slc", "Caio");
-    const auto sent = transport.take();
-    ASSERT_EQ(sent.size(), 6u);
-    EXPECT_EQ(sent[1], (Sent{3, "$-$mdv:Bia"}));
-    EXPECT_EQ(sent[2], (Sent{3, server.keptDrawing()}));
+    joinerSeesNoBoard(3, "Caio");
+    say(2, "ini", "rato");
+    say(2, "mov", "1|1");
+    say(2, "pts", "0");
+    EXPECT_EQ(server.keptDrawing(), "");
+    say(2, "ini", "rato");
+    say(2, "mov", "1|1");
+    say(2, "off");
+    EXPECT_EQ(server.keptDrawing(), "");
+    // Nor is a drawing left to the first player of an emptied server.
+    say(1, "mdv", "Zeca");
+    say(1, "ini", "sol");
+    say(1, "mov", "1|1");
+    say(1, "off");
+    EXPECT_EQ(DrawerNick, "Zeca");
+    EXPECT_EQ(server.keptDrawing(), "");
 }
 
 TEST(BatchedLists, JoinsAndLeavesOfOnePassShareOneListThatFollowsEveryOnj) {
