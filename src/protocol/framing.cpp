@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "protocol/framing.h"
 
+#include <algorithm>
+
 namespace rabuscal::protocol {
 
 void splitChunk(std::string_view chunk, std::string_view separator, const MessageSink& sink) {
@@ -42,60 +44,105 @@ std::size_t cutSeparatorPrefix(std::string_view tail, std::string_view chunk,
     return 0;
 }
 
+// Whether `data` ends with the first bytes of a separator ("$" or "$-").
+bool endsWithSeparatorPart(std::string_view data, std::string_view separator) {
+    for (std::size_t k = separator.size() - 1; k > 0; --k)
+        if (data.ends_with(separator.substr(0, k))) return true;
+    return false;
+}
+
 }  // namespace
 
 void ChunkReader::feed(std::string_view chunk, const MessageSink& sink) {
-    std::string_view data = chunk;
-    if (!carry_.empty() && chunk.starts_with(separator_)) {
-        // The kept header cannot be completed by a chunk that opens a new
-        // message: separator and command alone are a whole bare message, any
-        // shorter leftover is dropped, and neither swallows what follows.
-        if (carry_.size() == separator_.size() + 3 &&
-            !sink(std::string_view(carry_).substr(separator_.size()), {})) {
-            carry_.clear();
-            return;
-        }
-        carry_.clear();
+    if (chunk.empty()) return;
+    const std::size_t sep = separator_.size();
+    if (!held_.empty() && held_.size() < kHeaderSize && chunk.starts_with(separator_)) {
+        // A header that the next message cuts short: separator and command
+        // alone are a whole bare message, anything shorter is dropped, and
+        // neither swallows what follows.
+        const std::string bare = std::move(held_);
+        held_.clear();
+        if (bare.size() == sep + 3 && !sink(std::string_view(bare).substr(sep), {})) return;
     }
-    if (!carry_.empty()) {
-        buffer_.assign(carry_);
-        buffer_.append(chunk);
-        carry_.clear();
-        data = buffer_;
-    } else if (!chunk.starts_with(separator_)) {
-        if (std::size_t k = cutSeparatorPrefix(lastTail_, chunk, separator_); k > 0) {
-            buffer_.assign(separator_, 0, k);
-            buffer_.append(chunk);
-            data = buffer_;
-        } else {
-            // The start of this chunk is the tail of a message already delivered.
-            const std::size_t first = chunk.find(separator_);
-            data = first == std::string_view::npos ? std::string_view{} : chunk.substr(first);
-        }
-    }
-    // Remember the last bytes of the stream: a separator may be cut after them.
-    lastTail_.append(chunk.substr(chunk.size() - std::min(chunk.size(), separator_.size())));
-    if (lastTail_.size() > separator_.size() - 1)
-        lastTail_.erase(0, lastTail_.size() - (separator_.size() - 1));
 
-    while (!data.empty()) {
-        if (data.size() < kHeaderSize) {
-            carry_.assign(data);  // the header was cut: wait for the rest
+    std::string_view data;
+    std::size_t searched = 0;  // separators start at or after this in `data`
+    bool atBoundary = false;
+    if (!held_.empty()) {
+        // The held tail was searched to its end; a separator may straddle it.
+        searched = held_.size() >= sep ? held_.size() - (sep - 1) : 0;
+        held_.append(chunk);
+        data = held_;
+    } else if (chunk.starts_with(separator_)) {
+        data = chunk;
+        atBoundary = true;
+    } else if (std::size_t k = cutSeparatorPrefix(lastTail_, chunk, separator_); k > 0) {
+        held_.assign(separator_, 0, k);
+        held_.append(chunk);
+        data = held_;
+    } else {
+        // The start of this chunk is the rest of a message already taken as whole.
+        const std::size_t first = chunk.find(separator_);
+        if (first == std::string_view::npos) {
+            // Remember its last bytes: they may begin the next separator.
+            lastTail_.append(chunk.substr(chunk.size() - std::min(chunk.size(), sep - 1)));
+            lastTail_.erase(0, lastTail_.size() - std::min(lastTail_.size(), sep - 1));
             return;
         }
-        const std::string_view command = data.substr(separator_.size(), 3);
-        const std::size_t next = data.find(separator_, kHeaderSize);
-        const std::string_view payload =
-            data.substr(kHeaderSize, next == std::string_view::npos ? std::string_view::npos
-                                                                    : next - kHeaderSize);
-        if (!sink(command, payload)) return;
-        data = next == std::string_view::npos ? std::string_view{} : data.substr(next);
+        data = chunk.substr(first);
+    }
+    lastTail_.clear();
+
+    std::size_t at = 0;
+    std::size_t delivered = 0;
+    for (;;) {
+        const std::size_t from = std::max(at + kHeaderSize, searched);
+        const std::size_t next =
+            from > data.size() ? std::string_view::npos : data.find(separator_, from);
+        if (next == std::string_view::npos) break;
+        if (!sink(data.substr(at + sep, 3),
+                  data.substr(at + kHeaderSize, next - at - kHeaderSize))) {
+            held_.clear();
+            return;
+        }
+        at = next;
+        ++delivered;
+    }
+
+    const std::string_view tail = data.substr(at);
+    const bool loneShortMessage = atBoundary && delivered == 0 && tail.size() >= kHeaderSize &&
+                                  tail.size() <= kShortReadBytes &&
+                                  !endsWithSeparatorPart(tail, separator_);
+    if (loneShortMessage || tail.size() > maxHeld_) {
+        takeWhole(tail, sink);
+        held_.clear();
+    } else if (data.data() == held_.data()) {
+        held_.erase(0, at);
+    } else {
+        held_.assign(tail);
     }
 }
 
+void ChunkReader::takeWhole(std::string_view tail, const MessageSink& sink) {
+    lastTail_.assign(tail.substr(tail.size() - std::min(tail.size(), separator_.size() - 1)));
+    sink(tail.substr(std::min(separator_.size(), tail.size()), 3),
+         tail.substr(std::min(kHeaderSize, tail.size())));
+}
+
 void ChunkReader::flush(const MessageSink& sink) {
-    // A cut header is not a message: nothing to deliver yet.
-    (void)sink;
+    if (held_.empty()) return;
+    const std::string tail = std::move(held_);
+    held_.clear();
+    takeWhole(tail, sink);
+}
+
+std::vector<Message> ChunkReader::flush() {
+    std::vector<Message> out;
+    flush([&](std::string_view c, std::string_view p) {
+        out.push_back({std::string(c), std::string(p)});
+        return true;
+    });
+    return out;
 }
 
 std::vector<Message> ChunkReader::feed(std::string_view chunk) {

@@ -29,39 +29,61 @@ using MessageSink = std::function<bool(std::string_view command, std::string_vie
 void splitChunk(std::string_view chunk, std::string_view separator, const MessageSink& sink);
 std::vector<Message> splitChunk(std::string_view chunk, std::string_view separator);
 
-// The splitter one connection uses. On top of splitChunk it
-//  - keeps a message whose header (separator, command, ":") was cut by the end of
-//    a chunk and puts it in front of the next chunk;
-//  - skips the tail of an already delivered message at the start of a chunk (a
-//    chunk with no separator at all is dropped), unless the previous chunk
-//    ended in "$" / "$-" and this one starts with the rest of the separator.
-// So a message cut by the network loses at most its own tail, never the
-// messages after it. The last message of a chunk is still delivered at once.
+// The splitter one connection uses. TCP hands a stream over in pieces of its
+// own choosing, and nothing on the wire ends a message but the next separator,
+// so the last message of a read may be unfinished. The reader
+//  - delivers every message that the next separator closes;
+//  - holds the last message of a read (its tail) until the next read completes
+//    it, or until the owner calls flush() because the stream has been quiet
+//    for kQuietFlushMs or has ended: only then is the tail taken as whole;
+//  - delivers at once a read that is one short message starting at a message
+//    boundary (nothing held, the read opens with the separator, at most
+//    kShortReadBytes, not ending in a part of the separator): a live stroke or
+//    a chat line keeps its latency. A sender hands each message to one send;
+//    a small send travels in one TCP segment unless queued behind earlier
+//    data, and then the segment that ends inside it carries the earlier data
+//    too, or is a full segment (at least 536 bytes on any IPv4 path) -- so a
+//    read like this is not a cut message;
+//  - skips, when nothing is held, the start of a read up to its first
+//    separator: the tail of a message already taken as whole;
+//  - never holds more than maxHeld bytes: a longer tail is taken as whole
+//    (what follows it up to the next separator is then skipped as above).
 // How long a connection's stream must be quiet before a held tail is taken
 // as a whole message.
 inline constexpr int kQuietFlushMs = 40;
 
 class ChunkReader {
   public:
-    explicit ChunkReader(std::string_view separator) : separator_(separator) {}
+    // The longest read that is delivered at once as one lone message.
+    static constexpr std::size_t kShortReadBytes = 512;
+    // The default bound on a held tail: longer than any message an honest
+    // peer sends (a player list, a group list).
+    static constexpr std::size_t kDefaultMaxHeld = 256 * 1024;
+
+    explicit ChunkReader(std::string_view separator, std::size_t maxHeld = kDefaultMaxHeld)
+        : separator_(separator), maxHeld_(maxHeld) {}
 
     void feed(std::string_view chunk, const MessageSink& sink);
     std::vector<Message> feed(std::string_view chunk);
 
-    // Bytes held back for the next chunk (at most a header).
-    std::size_t pending() const { return carry_.size(); }
+    // Bytes held back for the next chunk (at most one message, at most maxHeld).
+    std::size_t pending() const { return held_.size(); }
 
     // True while a tail waits for the rest of its message. The socket side
     // calls flush() once the stream has been quiet for kQuietFlushMs (or has
     // ended): what is held is then taken as whole.
-    bool holding() const { return !carry_.empty(); }
+    bool holding() const { return !held_.empty(); }
     void flush(const MessageSink& sink);
+    std::vector<Message> flush();
 
   private:
+    // Hands `tail` over as a whole message and remembers how it ended.
+    void takeWhole(std::string_view tail, const MessageSink& sink);
+
     std::string separator_;
-    std::string carry_;     // an incomplete header kept for the next chunk
-    std::string lastTail_;  // last bytes of the previous chunk (for a cut separator)
-    std::string buffer_;    // scratch space reused between chunks
+    std::size_t maxHeld_;
+    std::string held_;      // the last message of the stream so far, unfinished
+    std::string lastTail_;  // last bytes of a message taken as whole (for a cut separator)
 };
 
 // "$-$" + command + ":" + payload, ready for one send.

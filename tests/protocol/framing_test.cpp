@@ -51,80 +51,126 @@ TEST(SplitChunk, SinkCanAbandonTheRestOfTheChunk) {
     EXPECT_EQ(seen, (std::vector<std::string>{"1", "x"}));
 }
 
-TEST(ChunkReader, MessageCutInsideItsHeaderIsCompletedByTheNextChunk) {
+TEST(ChunkReader, HoldsTheLastMessageOfAReadUntilTheNextReadOrAFlush) {
     ChunkReader reader(kGameSeparator);
-    EXPECT_EQ(reader.feed("$-$cls:$-$pts:100"),
-              (std::vector<Message>{{"cls", ""}, {"pts", "100"}}));
-    EXPECT_EQ(reader.pending(), 0u);
-    EXPECT_EQ(reader.feed("$-$pts:90$-$mo"), (std::vector<Message>{{"pts", "90"}}));
-    EXPECT_EQ(reader.pending(), 5u);
-    EXPECT_EQ(reader.feed("v:3|4$-$mup:3|4"),
-              (std::vector<Message>{{"mov", "3|4"}, {"mup", "3|4"}}));
-    // A lone separator waits too.
-    EXPECT_EQ(reader.feed("$-$"), (std::vector<Message>{}));
-    EXPECT_EQ(reader.feed("off:"), (std::vector<Message>{{"off", ""}}));
-}
+    EXPECT_EQ(reader.feed("$-$cls:$-$pts:100"), (std::vector<Message>{{"cls", ""}}));
+    EXPECT_TRUE(reader.holding());
+    EXPECT_EQ(reader.pending(), 10u);
+    // Cut in the payload, in the header, in the separator: all reassembled.
+    EXPECT_EQ(reader.feed("$-$mov:30"), (std::vector<Message>{{"pts", "100"}}));
+    EXPECT_EQ(reader.feed("0|2$-$mo"), (std::vector<Message>{{"mov", "300|2"}}));
+    EXPECT_EQ(reader.feed("v:3|4$"), (std::vector<Message>{}));
+    EXPECT_EQ(reader.feed("-"), (std::vector<Message>{}));
+    EXPECT_EQ(reader.feed("$mup:3|4"), (std::vector<Message>{{"mov", "3|4"}}));
+    // Quiet: the held tail is taken as whole, once.
+    EXPECT_EQ(reader.flush(), (std::vector<Message>{{"mup", "3|4"}}));
+    EXPECT_FALSE(reader.holding());
+    EXPECT_EQ(reader.flush(), (std::vector<Message>{}));
 
-TEST(ChunkReader, ShortLeftoverNeverSwallowsTheNextMessage) {
-    // A bare message without its colon is delivered once the next one starts.
-    ChunkReader game(kGameSeparator);
-    EXPECT_EQ(game.feed("$-$cls"), (std::vector<Message>{}));
-    EXPECT_EQ(game.feed("$-$mdw:1|2"), (std::vector<Message>{{"cls", ""}, {"mdw", "1|2"}}));
-    // A leftover shorter than a header (a name holding the separator) is dropped.
+    // A bare header is delivered once the next message starts; a leftover
+    // shorter than a header (a name holding the separator) is dropped.
+    EXPECT_EQ(reader.feed("$-$mdw:1|2$-$cls"), (std::vector<Message>{{"mdw", "1|2"}}));
+    EXPECT_EQ(reader.feed("$-$mdw:1|2"), (std::vector<Message>{{"cls", ""}, {"mdw", "1|2"}}));
     ChunkReader directory(kDirectorySeparator);
     EXPECT_EQ(directory.feed("j#gatv:rabuscal|aj#gb"),
               (std::vector<Message>{{"atv", "rabuscal|a"}}));
     EXPECT_EQ(directory.feed("j#gjgs:rabuscal"), (std::vector<Message>{{"jgs", "rabuscal"}}));
 }
 
-TEST(ChunkReader, MessageCutInItsPayloadLosesOnlyItsOwnTail) {
+TEST(ChunkReader, LoneShortReadIsDeliveredAtOnce) {
     ChunkReader reader(kGameSeparator);
-    // The last message of a chunk with a complete header is delivered at once.
     EXPECT_EQ(reader.feed("$-$mov:12|3"), (std::vector<Message>{{"mov", "12|3"}}));
-    // Its tail opens the next chunk and is skipped, not misread as a message.
-    EXPECT_EQ(reader.feed("4$-$mov:5|6"), (std::vector<Message>{{"mov", "5|6"}}));
-    // A chunk that is all tail is dropped.
-    EXPECT_EQ(reader.feed("tail without separator"), (std::vector<Message>{}));
-    EXPECT_EQ(reader.feed("$-$cls:"), (std::vector<Message>{{"cls", ""}}));
+    EXPECT_FALSE(reader.holding());
+    // Not at once: a read ending in a part of the separator, a long read.
+    EXPECT_EQ(reader.feed("$-$pts:5$-"), (std::vector<Message>{}));
+    EXPECT_EQ(reader.feed("$cls:"), (std::vector<Message>{{"pts", "5"}}));
+    EXPECT_EQ(reader.flush(), (std::vector<Message>{{"cls", ""}}));
+    const std::string chat = "$-$msg:" + std::string(ChunkReader::kShortReadBytes, 'a');
+    EXPECT_EQ(reader.feed(chat), (std::vector<Message>{}));
+    EXPECT_EQ(reader.flush().at(0).payload.size(), ChunkReader::kShortReadBytes);
+
+    // After a quiet flush took a cut message as whole, its rest is skipped,
+    // and a separator cut by the flush is still reassembled.
+    EXPECT_EQ(reader.feed("$-$msg:a$-"), (std::vector<Message>{}));
+    EXPECT_EQ(reader.flush(), (std::vector<Message>{{"msg", "a$-"}}));
+    EXPECT_EQ(reader.feed("$cls:"), (std::vector<Message>{}));
+    EXPECT_EQ(reader.flush(), (std::vector<Message>{{"cls", ""}}));
+    EXPECT_EQ(reader.feed("$-$msg:a falou: oi"), (std::vector<Message>{{"msg", "a falou: oi"}}));
+    EXPECT_EQ(reader.feed("!!$"), (std::vector<Message>{}));
+    EXPECT_EQ(reader.feed("-$cls:"), (std::vector<Message>{}));
+    EXPECT_EQ(reader.flush(), (std::vector<Message>{{"cls", ""}}));
 }
 
-TEST(ChunkReader, SeparatorCutInTwoIsReassembled) {
-    ChunkReader a(kGameSeparator);
-    EXPECT_EQ(a.feed("$-$pts:5$"), (std::vector<Message>{{"pts", "5$"}}));
-    EXPECT_EQ(a.feed("-$cls:"), (std::vector<Message>{{"cls", ""}}));
-
-    ChunkReader b(kGameSeparator);
-    EXPECT_EQ(b.feed("$-$pts:5$-"), (std::vector<Message>{{"pts", "5$-"}}));
-    EXPECT_EQ(b.feed("$cls:"), (std::vector<Message>{{"cls", ""}}));
-
-    // A "$" that merely ends a payload does not glue on to an unrelated tail.
-    ChunkReader c(kGameSeparator);
-    c.feed("$-$msg:a falou: 5$");
-    EXPECT_EQ(c.feed("x$-$cls:"), (std::vector<Message>{{"cls", ""}}));
-}
-
-TEST(ChunkReader, EveryByteBoundaryLosesAtMostTheCutMessage) {
-    const std::string stream = "$-$mdw:1|2$-$mov:30|40$-$blc:1|2|0|0$-$mup:3|4$-$cls:";
-    const std::vector<Message> whole = splitChunk(stream, kGameSeparator);
-    for (std::size_t cut = 1; cut < stream.size(); ++cut) {
-        ChunkReader reader(kGameSeparator);
-        std::vector<Message> got = reader.feed(std::string_view(stream).substr(0, cut));
-        for (auto& m : reader.feed(std::string_view(stream).substr(cut))) got.push_back(m);
-        // Every message after the one that was cut arrives intact.
-        std::size_t intact = 0;
-        for (const Message& m : whole) {
-            if (std::find(got.begin(), got.end(), m) != got.end()) ++intact;
+// Every message kind, cut at every position, behind another message (as in a
+// burst) and, for a message longer than one segment, alone once its first
+// segment (more than a short read) has come.
+TEST(ChunkReader, EveryMessageCutAtEveryPositionIsReadWhole) {
+    const std::string lst = [] {
+        std::string entries;
+        for (int i = 0; i < 40; ++i) entries += "  10 jogador" + std::to_string(i) + "|";
+        return entries;
+    }();
+    std::string blc = "100|50|";
+    for (int i = 0; i < 25; ++i) blc += (i % 2 ? "16777215|" : "0|");
+    blc += "0";
+    const std::vector<std::string> messages = {
+        compose(Command::Slc, "ana"),
+        compose(Command::Off, "ana"),
+        compose(Command::Onj),
+        compose(Command::Sys, "> Valendo..."),
+        compose(Command::Mdv, "bia"),
+        compose(Command::Lst, lst),
+        compose(Command::Ini, "casa"),
+        compose(Command::Cls),
+        compose(Command::Tnt, "casa"),
+        compose(Command::Avs, "bia tentou casa"),
+        compose(Command::Pts, "100"),
+        compose(Command::Msg, "ana falou: oi: $"),
+        compose(Command::Mdw, "300|200"),
+        compose(Command::Mov, "-3|264"),
+        compose(Command::Mup, "12|3"),
+        compose(Command::Blc, blc),
+        composeWith(kDirectorySeparator, "lsg", "sala|1.2.3.4^"),
+    };
+    for (const std::string& m : messages) {
+        const std::string_view separator =
+            m.starts_with(kGameSeparator) ? kGameSeparator : kDirectorySeparator;
+        const std::string before = composeWith(separator, "mov", "1|2");
+        const std::string after = composeWith(separator, "cls", "");
+        std::vector<std::pair<std::string, std::size_t>> streams = {
+            {before + m + after, before.size()}};
+        if (m.size() > ChunkReader::kShortReadBytes)
+            streams.emplace_back(m + after, ChunkReader::kShortReadBytes + 1);
+        for (const auto& [stream, firstCut] : streams) {
+            const std::vector<Message> whole = splitChunk(stream, separator);
+            for (std::size_t cut = firstCut; cut < stream.size(); ++cut) {
+                ChunkReader reader(separator);
+                std::vector<Message> got = reader.feed(std::string_view(stream).substr(0, cut));
+                for (auto& r : reader.feed(std::string_view(stream).substr(cut))) got.push_back(r);
+                for (auto& r : reader.flush()) got.push_back(r);
+                ASSERT_EQ(got, whole) << stream << " cut at " << cut;
+            }
         }
-        EXPECT_GE(intact, whole.size() - 1) << "cut at " << cut;
-        EXPECT_EQ(got.back(), whole.back()) << "cut at " << cut;
     }
 }
 
-TEST(ChunkReader, AbandonedChunkKeepsNothingForTheNext) {
-    ChunkReader reader(kGameSeparator);
-    reader.feed("$-$pts:x$-$pt", [](auto, std::string_view p) { return p != "x"; });
+TEST(ChunkReader, WhatIsHeldIsBounded) {
+    // A tail longer than the bound is taken as whole; its rest is skipped.
+    ChunkReader reader(kGameSeparator, 64);
+    EXPECT_EQ(reader.feed("$-$cls:$-$msg:" + std::string(40, 'a')),
+              (std::vector<Message>{{"cls", ""}}));
+    const std::vector<Message> cut = reader.feed(std::string(40, 'b'));
+    ASSERT_EQ(cut.size(), 1u);
+    EXPECT_EQ(cut[0].payload, std::string(40, 'a') + std::string(40, 'b'));
     EXPECT_EQ(reader.pending(), 0u);
-    EXPECT_EQ(reader.feed("$-$cls:"), (std::vector<Message>{{"cls", ""}}));
+    EXPECT_EQ(reader.feed("bbb$-$mov:1|2"), (std::vector<Message>{}));
+    EXPECT_EQ(reader.flush(), (std::vector<Message>{{"mov", "1|2"}}));
+
+    // An abandoned read keeps nothing for the next.
+    reader.feed("$-$pts:x$-$pts:1$-$pt", [](auto, std::string_view p) { return p != "x"; });
+    EXPECT_EQ(reader.pending(), 0u);
+    EXPECT_EQ(reader.feed("s:2$-$cls:"), (std::vector<Message>{}));
+    EXPECT_EQ(reader.flush(), (std::vector<Message>{{"cls", ""}}));
 }
 
 TEST(Compose, WritesSeparatorCommandColonPayload) {
