@@ -33,6 +33,9 @@ struct Player {
 
 // Longer nicks are refused: a copy reads at most 100 bytes of a list entry.
 inline constexpr std::size_t kMaxNickBytes = 100;
+// A message that may go on in the next read is held up to this; no honest
+// copy sends one this long (a stroke, a chat line, a phrase).
+inline constexpr std::size_t kMaxHeldTail = 16 * 1024;
 // The drawing kept for late joiners stops growing here (a quarter of an hour
 // of Shift-tracing); a joiner then gets the drawing as it stood when it
 // reached the cap, and the strokes drawn since it joined.
@@ -113,7 +116,7 @@ class GameServer {
     struct Connection {
         ConnectionId id;
         std::optional<Player> player;
-        protocol::ChunkReader reader{protocol::kGameSeparator};
+        protocol::ChunkReader reader{protocol::kGameSeparator, kMaxHeldTail};
         bool closing = false;
         RateLimit guesses, chat;
         std::chrono::steady_clock::time_point waitingSince{};  // of the chunk being handled

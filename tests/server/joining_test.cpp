@@ -35,7 +35,7 @@ TEST_F(Joining, LateJoinerGetsTheDrawerThePointsAndTheBoardOfTheRoundSoFar) {
     say(1, "ini", "gato");
     say(1, "mdw", "1|2");
     say(1, "msg", "Ana falou: oi");
-    server.dataReceived(1, "$-$mov:3|4$-$mup:3|4$-$blc:1|1|0$-$pts:97");
+    feed(1, "$-$mov:3|4$-$mup:3|4$-$blc:1|1|0$-$pts:97");
     transport.take();
     say(2, "slc", "Bia");
     EXPECT_EQ(transport.take(), cat({{{2, "$-$onj:"},
@@ -81,7 +81,7 @@ TEST(BatchedLists, JoinsAndLeavesOfOnePassShareOneListThatFollowsEveryOnj) {
     f.accept({1, 2, 3});
     f.say(1, "slc", "Ana");
     f.say(2, "slc", "Bia");
-    f.server.dataReceived(3, "$-$slc:Caio$-$off:");
+    f.feed(3, "$-$slc:Caio$-$off:");
     f.server.connectionClosed(2);
     EXPECT_EQ(f.transport.take(), (V{{1, "$-$onj:"},
                                      {2, "$-$onj:"},
@@ -209,25 +209,25 @@ TEST_F(Relaying, StrokesAndChatFromAnyConnectionReachEveryoneUnchanged) {
 // The relay writes the colon whatever stood there.
 TEST_F(Relaying, ChunkOfSeveralMessagesIsHandledInOrder) {
     accept({1, 2});
-    server.dataReceived(2, "$-$mdw:1|1$-$xyz:nothing$-$mov:2|2$-$onj:$-$mup:3|3$-$msg-oi");
+    feed(2, "$-$mdw:1|1$-$xyz:nothing$-$mov:2|2$-$onj:$-$mup:3|3$-$msg-oi");
     EXPECT_EQ(transport.take(), cat({toAll({1, 2}, "$-$mdw:1|1"), toAll({1, 2}, "$-$mov:2|2"),
                                      toAll({1, 2}, "$-$mup:3|3"), toAll({1, 2}, "$-$msg:oi")}));
 }
 
-TEST_F(Relaying, MessageCutAcrossChunksLosesAtMostItsOwnTail) {
+TEST_F(Relaying, MessageCutAcrossChunksIsRelayedWhole) {
     accept({1, 2});
-    // A header cut by the chunk's end waits for the rest.
+    // Cut in its header, then in its payload: the rest completes it.
     server.dataReceived(1, "$-$mov:1|1$-$mo");
     server.dataReceived(1, "v:2|2");
-    // A payload cut in two: its tail is not taken for a message.
     server.dataReceived(1, "$-$mov:3|3");
     server.dataReceived(1, "3$-$mov:4|4");
-    // Each connection keeps its own cut header.
+    // Each connection holds its own tail; a quiet stream ends it.
     server.dataReceived(1, "$-$ms");
     server.dataReceived(2, "$-$cls:");
     server.dataReceived(1, "g:oi");
+    server.flushTail(1);
     EXPECT_EQ(transport.take(), cat({toAll({1, 2}, "$-$mov:1|1"), toAll({1, 2}, "$-$mov:2|2"),
-                                     toAll({1, 2}, "$-$mov:3|3"), toAll({1, 2}, "$-$mov:4|4"),
+                                     toAll({1, 2}, "$-$mov:3|33"), toAll({1, 2}, "$-$mov:4|4"),
                                      toAll({1, 2}, "$-$cls:"), toAll({1, 2}, "$-$msg:oi")}));
 }
 

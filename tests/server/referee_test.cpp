@@ -80,6 +80,7 @@ TEST_F(Referee, GuessesAndChatComeFromJoinedPlayersInTheirOwnNameAFewASecond) {
     std::string lines;
     for (int i = 0; i < 20; ++i) lines += "$-$msg:Bia falou: " + std::to_string(i);
     server.dataReceived(2, lines, waited);
+    server.flushTail(2);
     EXPECT_EQ(transport.take().size(), 20u * 3);
     EXPECT_TRUE(events.refusals.empty());
     now += std::chrono::seconds(10);

@@ -32,8 +32,6 @@ constexpr int kAcceptsPerPass = 64;
 constexpr int kTurnsPerPass = 64;
 constexpr std::chrono::milliseconds kPassTime{4};
 constexpr ConnectionId kListenerTag = 0;
-// Bytes of a message cut by a full read that wait for the rest of it.
-constexpr std::size_t kMaxHeld = 16 * 1024;
 
 std::string addressText(const sockaddr_storage& address) {
     char text[INET6_ADDRSTRLEN] = {};
@@ -89,7 +87,6 @@ struct TcpGameServer::Peer {
     int fd = -1;
     ConnectionId id = 0;
     std::string address;
-    std::string held;  // the start of a message cut by a full read
     OutputQueue out;
     bool readable = false;           // on the readable_ list
     bool writable = true;            // false from a short write until the kernel has room again
@@ -201,9 +198,11 @@ void TcpGameServer::schedulePass() {
 }
 
 // The high-water mark, lowered when many connections share the budget: all of
-// them above it would still fit.
+// them at the mark fill half of it, so whenever a flood waits for half the
+// budget, some connection is above its mark, on its way to being closed or
+// drained.
 std::size_t TcpGameServer::mark() const {
-    return std::min(limits_.highWaterMark, limits_.totalBudget / (peers_.size() + 1));
+    return std::min(limits_.highWaterMark, limits_.totalBudget / (2 * (peers_.size() + 1)));
 }
 
 // One slow connection costs only itself. A connection that sends in bulk (its
@@ -293,24 +292,15 @@ bool TcpGameServer::runTurn() {
     return moreWork();
 }
 
-// A chunk is everything the peer had sent when it is read. A read that fills
-// the buffer may have cut a message that goes on in the socket: the bytes from
-// its last separator on wait for the next read instead of reaching the rules
-// as a cut message.
+// A chunk is everything the peer had sent when it is read. A message that the
+// read (or the network) cut waits in the rules' reader for its rest, or for
+// the stream to go quiet or end.
 void TcpGameServer::SrvClientRead(Peer& peer) {
-    const std::size_t held = peer.held.size();
-    readBuffer_.assign(peer.held);
-    readBuffer_.resize(held + kReadSize);
-    peer.held.clear();
-    const ssize_t got = ::recv(peer.fd, readBuffer_.data() + held, kReadSize, 0);
-    std::string_view chunk(readBuffer_.data(),
-                           held + static_cast<std::size_t>(std::max<ssize_t>(got, 0)));
+    const ssize_t got = ::recv(peer.fd, readBuffer_.data(), kReadSize, 0);
+    const std::string_view chunk(readBuffer_.data(),
+                                 static_cast<std::size_t>(std::max<ssize_t>(got, 0)));
     if (got > 0 && static_cast<std::size_t>(got) == kReadSize) {
-        const std::size_t last = chunk.rfind(protocol::kGameSeparator);
-        if (last != std::string_view::npos && last > 0 && chunk.size() - last <= kMaxHeld) {
-            peer.held.assign(chunk.substr(last));
-            chunk = chunk.substr(0, last);
-        }
+        // The socket may hold more: still readable.
     } else if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR)) {
         peer.readable = errno == EINTR;  // else drained: the next arrival is a new edge
     } else if (got <= 0) {
