@@ -6,6 +6,7 @@
 
 #include "server/net/tcp_game_server.h"
 #include "support/application.h"
+#include "support/cutting_relay.h"
 #include "support/expectations.h"
 #include "support/loopback_peer.h"
 #include "support/raw_socket.h"
@@ -110,6 +111,56 @@ TEST_F(Wire, SwitchingOffDropsEveryoneSilentlyAndTheRoundSurvives) {
                          "ACERTOU !$-$pts:0$-$mdv:Caio$-$lst:xxxx Caio|"));
     ASSERT_NE(server.rules().player(3), nullptr);  // Caio, the third connection accepted
     EXPECT_EQ(server.rules().player(3)->total, 100);
+}
+
+// Across a network that cuts the stream anywhere, every stroke and line is
+// relayed whole, the last one too once the stream goes quiet; and a late
+// joiner reading through such a network gets the board as drawn.
+TEST_F(Wire, StrokesCutByTheNetworkAreRelayedWhole) {
+    CuttingRelay relay(server.port(), {.seed = 16, .separator = "$-$"});
+    LoopbackPeer ana(relay.port());
+    ana.send("$-$slc:Ana");
+    EXPECT_TRUE(receives(ana, "$-$onj:$-$mdv:Ana$-$lst:xxxx Ana|"));
+    auto bia = connectClient();
+    bia->send("$-$slc:Bia");
+    EXPECT_TRUE(waitFor([&] { return ana.received.ends_with("   0 Bia|"); }));
+    EXPECT_TRUE(waitFor([&] { return bia->received.ends_with("   0 Bia|"); }));
+    ana.take();
+    bia->take();
+
+    std::mt19937 random(16);
+    std::string stream = "$-$ini:gato";
+    for (int i = 0; i < 3000; ++i) {
+        const int x = static_cast<int>(random() % 2000) - 500, y = static_cast<int>(random() % 300);
+        switch (random() % 4) {
+            case 0: stream += "$-$mdw:" + std::to_string(x) + "|" + std::to_string(y); break;
+            case 1: stream += "$-$mov:" + std::to_string(x) + "|" + std::to_string(y); break;
+            case 2: stream += "$-$pts:" + std::to_string(100 - i % 90) + "$-$mup:1|2"; break;
+            default:
+                stream += "$-$blc:" + std::to_string(x) + "|" + std::to_string(y);
+                for (int c = 0; c < 25; ++c) stream += "|" + std::to_string(random() % 16777216);
+                stream += "|0";
+        }
+    }
+    stream += "$-$msg:Ana falou: fim";
+    ana.send(stream);
+    const std::string expected = "$-$cls:$-$pts:100$-$sys:> Valendo..." + stream.substr(11);
+    EXPECT_TRUE(waitFor([&] { return bia->received.size() >= expected.size(); }, 30000));
+    EXPECT_EQ(bia->received, expected);
+    EXPECT_GT(relay.pieces(), 100u);
+
+    LoopbackPeer caio(relay.port());
+    caio.send("$-$slc:Caio");
+    std::string board;
+    for (std::size_t at = 0; (at = expected.find("$-$", at)) != std::string::npos; at += 3) {
+        const std::string_view command = std::string_view(expected).substr(at + 3, 3);
+        if (command == "cls" || command == "mdw" || command == "mov" || command == "blc")
+            board += expected.substr(at, expected.find("$-$", at + 3) - at);
+    }
+    const std::string pts = "$-$pts:" + std::to_string(server.rules().pointsAtStake());
+    EXPECT_TRUE(waitFor([&] { return caio.received.ends_with("   0 Caio|"); }, 30000));
+    EXPECT_EQ(caio.received,
+              "$-$onj:$-$mdv:Ana" + pts + board + "$-$lst:xxxx Ana|   0 Bia|   0 Caio|");
 }
 
 TEST_F(Wire, GarbageAndHugePayloadsLeaveTheServerWorking) {
