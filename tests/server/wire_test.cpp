@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The real server on a loopback port, spoken to through sockets.
 #include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <random>
 
@@ -161,6 +163,56 @@ TEST_F(Wire, StrokesCutByTheNetworkAreRelayedWhole) {
     EXPECT_TRUE(waitFor([&] { return caio.received.ends_with("   0 Caio|"); }, 30000));
     EXPECT_EQ(caio.received,
               "$-$onj:$-$mdv:Ana" + pts + board + "$-$lst:xxxx Ana|   0 Bia|   0 Caio|");
+
+    // The last words of a peer that hangs up at once are not lost.
+    bia->take();
+    LoopbackPeer dora(relay.port());
+    dora.send("$-$mov:1|1$-$msg:Dora falou: tchau");
+    dora.socket().disconnectFromHost();
+    EXPECT_TRUE(waitFor([&] { return bia->received.ends_with("$-$msg:Dora falou: tchau"); }));
+}
+
+// A drawing that ended lives on only within its budget for the joiners still
+// receiving it: past it, a catch-up stops after the message it was sending,
+// and the joiner reads on, message by message, into the next round.
+TEST_F(Wire, CatchUpOfAnEndedDrawingStopsBetweenMessagesPastItsBudget) {
+    NetLimits limits;
+    limits.drawingBudget = 0;
+    server.setLimits(limits);
+    auto ana = connectClient();
+    ana->send("$-$slc:Ana");
+    EXPECT_TRUE(receives(*ana, "$-$onj:$-$mdv:Ana$-$lst:xxxx Ana|"));
+    ana->send("$-$ini:gato");
+    std::string stroke = "$-$blc:9|9";
+    for (int i = 0; i < 25; ++i) stroke += "|16777215";
+    stroke += "|0";
+    std::string strokes;
+    while (strokes.size() < 1u << 20) strokes += stroke;
+    for (int i = 0; i < 3; ++i) ana->send(strokes);
+    EXPECT_TRUE(waitFor([&] { return server.rules().drawing().size() > 3u << 20; }, 30000));
+    EXPECT_TRUE(waitFor([&] { return !server.rules().holdingTail(1); }));  // the last stroke too
+
+    const int late = rawConnect(server.port(), nullptr, 4096);
+    sendAll(late, "$-$slc:Late");
+    EXPECT_TRUE(waitFor([&] { return server.catchUpLeft(2) > 0; }));
+    ana->send("$-$ini:rato");
+    EXPECT_TRUE(waitFor([&] { return server.catchUpLeft(2) == 0; }));
+    std::string got;
+    const std::string end = "$-$sys:> Valendo...";
+    EXPECT_TRUE(waitFor([&] {
+        char buffer[1 << 16];
+        const ssize_t n = ::recv(late, buffer, sizeof buffer, MSG_DONTWAIT);
+        if (n > 0) got.append(buffer, static_cast<std::size_t>(n));
+        return got.ends_with(end);
+    }));
+    ::close(late);
+    const std::size_t board = got.find(stroke), list = got.find("$-$lst:");
+    ASSERT_NE(board, std::string::npos);
+    ASSERT_NE(list, std::string::npos);
+    EXPECT_LT(list - board, 3u << 20) << "the catch-up was cut";
+    for (std::size_t at = board; at < list; at += stroke.size())
+        ASSERT_EQ(got.compare(at, stroke.size(), stroke), 0) << "a cut message at " << at;
+    EXPECT_EQ(got.substr(list), "$-$lst:xxxx Ana|   0 Late|$-$cls:$-$pts:100" + end);
 }
 
 TEST_F(Wire, GarbageAndHugePayloadsLeaveTheServerWorking) {

@@ -314,7 +314,6 @@ void TcpGameServer::SrvClientRead(Peer& peer) {
     if (!chunk.empty()) {
         emit chunkArrived();
         rules_.dataReceived(peer.id, chunk, peer.readableSince);
-        shedEndedDrawings();
         flushDirty();
         noteHolding(peer);
     }
@@ -435,6 +434,7 @@ void TcpGameServer::caughtUp(Peer& peer) {
 // announces room only once much of it is free, and waiting for that would hold
 // strokes back.
 void TcpGameServer::flushDirty() {
+    shedEndedDrawings();  // a drawing may have ended with what was just handled
     // writeOut may mark peers for closing but never removes one: the list stays valid.
     for (Peer* peer : dirty_) {
         peer->dirty = false;
