@@ -294,8 +294,8 @@ double join(unsigned short port, int players, std::size_t& bytes) {
 
 // Reads `fd` until `stop`, blocking in poll; `onData` sees every chunk.
 template <class OnData>
-void readUntil(int fd, const std::atomic<bool>& stop, OnData&& onData, std::size_t perRead = 1 << 16,
-               int pauseMs = 0) {
+void readUntil(int fd, const std::atomic<bool>& stop, OnData&& onData,
+               std::size_t perRead = 1 << 16, int pauseMs = 0) {
     std::vector<char> buffer(perRead);
     while (!stop) {
         pollfd p{fd, POLLIN, 0};
@@ -352,7 +352,8 @@ LateJoinFigures lateJoin(unsigned short port, std::size_t drawing, std::size_t b
                     lines.emplace_back(sent, arrived);
                     done = end;
                 }
-                tail = text.substr(std::max(done, text.size() - std::min<std::size_t>(text.size(), 40)));
+                tail = text.substr(
+                    std::max(done, text.size() - std::min<std::size_t>(text.size(), 40)));
             });
         });
     }
@@ -372,8 +373,8 @@ LateJoinFigures lateJoin(unsigned short port, std::size_t drawing, std::size_t b
     for (const auto& [fd, nick] : {std::pair{ana, "ana"}, std::pair{bia, "bia"}}) {
         threads.emplace_back([&, fd, nick] {
             while (!stop) {
-                writeAll(fd, std::string("$-$msg:") + nick + " falou: t=" + std::to_string(nowNs()) +
-                                 ".");
+                writeAll(fd, std::string("$-$msg:") + nick +
+                                 " falou: t=" + std::to_string(nowNs()) + ".");
                 std::this_thread::sleep_for(std::chrono::milliseconds(20));
             }
         });
@@ -418,7 +419,8 @@ LateJoinFigures lateJoin(unsigned short port, std::size_t drawing, std::size_t b
     f.lines = delays.size();
     if (!delays.empty()) {
         f.chatP50ms = delays[delays.size() / 2];
-        f.chatP99ms = delays[static_cast<std::size_t>(0.99 * static_cast<double>(delays.size() - 1))];
+        f.chatP99ms =
+            delays[static_cast<std::size_t>(0.99 * static_cast<double>(delays.size() - 1))];
         f.chatMaxMs = delays.back();
     }
     return f;
@@ -577,9 +579,8 @@ int main(int argc, char* argv[]) {
                 drawingMiB);
     for (const int rate : {0, slowRate}) {
         ServerProcess p({RABUSCAL_SERVER_EXE, "--port", "0", "--trust-clients"}, serverCpu);
-        const LateJoinFigures f =
-            lateJoin(p.port(), static_cast<std::size_t>(drawingMiB) << 20,
-                     static_cast<std::size_t>(rate));
+        const LateJoinFigures f = lateJoin(p.port(), static_cast<std::size_t>(drawingMiB) << 20,
+                                           static_cast<std::size_t>(rate));
         const std::string name =
             rate ? "joiner at " + std::to_string(rate / 1000) + " KB/s" : "joiner at full speed";
         print(name.c_str(), f);

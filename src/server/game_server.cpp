@@ -199,7 +199,8 @@ void GameServer::dropPlayer(Connection& from) {
         pointsAtStake_ = 0;
         broadcast(message(Command::Pts, "0"));
         endDrawing();
-    } else if (!std::ranges::any_of(connections_, [](const auto& c) { return c->player.has_value(); })) {
+    } else if (!std::ranges::any_of(connections_,
+                                    [](const auto& c) { return c->player.has_value(); })) {
         endDrawing();  // the players who saw it are gone
     }
     sendPlayerList();

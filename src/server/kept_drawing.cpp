@@ -60,8 +60,7 @@ std::string SharedBytes::str() const {
     return out;
 }
 
-KeptDrawing::KeptDrawing(std::size_t cap)
-    : cap_(cap), memory_(std::make_shared<DrawingMemory>()) {}
+KeptDrawing::KeptDrawing(std::size_t cap) : cap_(cap), memory_(std::make_shared<DrawingMemory>()) {}
 
 KeptDrawing::~KeptDrawing() = default;
 

@@ -69,14 +69,15 @@ std::string_view GameServer::refusal(Connection& from, Command command, std::str
         }
         case Command::Tnt:
             if (isDrawer) return texts::refusals::kDrawerGuesses;
-            return from.guesses.take(clock_(), from.waitingSince) ? std::string_view{}
-                                               : texts::refusals::kTooManyGuesses;
+            return from.guesses.take(clock_(), from.waitingSince)
+                       ? std::string_view{}
+                       : texts::refusals::kTooManyGuesses;
         case Command::Msg:
             if (!payload.starts_with(from.player->nick) ||
                 !payload.substr(from.player->nick.size()).starts_with(texts::kSaid))
                 return texts::refusals::kOtherName;
             return from.chat.take(clock_(), from.waitingSince) ? std::string_view{}
-                                            : texts::refusals::kTooManyChatLines;
+                                                               : texts::refusals::kTooManyChatLines;
         default:
             return {};
     }

@@ -54,7 +54,8 @@ TEST_F(Joining, LateJoinerGetsTheDrawerThePointsAndTheBoardOfTheRoundSoFar) {
     const auto joinerSeesNoBoard = [&](ConnectionId id, const char* nick) {
         transport.take();
         say(id, "slc", nick);
-        for (const Sent& s : transport.take()) EXPECT_EQ(s.bytes.find("$-$mdw:"), std::string::npos);
+        for (const Sent& s : transport.take())
+            EXPECT_EQ(s.bytes.find("$-$mdw:"), std::string::npos);
         say(id, "off");
     };
     say(2, "tnt", "gato");

@@ -252,12 +252,13 @@ TEST(BigDrawing, LateJoinersAndNonReadersCostOnlyThemselves) {
         const int fd = rawConnect(server.port());
         sendAll(fd, "$-$slc:" + nick);
         EXPECT_TRUE(waitFor([&] { return server.rules().player(id) != nullptr; }));
-        if (drain) readers.emplace_back([fd, &over] {
-            timeval timeout{0, 100'000};
-            ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
-            char scratch[1 << 16];
-            while (!over) ::recv(fd, scratch, sizeof scratch, 0);
-        });
+        if (drain)
+            readers.emplace_back([fd, &over] {
+                timeval timeout{0, 100'000};
+                ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
+                char scratch[1 << 16];
+                while (!over) ::recv(fd, scratch, sizeof scratch, 0);
+            });
         return fd;
     };
     const int ana = join("Ana", true), bia = join("Bia", false), caio = join("Caio", false);
@@ -318,8 +319,7 @@ TEST(BigDrawing, LateJoinersAndNonReadersCostOnlyThemselves) {
     EXPECT_EQ(events.count, 0) << "nothing the chatters typed was refused";
     // A liveness bound: a non-reader is closed after stallTimeout, and nobody
     // waits for that.
-    EXPECT_LT(std::max(fromBia.worstDelayMs, fromCaio.worstDelayMs),
-              limits.stallTimeout / 1ms);
+    EXPECT_LT(std::max(fromBia.worstDelayMs, fromCaio.worstDelayMs), limits.stallTimeout / 1ms);
     EXPECT_GE(events.dropped.size(), 2u) << "the first non-readers were closed";
     for (ConnectionId id : events.dropped) EXPECT_GT(id, 5u) << "only non-readers are closed";
     for (int fd : nonReaders) ::close(fd);

@@ -94,8 +94,9 @@ TEST_F(Wire, SwitchingOffDropsEveryoneSilentlyAndTheRoundSurvives) {
     ana->send("$-$slc:Ana$-$ini:sol");
     // The last message of a read might go on: it is taken as whole once the
     // stream is quiet, after the list that the join brought.
-    EXPECT_TRUE(receives(*ana, "$-$onj:$-$mdv:Ana$-$lst:xxxx Ana|"
-                               "$-$cls:$-$pts:100$-$sys:> Valendo..."));
+    EXPECT_TRUE(receives(*ana,
+                         "$-$onj:$-$mdv:Ana$-$lst:xxxx Ana|"
+                         "$-$cls:$-$pts:100$-$sys:> Valendo..."));
     auto bia = connectClient();
 
     server.stop();
@@ -135,9 +136,15 @@ TEST_F(Wire, StrokesCutByTheNetworkAreRelayedWhole) {
     for (int i = 0; i < 3000; ++i) {
         const int x = static_cast<int>(random() % 2000) - 500, y = static_cast<int>(random() % 300);
         switch (random() % 4) {
-            case 0: stream += "$-$mdw:" + std::to_string(x) + "|" + std::to_string(y); break;
-            case 1: stream += "$-$mov:" + std::to_string(x) + "|" + std::to_string(y); break;
-            case 2: stream += "$-$pts:" + std::to_string(100 - i % 90) + "$-$mup:1|2"; break;
+            case 0:
+                stream += "$-$mdw:" + std::to_string(x) + "|" + std::to_string(y);
+                break;
+            case 1:
+                stream += "$-$mov:" + std::to_string(x) + "|" + std::to_string(y);
+                break;
+            case 2:
+                stream += "$-$pts:" + std::to_string(100 - i % 90) + "$-$mup:1|2";
+                break;
             default:
                 stream += "$-$blc:" + std::to_string(x) + "|" + std::to_string(y);
                 for (int c = 0; c < 25; ++c) stream += "|" + std::to_string(random() % 16777216);

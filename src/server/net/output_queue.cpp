@@ -38,7 +38,8 @@ OutputQueue::Written OutputQueue::writeTo(int fd) {
         std::string_view offer;
         const bool live = !catchUp_ || head_ < catchUp_->at;
         if (live) {
-            offer = std::string_view(out_).substr(head_, catchUp_ ? catchUp_->at - head_ : std::string_view::npos);
+            offer = std::string_view(out_).substr(
+                head_, catchUp_ ? catchUp_->at - head_ : std::string_view::npos);
         } else {
             offer = catchUp_->bytes.piece(catchUp_->sent);
             if (offer.empty()) {

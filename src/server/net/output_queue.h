@@ -26,15 +26,17 @@ class OutputQueue {
 
     std::size_t queued() const { return out_.size() - head_; }  // live bytes only
     bool catchingUp() const { return catchUp_.has_value(); }
-    std::size_t catchUpLeft() const { return catchUp_ ? catchUp_->bytes.size() - catchUp_->sent : 0; }
+    std::size_t catchUpLeft() const {
+        return catchUp_ ? catchUp_->bytes.size() - catchUp_->sent : 0;
+    }
     std::uint64_t catchUpGeneration() const { return catchUp_ ? catchUp_->bytes.generation() : 0; }
     bool empty() const { return queued() == 0 && !catchingUp(); }
 
     struct Written {
-        std::size_t live = 0;    // live bytes the socket took
-        std::size_t kept = 0;    // catch-up bytes the socket took
-        bool full = false;       // the socket took less than was offered
-        bool failed = false;     // the connection is broken
+        std::size_t live = 0;  // live bytes the socket took
+        std::size_t kept = 0;  // catch-up bytes the socket took
+        bool full = false;     // the socket took less than was offered
+        bool failed = false;   // the connection is broken
     };
     Written writeTo(int fd);
 

@@ -97,6 +97,7 @@ struct TcpGameServer::Peer {
     bool catchingUp = false;         // on the catchingUp_ list
     bool bulk = false;               // its last read filled the buffer: it sends in bulk
     Clock::time_point aboveSince{};  // above the high-water mark since; zero when not
+
     Clock::time_point readableSince{};  // unread bytes have waited since
     Clock::time_point lastRead{};
     Clock::time_point lastProgress{};  // the last write while catching up

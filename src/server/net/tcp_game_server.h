@@ -153,7 +153,7 @@ class TcpGameServer : public QObject, private Transport {
     std::vector<ConnectionId> readable_;  // edge seen, not read dry yet
     std::vector<Peer*> dirty_;            // queued bytes not yet offered to the socket
     std::vector<ConnectionId> closing_;
-    std::vector<ConnectionId> holding_;    // readers holding a tail
+    std::vector<ConnectionId> holding_;     // readers holding a tail
     std::vector<ConnectionId> catchingUp_;  // late joiners receiving the drawing
     std::size_t totalQueued_ = 0;
     std::size_t aboveMark_ = 0;
