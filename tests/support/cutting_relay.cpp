@@ -68,10 +68,12 @@ struct CuttingRelay::Loop {
         n = std::min(n, pending.size());
         const std::string_view separator = options.separator;
         if (!separator.empty() && pending.starts_with(separator)) {
-            // A short message that starts the piece travels whole.
+            // A piece that starts a message and ends inside it is a full
+            // segment: a short message travels whole, a longer one is cut
+            // after more than `shortMessage` bytes.
             const std::size_t next = pending.find(separator, separator.size());
             const std::size_t end = next == std::string_view::npos ? pending.size() : next;
-            if (n < end && end <= options.shortMessage) n = end;
+            if (n < end) n = std::max(n, std::min(end, options.shortMessage + 1));
         }
         return n;
     }

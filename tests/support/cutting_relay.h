@@ -5,10 +5,12 @@
 // bytes (the internet's usual segment payload by default), each sent on its
 // own after a random gap of 0 to maxGapMs. Seeded, so a failing run repeats.
 //
-// With a separator, the relay keeps the one promise TCP makes to a sender of
-// small messages: a message of at most `shortMessage` bytes that starts a
-// piece is never cut (a small send alone travels in one segment). Every other
-// cut position, inside every message, still occurs.
+// With a separator, the relay keeps what TCP promises a sender whose sends
+// are whole messages: a piece that starts a message and ends inside it is a
+// full segment, so a message of at most `shortMessage` bytes that starts a
+// piece travels whole, and a longer one is cut only after more than
+// `shortMessage` bytes. Every other cut position, inside every message,
+// still occurs (in pieces that start inside a message).
 //
 // It runs on its own thread with plain sockets, so it serves clients and
 // servers driven by any event loop in the test.
