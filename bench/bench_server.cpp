@@ -5,7 +5,11 @@
 //    client and the latency from send to arrival, for rabuscal-server and for
 //    the minimal epoll relay beside it; then a paced run for the latency of a
 //    server that is not swamped;
-//  - join: P players joining one server one after the other.
+//  - join: P players joining one server one after the other;
+//  - late join: after D MiB of "blc" drawn in the round, one player joins,
+//    reading at full speed and then at 100 KB/s, while two others chat: the
+//    time the joiner takes to get the drawing, and the chat lines' latency
+//    (p50, p99) meanwhile.
 //
 //  - the same flood beside S connections that never read.
 // With two processors or more the server under test runs on the last one
@@ -13,7 +17,7 @@
 // with its own load, a server's tail latency is mostly the scheduler's luck.
 //
 // Usage: bench_server [--clients N] [--messages M] [--players P] [--repeat R] [--stalled S]
-//                     [--pin 0|1]
+//                     [--drawing-mib D] [--slow-rate BYTES_PER_S] [--pin 0|1]
 
 #include <arpa/inet.h>
 #include <fcntl.h>
@@ -32,6 +36,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -182,7 +187,11 @@ RelayFigures relay(unsigned short port, int clients, int messages, int paceUs, i
     });
 
     // Every client: count the messages and time the strokes as they arrive.
+    // The time is until every client has the last stroke: the closing "cls"
+    // may wait for a quiet moment in a server that holds the last message of
+    // a read (it might go on), which is not what this measures.
     int finished = 0;
+    std::int64_t lastStroke = 0;
     const std::int64_t deadline = nowNs() + 120'000'000'000;
     while (finished < clients && nowNs() < deadline) {
         reactor.poll(100, [&](std::size_t c, std::string_view data) {
@@ -200,6 +209,7 @@ RelayFigures relay(unsigned short port, int clients, int messages, int paceUs, i
                     if (seq >= 0 && seq < messages)
                         latencies.push_back(arrived - sentAt[static_cast<std::size_t>(seq)].load(
                                                           std::memory_order_acquire));
+                    if (seq == messages - 1) lastStroke = std::max(lastStroke, arrived);
                 }
                 at = next;
             }
@@ -210,7 +220,7 @@ RelayFigures relay(unsigned short port, int clients, int messages, int paceUs, i
             }
         });
     }
-    const std::int64_t end = nowNs();
+    const std::int64_t end = lastStroke > 0 ? lastStroke : nowNs();
     drawer.join();
     for (int fd : fds) ::close(fd);
     for (int fd : stuck) ::close(fd);
@@ -287,6 +297,149 @@ double join(unsigned short port, int players, std::size_t& bytes) {
     return static_cast<double>(end - start) / 1e9;
 }
 
+// Reads `fd` until `stop`, blocking in poll; `onData` sees every chunk.
+template <class OnData>
+void readUntil(int fd, const std::atomic<bool>& stop, OnData&& onData,
+               std::size_t perRead = 1 << 16, int pauseMs = 0) {
+    std::vector<char> buffer(perRead);
+    while (!stop) {
+        pollfd p{fd, POLLIN, 0};
+        if (::poll(&p, 1, 50) <= 0) continue;
+        const ssize_t got = ::read(fd, buffer.data(), buffer.size());
+        if (got == 0) return;
+        if (got > 0) onData(std::string_view(buffer.data(), static_cast<std::size_t>(got)));
+        if (pauseMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(pauseMs));
+    }
+}
+
+struct LateJoinFigures {
+    double catchUpSeconds = 0;
+    std::size_t bytes = 0;  // what the joiner read until its catch-up ended
+    bool closed = false;
+    std::size_t lines = 0;  // chat lines sent while it caught up
+    double chatP50ms = 0, chatP99ms = 0, chatMaxMs = 0;
+};
+
+// A drawer draws `drawing` bytes of "blc" in a round; two players chat a line
+// every 20 ms each (the server trusts its clients here: the referee's rate
+// limit is not what is measured); then a joiner joins, reading at full speed
+// (`bytesPerSecond` 0) or at that pace. Its catch-up ends with the player
+// list that follows the drawing.
+LateJoinFigures lateJoin(unsigned short port, std::size_t drawing, std::size_t bytesPerSecond) {
+    const int drawer = connectTo(port);
+    writeAll(drawer, "$-$slc:drawer");
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    const int ana = connectTo(port), bia = connectTo(port);
+    writeAll(ana, "$-$slc:ana");
+    writeAll(bia, "$-$slc:bia");
+    std::atomic<bool> stop = false, chatting = false;
+    std::atomic<std::size_t> drawn[3] = {0, 0, 0};
+    std::mutex lock;
+    std::vector<std::pair<std::int64_t, std::int64_t>> lines;  // sent, arrived (ns)
+    std::vector<std::thread> threads;
+    const int players[3] = {drawer, ana, bia};
+    for (int i = 0; i < 3; ++i) {
+        threads.emplace_back([&, i] {
+            std::string tail;
+            readUntil(players[i], stop, [&](std::string_view data) {
+                drawn[i] += data.size();
+                if (i == 0 || !chatting) return;
+                const std::int64_t arrived = nowNs();
+                // Lines from the other chatter: "<nick> falou: t=<ns>."
+                std::string text = tail + std::string(data);
+                const std::string said = i == 1 ? "bia falou: t=" : "ana falou: t=";
+                std::size_t at = 0, done = 0;
+                for (; (at = text.find(said, at)) != std::string::npos; at = done) {
+                    const std::size_t end = text.find('.', at);
+                    if (end == std::string::npos) break;
+                    const std::int64_t sent = std::stoll(text.substr(at + said.size()));
+                    std::lock_guard guard(lock);
+                    lines.emplace_back(sent, arrived);
+                    done = end;
+                }
+                tail = text.substr(
+                    std::max(done, text.size() - std::min<std::size_t>(text.size(), 40)));
+            });
+        });
+    }
+    writeAll(drawer, "$-$ini:gato");
+    std::string block;
+    while (block.size() < 64 * 1024) {
+        block += "$-$blc:200|100";
+        for (int c = 0; c < 25; ++c) block += "|16777215";
+        block += "|0";
+    }
+    std::size_t sent = 0;
+    for (; sent < drawing; sent += block.size()) writeAll(drawer, block);
+    while (drawn[1] < sent || drawn[2] < sent)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+
+    chatting = true;
+    for (const auto& [fd, nick] : {std::pair{ana, "ana"}, std::pair{bia, "bia"}}) {
+        threads.emplace_back([&, fd, nick] {
+            while (!stop) {
+                writeAll(fd, std::string("$-$msg:") + nick +
+                                 " falou: t=" + std::to_string(nowNs()) + ".");
+                std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            }
+        });
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+
+    LateJoinFigures f;
+    const int joiner = connectTo(port, nullptr, bytesPerSecond ? 64 * 1024 : 0);
+    const std::int64_t start = nowNs();
+    writeAll(joiner, "$-$slc:joiner");
+    std::int64_t end = 0;
+    std::string tail;
+    std::atomic<bool> joinerDone = false;
+    // Paced: a read of at most a hundredth of the rate every 10 ms.
+    const std::size_t perRead = bytesPerSecond ? bytesPerSecond / 100 : 1 << 18;
+    readUntil(
+        joiner, joinerDone,
+        [&](std::string_view data) {
+            f.bytes += data.size();
+            const std::string text = tail + std::string(data);
+            if (text.find("$-$lst:") != std::string::npos) {
+                end = nowNs();
+                joinerDone = true;
+            }
+            tail = text.substr(text.size() - std::min<std::size_t>(text.size(), 6));
+        },
+        perRead, bytesPerSecond ? 10 : 0);
+    if (!end) {
+        end = nowNs();
+        f.closed = true;
+    }
+    stop = true;
+    for (auto& t : threads) t.join();
+    for (int fd : {drawer, ana, bia, joiner}) ::close(fd);
+
+    f.catchUpSeconds = static_cast<double>(end - start) / 1e9;
+    std::vector<double> delays;
+    for (const auto& [sentAt, arrived] : lines)
+        if (sentAt >= start && sentAt <= end)
+            delays.push_back(static_cast<double>(arrived - sentAt) / 1e6);
+    std::sort(delays.begin(), delays.end());
+    f.lines = delays.size();
+    if (!delays.empty()) {
+        f.chatP50ms = delays[delays.size() / 2];
+        f.chatP99ms =
+            delays[static_cast<std::size_t>(0.99 * static_cast<double>(delays.size() - 1))];
+        f.chatMaxMs = delays.back();
+    }
+    return f;
+}
+
+void print(const char* name, const LateJoinFigures& f) {
+    std::printf(
+        "  %-24s catch-up %.2f s (%.1f MB%s); chat meanwhile: %zu lines, p50 %.2f ms, p99 %.2f ms, "
+        "max %.2f ms\n",
+        name, f.catchUpSeconds, static_cast<double>(f.bytes) / 1e6,
+        f.closed ? ", CLOSED before the end" : "", f.lines, f.chatP50ms, f.chatP99ms, f.chatMaxMs);
+    std::fflush(stdout);
+}
+
 void print(const char* name, const RelayFigures& f) {
     std::printf(
         "  %-16s %9.0f msg/s to all  (%.3f s, %zu of %zu deliveries)  latency p50 %.0f us, "
@@ -304,7 +457,7 @@ int main(int argc, char* argv[]) {
     using namespace rabuscal::bench;
     std::signal(SIGPIPE, SIG_IGN);
     int clients = 16, messages = 300'000, players = 1000, repeat = 5, stalled = 50;
-    int serverCpu = -1;
+    int serverCpu = -1, drawingMiB = 8, slowRate = 100'000;
     bool pin = true;
     for (int i = 1; i + 1 < argc; i += 2) {
         const std::string option = argv[i];
@@ -321,6 +474,10 @@ int main(int argc, char* argv[]) {
             stalled = value;
         else if (option == "--pin")
             pin = value != 0;
+        else if (option == "--drawing-mib")
+            drawingMiB = std::max(0, value);  // 0: no late-join run
+        else if (option == "--slow-rate")
+            slowRate = std::max(1000, value);
     }
     const int processors = static_cast<int>(::sysconf(_SC_NPROCESSORS_ONLN));
     if (pin && processors >= 2) {
@@ -420,6 +577,18 @@ int main(int argc, char* argv[]) {
             "join: %d players arriving one after the other: %.3f s, %.2f ms per join on average "
             "(%.1f MB of player lists read)\n",
             players, seconds, seconds * 1e3 / players, static_cast<double>(bytes) / 1e6);
+    }
+
+    if (drawingMiB == 0) return 0;
+    std::printf("late join after %d MiB of \"blc\", two players chatting every 20 ms:\n",
+                drawingMiB);
+    for (const int rate : {0, slowRate}) {
+        ServerProcess p({RABUSCAL_SERVER_EXE, "--port", "0", "--trust-clients"}, serverCpu);
+        const LateJoinFigures f = lateJoin(p.port(), static_cast<std::size_t>(drawingMiB) << 20,
+                                           static_cast<std::size_t>(rate));
+        const std::string name =
+            rate ? "joiner at " + std::to_string(rate / 1000) + " KB/s" : "joiner at full speed";
+        print(name.c_str(), f);
     }
     return 0;
 }

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "server/game_server.h"
 
+#include <algorithm>
+
 #include "protocol/commands.h"
 #include "protocol/framing.h"
 #include "protocol/payloads.h"
@@ -49,7 +51,8 @@ void GameServer::connectionAccepted(ConnectionId id, std::string_view address) {
     events_->connectionCountChanged(connections_.size());
 }
 
-void GameServer::dataReceived(ConnectionId id, std::string_view chunk) {
+void GameServer::dataReceived(ConnectionId id, std::string_view chunk,
+                              std::chrono::steady_clock::time_point waitingSince) {
     Connection* from = find(id);
     if (!from || from->closing) return;
     if (!chunkSeen_) {
@@ -57,7 +60,21 @@ void GameServer::dataReceived(ConnectionId id, std::string_view chunk) {
         events_->firstChunk();
     }
     if (options_.limitJoins) earnCredit(*from, chunk.size());
+    from->waitingSince = waitingSince;
     from->reader.feed(chunk, [this, from](std::string_view command, std::string_view payload) {
+        return dispatch(*from, command, payload);
+    });
+}
+
+bool GameServer::holdingTail(ConnectionId id) const {
+    const auto it = byId_.find(id);
+    return it != byId_.end() && it->second->reader.holding();
+}
+
+void GameServer::flushTail(ConnectionId id) {
+    Connection* from = find(id);
+    if (!from || from->closing || !from->reader.holding()) return;
+    from->reader.flush([this, from](std::string_view command, std::string_view payload) {
         return dispatch(*from, command, payload);
     });
 }
@@ -79,6 +96,7 @@ void GameServer::connectionClosed(ConnectionId id) {
 }
 
 void GameServer::stopAll() {
+    endDrawing();  // nobody is left to see it
     connections_.clear();
     byId_.clear();
     chunkSeen_ = false;
@@ -199,7 +217,7 @@ void GameServer::join(Connection& from, std::string_view nick) {
 void GameServer::catchUp(const Connection& joiner, bool drawerSent) {
     if (!drawerNick_.empty() && !drawerSent) sendTo(joiner, message(Command::Mdv, drawerNick_));
     if (pointsAtStake_ > 0) sendTo(joiner, message(Command::Pts, std::to_string(pointsAtStake_)));
-    if (!keptDrawing_.empty()) sendTo(joiner, keptDrawing_);
+    if (!drawing_.empty() && !joiner.closing) transport_.sendKept(joiner.id, drawing_.snapshot());
 }
 
 void GameServer::leave(Connection& from) {
@@ -220,6 +238,10 @@ void GameServer::dropPlayer(Connection& from) {
         broadcast(message(Command::Mdv, drawerNick_));
         pointsAtStake_ = 0;
         broadcast(message(Command::Pts, "0"));
+        endDrawing();
+    } else if (!std::ranges::any_of(connections_,
+                                    [](const auto& c) { return c->player.has_value(); })) {
+        endDrawing();  // the players who saw it are gone
     }
     sendPlayerList();
 }
@@ -234,21 +256,24 @@ void GameServer::relay(Command command, std::string_view payload) {
 void GameServer::keepDrawing(Command command, std::string_view bytes) {
     switch (command) {
         case Command::Cls:
-            keptDrawing_.assign(bytes);
+            drawing_.clear();
+            drawing_.append(bytes);
             break;
         case Command::Mdw:
         case Command::Mov:
         case Command::Blc:
-            if (keptDrawing_.size() + bytes.size() > kKeptDrawingCap) break;
-            // Room for the whole cap at once: growing by doubling would copy
-            // megabytes into fresh pages in the middle of a flood of strokes.
-            // The pages are only touched as the drawing fills them.
-            if (keptDrawing_.capacity() < kKeptDrawingCap) keptDrawing_.reserve(kKeptDrawingCap);
-            keptDrawing_.append(bytes);
+            drawing_.append(bytes);
             break;
         default:
             break;  // "mup" draws nothing; chat is not part of the board
     }
+}
+
+// The round is over (a hit, "pts:0", the drawer left) or nobody is left: the
+// next joiner starts from a blank board. Joiners still receiving it keep
+// their copy.
+void GameServer::endDrawing() {
+    if (!drawing_.empty()) drawing_.clear();
 }
 
 bool GameServer::isJoinedNick(std::string_view nick) const {

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "protocol/framing.h"
+#include "server/kept_drawing.h"
 #include "server/server_events.h"
 #include "server/transport.h"
 
@@ -32,9 +33,13 @@ struct Player {
 
 // Longer nicks are refused: a copy reads at most 100 bytes of a list entry.
 inline constexpr std::size_t kMaxNickBytes = 100;
-// The drawing kept for late joiners stops growing here; a joiner then gets the
-// drawing as it stood when it reached the cap.
-inline constexpr std::size_t kKeptDrawingCap = 4 * 1024 * 1024;
+// A message that may go on in the next read is held up to this; no honest
+// copy sends one this long (a stroke, a chat line, a phrase).
+inline constexpr std::size_t kMaxHeldTail = 16 * 1024;
+// The drawing kept for late joiners stops growing here (a quarter of an hour
+// of Shift-tracing); a joiner then gets the drawing as it stood when it
+// reached the cap, and the strokes drawn since it joined.
+inline constexpr std::size_t kKeptDrawingCap = 16 * 1024 * 1024;
 // What joins from one address may make the server send at once: a school's
 // worth of joins (32 players) behind one address.
 inline constexpr double kJoinCreditCap = 64 * 1024;
@@ -74,7 +79,15 @@ class GameServer {
     // `address` groups connections for the join limits (an address key);
     // empty: the connection counts alone.
     void connectionAccepted(ConnectionId id, std::string_view address = {});
-    void dataReceived(ConnectionId id, std::string_view chunk);
+    // `waitingSince`: when the chunk's first bytes were there to be read. A
+    // chunk the network layer read late (it paused) was typed over that
+    // whole time, and the rate limits count it so.
+    void dataReceived(ConnectionId id, std::string_view chunk,
+                      std::chrono::steady_clock::time_point waitingSince = {});
+    // Whether the connection's reader holds the tail of a chunk that may go
+    // on; flushTail() takes it as whole (the stream went quiet or ended).
+    bool holdingTail(ConnectionId id) const;
+    void flushTail(ConnectionId id);
     // The peer (or a failed send) closed the connection: a joined player
     // leaves as with "off", minus the answer; then the connection is dropped.
     void connectionClosed(ConnectionId id);
@@ -109,15 +122,18 @@ class GameServer {
     // The nick of the joined player with the highest total, the earliest
     // connection on a tie; empty when nobody has joined.
     std::string chooseNextDrawer() const;
-    // The drawing since the last "cls", as a late joiner receives it.
-    const std::string& keptDrawing() const { return keptDrawing_; }
+    // The drawing of the round so far, as a late joiner receives it.
+    std::string keptDrawing() const { return drawing_.str(); }
+    const KeptDrawing& drawing() const { return drawing_; }
 
   private:
     // A few messages a second, with a small burst.
     struct RateLimit {
         double tokens = 6;
         std::chrono::steady_clock::time_point last{};
-        bool take(std::chrono::steady_clock::time_point now);
+        // `since`: when what is taken now was there to be read (see dataReceived).
+        bool take(std::chrono::steady_clock::time_point now,
+                  std::chrono::steady_clock::time_point since);
     };
     // What an address may still make the server send on account of its joins.
     struct JoinCredit {
@@ -132,9 +148,10 @@ class GameServer {
         std::chrono::steady_clock::time_point lastJoin{};
         std::optional<Player> player;
         bool everJoined = false;
-        protocol::ChunkReader reader{protocol::kGameSeparator};
+        protocol::ChunkReader reader{protocol::kGameSeparator, kMaxHeldTail};
         bool closing = false;
         RateLimit guesses, chat;
+        std::chrono::steady_clock::time_point waitingSince{};  // of the chunk being handled
     };
 
     // One message of a chunk; false abandons the rest of the chunk.
@@ -149,6 +166,7 @@ class GameServer {
     void dropPlayer(Connection& from);
     void relay(protocol::Command command, std::string_view payload);
     void keepDrawing(protocol::Command command, std::string_view bytes);
+    void endDrawing();
     void sendPlayerList();
     bool isJoinedNick(std::string_view nick) const;
 
@@ -189,7 +207,7 @@ class GameServer {
 
     std::string phrase_;
     std::int32_t pointsAtStake_ = 0;
-    std::string keptDrawing_;
+    KeptDrawing drawing_{kKeptDrawingCap};
     bool listPending_ = false;
     std::unordered_map<std::string, JoinCredit> joinCredits_;  // by address
     double joinCreditCap_;

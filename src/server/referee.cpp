@@ -18,12 +18,24 @@ constexpr double kBurst = 6;
 constexpr double kPerSecond = 3;
 }  // namespace
 
-bool GameServer::RateLimit::take(std::chrono::steady_clock::time_point now) {
-    if (last != std::chrono::steady_clock::time_point{}) {
-        const std::chrono::duration<double> passed = now - last;
-        tokens = std::min(kBurst, tokens + passed.count() * kPerSecond);
+// The burst is capped at the moment the player's bytes were there to be read,
+// not when the server read them: lines typed while the server did not read
+// earn their time, so a pause of the server never makes an honest player an
+// offender (and a cheat gains nothing over the rate on average).
+bool GameServer::RateLimit::take(std::chrono::steady_clock::time_point now,
+                                 std::chrono::steady_clock::time_point since) {
+    using Seconds = std::chrono::duration<double>;
+    if (since == std::chrono::steady_clock::time_point{} || since > now) since = now;
+    if (last == std::chrono::steady_clock::time_point{}) last = since;
+    if (since > last) {
+        tokens = std::min(kBurst, tokens + Seconds(since - last).count() * kPerSecond);
+        last = since;
     }
-    last = now;
+    if (now > last) {
+        tokens = std::min(kBurst + Seconds(now - since).count() * kPerSecond,
+                          tokens + Seconds(now - last).count() * kPerSecond);
+        last = now;
+    }
     if (tokens < 1) return false;
     tokens -= 1;
     return true;
@@ -70,13 +82,15 @@ std::string_view GameServer::refusal(Connection& from, Command command, std::str
         case Command::Tnt:
             if (isDrawer) return texts::refusals::kDrawerGuesses;
             if (!roundRunning()) return texts::refusals::kNoRound;
-            return from.guesses.take(clock_()) ? std::string_view{}
-                                               : texts::refusals::kTooManyGuesses;
+            return from.guesses.take(clock_(), from.waitingSince)
+                       ? std::string_view{}
+                       : texts::refusals::kTooManyGuesses;
         case Command::Msg:
             if (!payload.starts_with(from.player->nick) ||
                 !payload.substr(from.player->nick.size()).starts_with(texts::kSaid))
                 return texts::refusals::kOtherName;
-            if (!from.chat.take(clock_())) return texts::refusals::kTooManyChatLines;
+            if (!from.chat.take(clock_(), from.waitingSince))
+                return texts::refusals::kTooManyChatLines;
             // The drawer would give the answer away.
             if (isDrawer && chatGuess(from, payload)) return texts::refusals::kChatHoldsPhrase;
             return {};

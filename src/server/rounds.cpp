@@ -58,6 +58,7 @@ void GameServer::judgeGuess(Connection& from, std::string_view guess, bool hit) 
     events_->guessHit(guesser.nick, won, guesser.total);
     broadcast(message(Command::Avs, verdict, texts::kHit));
     broadcast(message(Command::Pts, "0"));
+    endDrawing();
     drawerNick_ = chooseNextDrawer();
     events_->drawerChanged(drawerNick_);
     broadcast(message(Command::Mdv, drawerNick_));
@@ -73,6 +74,7 @@ bool GameServer::setPoints(Connection& from, std::string_view payload) {
     }
     pointsAtStake_ = points;
     broadcast(message(Command::Pts, payload));
+    if (points <= 0) endDrawing();  // the drawer ended the round
     return true;
 }
 

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "server/kept_drawing.h"
+
 namespace rabuscal::server {
 
 // Names one accepted connection for as long as it is open. Never reused.
@@ -19,6 +21,10 @@ class Transport {
     // the GameServer: a connection whose send fails is closed later, once the
     // message being handled (and its broadcast) has finished.
     virtual void send(ConnectionId id, std::string_view bytes) = 0;
+    // Queues the drawing so far behind what was queued for the connection. A
+    // network layer sends it as the socket takes it, outside its queue limits:
+    // it is shared with the rules, so it costs no copy per joiner.
+    virtual void sendKept(ConnectionId id, const SharedBytes& drawing) { send(id, drawing.str()); }
 };
 
 }  // namespace rabuscal::server

@@ -64,6 +64,12 @@ class ServerFixture {
     void say(ConnectionId from, std::string_view command, std::string_view payload = {}) {
         server.dataReceived(from, "$-$" + std::string(command) + ":" + std::string(payload));
     }
+    // A chunk, after which the stream goes quiet: a last message held as
+    // possibly unfinished is taken as whole.
+    void feed(ConnectionId from, std::string_view chunk) {
+        server.dataReceived(from, chunk);
+        server.flushTail(from);
+    }
     // Ana (connection 1) joins and draws; connections 2 and 3 open and
     // `nicks` join on them in turn. What was sent so far is dropped.
     void anaDrawsWith(std::initializer_list<std::string_view> nicks) {

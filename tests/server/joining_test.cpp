@@ -27,36 +27,54 @@ TEST_F(Joining, JoiningBesideOtherConnectionsDoesNotMakeADrawer) {
                                      toAll({1, 2}, "$-$lst:xxxx Bia|")}));
 }
 
-TEST_F(Joining, LateJoinerGetsTheDrawerThePointsAndTheBoardSinceTheLastClear) {
+TEST_F(Joining, LateJoinerGetsTheDrawerThePointsAndTheBoardOfTheRoundSoFar) {
     accept({1});
     say(1, "slc", "Ana");
-    accept({2, 3});
+    accept({2, 3, 4});
     say(1, "mdw", "0|0");
     say(1, "ini", "gato");
     say(1, "mdw", "1|2");
     say(1, "msg", "Ana falou: oi");
-    server.dataReceived(1, "$-$mov:3|4$-$mup:3|4$-$blc:1|1|0$-$pts:97");
+    feed(1, "$-$mov:3|4$-$mup:3|4$-$blc:1|1|0$-$pts:97");
     transport.take();
     say(2, "slc", "Bia");
     EXPECT_EQ(transport.take(), cat({{{2, "$-$onj:"},
                                       {2, "$-$mdv:Ana"},
                                       {2, "$-$pts:97"},
                                       {2, "$-$cls:$-$mdw:1|2$-$mov:3|4$-$blc:1|1|0"}},
-                                     toAll({1, 2, 3}, "$-$lst:xxxx Ana|   0 Bia|")}));
+                                     toAll({1, 2, 3, 4}, "$-$lst:xxxx Ana|   0 Bia|")}));
 
     // The kept drawing stops at its cap: a later joiner sees it as it stood then.
     say(1, "cls");
     const std::string block = "$-$blc:" + std::string(kKeptDrawingCap / 3, '7');
     for (int i = 0; i < 4; ++i) server.dataReceived(1, block);
     EXPECT_EQ(server.keptDrawing(), "$-$cls:" + block + block);
-    // After a hit nothing is at stake, and the board stays as drawn.
+
+    // It ends with its round: a hit, the drawer's "pts:0", the drawer leaving.
+    const auto joinerSeesNoBoard = [&](ConnectionId id, const char* nick) {
+        transport.take();
+        say(id, "slc", nick);
+        for (const Sent& s : transport.take())
+            EXPECT_EQ(s.bytes.find("$-$mdw:"), std::string::npos);
+        say(id, "off");
+    };
     say(2, "tnt", "gato");
-    transport.take();
-    say(3, "slc", "Caio");
-    const auto sent = transport.take();
-    ASSERT_EQ(sent.size(), 6u);
-    EXPECT_EQ(sent[1], (Sent{3, "$-$mdv:Bia"}));
-    EXPECT_EQ(sent[2], (Sent{3, server.keptDrawing()}));
+    joinerSeesNoBoard(3, "Caio");
+    say(2, "ini", "rato");
+    say(2, "mov", "1|1");
+    say(2, "pts", "0");
+    EXPECT_EQ(server.keptDrawing(), "");
+    say(2, "ini", "rato");
+    say(2, "mov", "1|1");
+    say(2, "off");
+    EXPECT_EQ(server.keptDrawing(), "");
+    // Nor is a drawing left to the first player of an emptied server.
+    say(1, "mdv", "Zeca");
+    say(1, "ini", "sol");
+    say(1, "mov", "1|1");
+    say(1, "off");
+    EXPECT_EQ(DrawerNick, "Zeca");
+    EXPECT_EQ(server.keptDrawing(), "");
 }
 
 TEST(BatchedLists, JoinsAndLeavesOfOnePassShareOneListThatFollowsEveryOnj) {
@@ -64,7 +82,7 @@ TEST(BatchedLists, JoinsAndLeavesOfOnePassShareOneListThatFollowsEveryOnj) {
     f.accept({1, 2, 3});
     f.say(1, "slc", "Ana");
     f.say(2, "slc", "Bia");
-    f.server.dataReceived(3, "$-$slc:Caio$-$off:");
+    f.feed(3, "$-$slc:Caio$-$off:");
     f.server.connectionClosed(2);
     EXPECT_EQ(f.transport.take(), (V{{1, "$-$onj:"},
                                      {2, "$-$onj:"},
@@ -192,25 +210,25 @@ TEST_F(Relaying, StrokesAndChatFromAnyConnectionReachEveryoneUnchanged) {
 // The relay writes the colon whatever stood there.
 TEST_F(Relaying, ChunkOfSeveralMessagesIsHandledInOrder) {
     accept({1, 2});
-    server.dataReceived(2, "$-$mdw:1|1$-$xyz:nothing$-$mov:2|2$-$onj:$-$mup:3|3$-$msg-oi");
+    feed(2, "$-$mdw:1|1$-$xyz:nothing$-$mov:2|2$-$onj:$-$mup:3|3$-$msg-oi");
     EXPECT_EQ(transport.take(), cat({toAll({1, 2}, "$-$mdw:1|1"), toAll({1, 2}, "$-$mov:2|2"),
                                      toAll({1, 2}, "$-$mup:3|3"), toAll({1, 2}, "$-$msg:oi")}));
 }
 
-TEST_F(Relaying, MessageCutAcrossChunksLosesAtMostItsOwnTail) {
+TEST_F(Relaying, MessageCutAcrossChunksIsRelayedWhole) {
     accept({1, 2});
-    // A header cut by the chunk's end waits for the rest.
+    // Cut in its header, then in its payload: the rest completes it.
     server.dataReceived(1, "$-$mov:1|1$-$mo");
     server.dataReceived(1, "v:2|2");
-    // A payload cut in two: its tail is not taken for a message.
     server.dataReceived(1, "$-$mov:3|3");
     server.dataReceived(1, "3$-$mov:4|4");
-    // Each connection keeps its own cut header.
+    // Each connection holds its own tail; a quiet stream ends it.
     server.dataReceived(1, "$-$ms");
     server.dataReceived(2, "$-$cls:");
     server.dataReceived(1, "g:oi");
+    server.flushTail(1);
     EXPECT_EQ(transport.take(), cat({toAll({1, 2}, "$-$mov:1|1"), toAll({1, 2}, "$-$mov:2|2"),
-                                     toAll({1, 2}, "$-$mov:3|3"), toAll({1, 2}, "$-$mov:4|4"),
+                                     toAll({1, 2}, "$-$mov:3|33"), toAll({1, 2}, "$-$mov:4|4"),
                                      toAll({1, 2}, "$-$cls:"), toAll({1, 2}, "$-$msg:oi")}));
 }
 

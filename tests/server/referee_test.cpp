@@ -70,6 +70,24 @@ TEST_F(Referee, GuessesAndChatComeFromJoinedPlayersInTheirOwnNameAFewASecond) {
     EXPECT_TRUE(passes(2, "tnt", "rato"));
     EXPECT_TRUE(passes(2, "msg", "Bia falou: ops"));
 
+    // Lines typed while the server did not read arrive together; they count
+    // as typed over the wait, so none is refused, and the burst is back to its
+    // cap for what follows.
+    now += std::chrono::seconds(10);
+    const auto waited = now;
+    now += std::chrono::seconds(5);
+    events.refusals.clear();
+    std::string lines;
+    for (int i = 0; i < 20; ++i) lines += "$-$msg:Bia falou: " + std::to_string(i);
+    server.dataReceived(2, lines, waited);
+    server.flushTail(2);
+    EXPECT_EQ(transport.take().size(), 20u * 3);
+    EXPECT_TRUE(events.refusals.empty());
+    now += std::chrono::seconds(10);
+    int burst = 0;
+    while (passes(2, "msg", "Bia falou: again") && burst < 100) ++burst;
+    EXPECT_LE(burst, 10);
+
     EXPECT_FALSE(passes(3, "off")) << "refused, so not even answered";
 }
 

@@ -101,7 +101,7 @@ TEST_F(Rounds, PointsAreRelayedAsWrittenAndOnesThatAreNotANumberDropTheRestOfThe
          {"abc", "", "12x", "2147483648", "-2147483649", "99999999999999999999"}) {
         say(1, "pts", "40");
         transport.take();
-        server.dataReceived(1, "$-$cls:$-$pts:" + bad + "$-$cls:");
+        feed(1, "$-$cls:$-$pts:" + bad + "$-$cls:");
         EXPECT_EQ(transport.take(), all("$-$cls:")) << bad;  // the first cls only
         EXPECT_EQ(server.pointsAtStake(), 40) << bad;
         ASSERT_FALSE(events.errors.empty());

@@ -164,7 +164,7 @@ TEST_F(ServerWindowTest, APlayerWhoHostsJoinsTheOwnServerAndDrawsAlone) {
     Cli.open(Servidor.text(), gamePort());
     ASSERT_TRUE(waitFor([&] { return Cli.active(); }));
     client.sendTyped(rabuscal::protocol::Command::Slc, "ana");
-    ASSERT_TRUE(waitFor([&] { return view.joined == true; }));
+    ASSERT_TRUE(waitFor([&] { return view.joined == true && !view.list.empty(); }));
     EXPECT_EQ(view.list, std::vector<std::string>{"xxxx ana"}) << "alone, ana draws";
     EXPECT_EQ(DrawerNick, "ana") << "the server and the host copy share it";
     Cli.close();

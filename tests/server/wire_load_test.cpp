@@ -102,6 +102,68 @@ struct Reader {
     std::thread thread;
 };
 
+long long nowMs() {
+    return Clock::now().time_since_epoch() / 1ms;
+}
+
+// One player says a line every `everyMs` carrying the time it was sent (once
+// `talk` is set); the other reads everything (the drawing too) and times the
+// lines that arrive.
+struct Chat {
+    Chat(int talker, const std::string& nick, int listener, int everyMs, bool talkNow = true)
+        : talk(talkNow),
+          listening([this, listener, said = nick + " falou: t="] {
+              timeval timeout{0, 100'000};
+              ::setsockopt(listener, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
+              std::string pending, buffer(1 << 16, '\0');
+              for (;;) {
+                  const ssize_t n = ::recv(listener, buffer.data(), buffer.size(), 0);
+                  if (n > 0) pending.append(buffer.data(), static_cast<std::size_t>(n));
+                  for (std::size_t at; (at = pending.find(said)) != std::string::npos;) {
+                      const std::size_t end = pending.find('.', at);
+                      if (end == std::string::npos) break;
+                      const std::size_t from = at + said.size();
+                      const long long sent = std::stoll(pending.substr(from, end - from));
+                      worstDelayMs = std::max<long long>(worstDelayMs, nowMs() - sent);
+                      ++seen;
+                      pending.erase(0, end);
+                  }
+                  if (pending.size() > 64) pending.erase(0, pending.size() - 64);
+                  if (n <= 0 && over) return;
+              }
+          }),
+          talking([this, talker, nick, everyMs] {
+              while (!quiet) {
+                  if (talk) {
+                      sendAll(talker,
+                              "$-$msg:" + nick + " falou: t=" + std::to_string(nowMs()) + ".");
+                      ++said;
+                  }
+                  std::this_thread::sleep_for(std::chrono::milliseconds(everyMs));
+              }
+          }) {}
+    void stop() {
+        quiet = true;
+        talking.join();
+        settle(1000);
+        over = true;
+        listening.join();
+    }
+    std::atomic<bool> talk, quiet = false, over = false;
+    std::atomic<long long> worstDelayMs = 0, seen = 0, said = 0;
+    std::thread listening, talking;
+};
+
+struct Refusals : ServerEvents {
+    void refused(ConnectionId id, std::string_view command, std::string_view why) override {
+        ADD_FAILURE() << "#" << id << " " << command << ": " << why;
+        ++count;
+    }
+    void connectionDropped(ConnectionId id, std::string_view) override { dropped.push_back(id); }
+    int count = 0;
+    std::vector<ConnectionId> dropped;
+};
+
 TEST_F(Load, FloodBesideTwoHundredNonReadersReachesEveryReaderWhole) {
     NetLimits limits;
     limits.stallTimeout = 2s;  // the default 5 s would only make the test slower
@@ -149,36 +211,7 @@ TEST_F(Load, FloodBesideTwoHundredNonReadersReachesEveryReaderWhole) {
 TEST_F(Load, ThreeThousandJoinAndCloseAtOnceWhileTwoPlayersChat) {
     const int ana = joined("Ana"), bia = joined("Bia");
     const std::size_t rssBefore = residentKiB();
-    std::atomic<bool> attackOver = false;
-    std::atomic<long long> worstDelayMs = 0, linesSeen = 0;
-    // Ana's lines carry the time they were sent; Bia reads them.
-    std::thread listener([&] {
-        timeval timeout{0, 100'000};
-        ::setsockopt(bia, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
-        std::string pending, buffer(1 << 16, '\0');
-        for (;;) {
-            const ssize_t n = ::recv(bia, buffer.data(), buffer.size(), 0);
-            if (n > 0) pending.append(buffer.data(), static_cast<std::size_t>(n));
-            for (std::size_t at; (at = pending.find("falou: t=")) != std::string::npos;) {
-                const std::size_t end = pending.find('.', at);
-                if (end == std::string::npos) break;
-                const long long sent = std::stoll(pending.substr(at + 9, end - at - 9));
-                const long long now = Clock::now().time_since_epoch() / 1ms;
-                worstDelayMs = std::max<long long>(worstDelayMs, now - sent);
-                ++linesSeen;
-                pending.erase(0, end);
-            }
-            if (pending.size() > 64) pending.erase(0, pending.size() - 64);
-            if (n <= 0 && attackOver) return;
-        }
-    });
-    std::thread chat([&] {
-        while (!attackOver) {
-            const long long now = Clock::now().time_since_epoch() / 1ms;
-            sendAll(ana, "$-$msg:Ana falou: t=" + std::to_string(now) + ".");
-            std::this_thread::sleep_for(50ms);
-        }
-    });
+    Chat chat(ana, "Ana", bia, 50);
     std::atomic<bool> attacked = false;
     std::thread attack([&] {
         for (int i = 0; i < 3000; ++i) {
@@ -193,15 +226,106 @@ TEST_F(Load, ThreeThousandJoinAndCloseAtOnceWhileTwoPlayersChat) {
     attack.join();
     EXPECT_TRUE(waitFor([&] { return server.connectionCount() == 2; }, 30000));
     settle(500);
-    attackOver = true;
-    chat.join();
-    settle(300);
-    listener.join();
-    EXPECT_GT(linesSeen, 3);
-    EXPECT_LT(worstDelayMs, 1000);
+    chat.stop();
+    EXPECT_GT(chat.seen, 3);
+    EXPECT_LT(chat.worstDelayMs, 1000);
     EXPECT_LT(residentKiB(), rssBefore + 64 * 1024);
     ::close(ana);
     ::close(bia);
+}
+
+// After 8 MiB of drawing, a joiner reading at full speed and one reading at
+// 100 KB/s both get the board, while one address joins a connection that
+// never reads every second; two players chat throughout, refereed.
+TEST(BigDrawing, LateJoinersAndNonReadersCostOnlyThemselves) {
+    coreApplication();
+    std::string DrawerNick;
+    Refusals events;
+    TcpGameServer server(DrawerNick, &events);
+    NetLimits limits;
+    limits.maxPerAddress = 64;
+    server.setLimits(limits);
+    server.rules().setReferee(true);
+    ASSERT_FALSE(server.start(0).has_value());
+    std::vector<std::thread> readers;
+    std::atomic<bool> over = false;
+    const auto join = [&](const std::string& nick, bool drain) {
+        const ConnectionId id = server.connectionCount() + 1;  // nobody leaves meanwhile
+        const int fd = rawConnect(server.port());
+        sendAll(fd, "$-$slc:" + nick);
+        EXPECT_TRUE(waitFor([&] { return server.rules().player(id) != nullptr; }));
+        if (drain)
+            readers.emplace_back([fd, &over] {
+                timeval timeout{0, 100'000};
+                ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
+                char scratch[1 << 16];
+                while (!over) ::recv(fd, scratch, sizeof scratch, 0);
+            });
+        return fd;
+    };
+    const int ana = join("Ana", true), bia = join("Bia", false), caio = join("Caio", false);
+    sendAll(ana, "$-$ini:gato");
+    std::string block;
+    while (block.size() < 64 * 1024) {
+        block += "$-$blc:200|100";
+        for (int i = 0; i < 25; ++i) block += "|16777215";
+        block += "|0";
+    }
+    std::thread drawing([&] {
+        for (std::size_t sent = 0; sent < 8u << 20; sent += block.size()) sendAll(ana, block);
+    });
+    Chat fromBia(bia, "Bia", caio, 400, false), fromCaio(caio, "Caio", bia, 400, false);
+    EXPECT_TRUE(waitFor([&] { return server.rules().drawing().size() >= 8u << 20; }, 60000));
+    drawing.join();
+    fromBia.talk = fromCaio.talk = true;
+    std::atomic<std::size_t> fastGot = 0, slowGot = 0;
+    std::atomic<bool> fastFirstOnj = false, slowFirstOnj = false, slowClosed = false;
+    const auto catchUp = [&](int fd, std::atomic<std::size_t>& got, std::atomic<bool>& onj,
+                             std::size_t perTenth, std::atomic<bool>* closed) {
+        return std::thread([fd, &got, &onj, perTenth, closed, &over] {
+            std::string buffer(perTenth, '\0');
+            while (!over) {
+                const ssize_t n = ::recv(fd, buffer.data(), buffer.size(), MSG_DONTWAIT);
+                if (n == 0 && closed) *closed = true;
+                if (n == 0) return;
+                if (n > 0 && got == 0) onj = buffer.starts_with("$-$onj:");
+                if (n > 0) got += static_cast<std::size_t>(n);
+                if (closed || n < 0) std::this_thread::sleep_for(100ms);
+            }
+        });
+    };
+    const int fast = join("Fast", false);
+    std::thread fastReading = catchUp(fast, fastGot, fastFirstOnj, 1 << 16, nullptr);
+    const int slow = rawConnect(server.port(), nullptr, 16 * 1024);
+    sendAll(slow, "$-$slc:Slow");
+    std::thread slowReading = catchUp(slow, slowGot, slowFirstOnj, 10 * 1000, &slowClosed);
+    std::vector<int> nonReaders;
+    for (int i = 0; i < 7; ++i) {
+        nonReaders.push_back(rawConnect(server.port(), "127.7.0.1", 4096));
+        sendAll(nonReaders.back(), "$-$slc:mute" + std::to_string(i));
+        settle(1000);
+    }
+    EXPECT_TRUE(waitFor([&] { return fastGot > 8u << 20; }, 30000));
+    fromBia.stop();
+    fromCaio.stop();
+    over = true;
+    for (auto* t : {&fastReading, &slowReading}) t->join();
+    for (auto& t : readers) t.join();
+
+    EXPECT_TRUE(fastFirstOnj && slowFirstOnj);
+    EXPECT_FALSE(slowClosed) << "reading slowly is no reason to be closed";
+    EXPECT_GT(slowGot, 300u * 1000) << "it got the drawing slowly";
+    EXPECT_LT(slowGot, 4u << 20);
+    EXPECT_EQ(fromBia.seen, fromBia.said);
+    EXPECT_EQ(fromCaio.seen, fromCaio.said);
+    EXPECT_EQ(events.count, 0) << "nothing the chatters typed was refused";
+    // A liveness bound: a non-reader is closed after stallTimeout, and nobody
+    // waits for that.
+    EXPECT_LT(std::max(fromBia.worstDelayMs, fromCaio.worstDelayMs), limits.stallTimeout / 1ms);
+    EXPECT_GE(events.dropped.size(), 2u) << "the first non-readers were closed";
+    for (ConnectionId id : events.dropped) EXPECT_GT(id, 5u) << "only non-readers are closed";
+    for (int fd : nonReaders) ::close(fd);
+    for (int fd : {ana, bia, caio, fast, slow}) ::close(fd);
 }
 
 TEST_F(Load, LimitsRefuseAtOnceAndLongNicksCostNothing) {

@@ -15,6 +15,7 @@
 
 #include "protocol/commands.h"
 #include "protocol/framing.h"
+#include "server/net/output_queue.h"
 #include "server/texts.h"
 
 namespace rabuscal::server {
@@ -32,10 +33,6 @@ constexpr int kAcceptsPerPass = 64;
 constexpr int kTurnsPerPass = 64;
 constexpr std::chrono::milliseconds kPassTime{4};
 constexpr ConnectionId kListenerTag = 0;
-// Bytes of a message cut by a full read that wait for the rest of it.
-constexpr std::size_t kMaxHeld = 16 * 1024;
-// A queue that emptied gives its memory back above this.
-constexpr std::size_t kKeptCapacity = 64 * 1024;
 
 std::string addressText(const sockaddr_storage& address) {
     char text[INET6_ADDRSTRLEN] = {};
@@ -109,17 +106,22 @@ struct TcpGameServer::Peer {
     std::string address;
     daemon::AddressKey key;
     Clock::time_point acceptedAt{};
-    std::string held;  // the start of a message cut by a full read
-    std::string out;   // bytes from `head` on wait for the socket
-    std::size_t head = 0;
+    OutputQueue out;
     bool readable = false;           // on the readable_ list
     bool writable = true;            // false from a short write until the kernel has room again
     bool hungUp = false;             // the peer closed its side: nothing more is queued for it
     bool closing = false;            // on the closing_ list
     bool dirty = false;              // on the dirty_ list
+    bool holding = false;            // on the holding_ list
+    bool catchingUp = false;         // on the catchingUp_ list
+    bool bulk = false;               // its last read filled the buffer: it sends in bulk
     Clock::time_point aboveSince{};  // above the high-water mark since; zero when not
 
-    std::size_t queued() const { return out.size() - head; }
+    Clock::time_point readableSince{};  // unread bytes have waited since
+    Clock::time_point lastRead{};
+    Clock::time_point lastProgress{};  // the last write while catching up
+
+    std::size_t queued() const { return out.queued(); }
     bool aboveMark() const { return aboveSince != Clock::time_point{}; }
 };
 
@@ -137,6 +139,8 @@ TcpGameServer::TcpGameServer(std::string& drawerNick, ServerEvents* events, QObj
     connect(&passTimer_, &QTimer::timeout, this, &TcpGameServer::pass);
     stallTimer_.setInterval(250);
     connect(&stallTimer_, &QTimer::timeout, this, &TcpGameServer::checkStalled);
+    quietTimer_.setSingleShot(true);
+    connect(&quietTimer_, &QTimer::timeout, this, &TcpGameServer::flushQuiet);
     acceptTimer_.setSingleShot(true);
     connect(&acceptTimer_, &QTimer::timeout, this, [this] {
         acceptPaused_ = false;
@@ -183,6 +187,9 @@ void TcpGameServer::stop() {
     readable_.clear();
     dirty_.clear();
     closing_.clear();
+    holding_.clear();
+    catchingUp_.clear();
+    quietTimer_.stop();
     totalQueued_ = 0;
     aboveMark_ = 0;
     listenerReady_ = acceptPaused_ = false;
@@ -212,6 +219,11 @@ std::size_t TcpGameServer::queuedBytes(ConnectionId id) const {
     return peer ? peer->queued() : 0;
 }
 
+std::size_t TcpGameServer::catchUpLeft(ConnectionId id) const {
+    const Peer* peer = find(id);
+    return peer ? peer->out.catchUpLeft() : 0;
+}
+
 TcpGameServer::Peer* TcpGameServer::find(ConnectionId id) const {
     const auto it = peers_.find(id);
     return it == peers_.end() ? nullptr : it->second.get();
@@ -222,13 +234,22 @@ void TcpGameServer::schedulePass() {
 }
 
 // The high-water mark, lowered when many connections share the budget: all of
-// them above it would still fit.
+// them at the mark fill half of it, so whenever a flood waits for half the
+// budget, some connection is above its mark, on its way to being closed or
+// drained.
 std::size_t TcpGameServer::mark() const {
-    return std::min(limits_.highWaterMark, limits_.totalBudget / (peers_.size() + 1));
+    return std::min(limits_.highWaterMark, limits_.totalBudget / (2 * (peers_.size() + 1)));
 }
 
-bool TcpGameServer::readingPaused() const {
-    return aboveMark_ > 0 || totalQueued_ > limits_.totalBudget;
+// One slow connection costs only itself. A connection that sends in bulk (its
+// reads fill the buffer: a flood, never a hand on a mouse) waits while any
+// queue is above the mark or the queues of all together pass half the budget;
+// everybody waits only when the budget is nearly spent. So a flood goes at the
+// pace of the readers the server keeps, while chat and honest drawing go on.
+bool TcpGameServer::readingPaused(const Peer& peer) const {
+    const std::size_t budget = limits_.totalBudget;
+    if (totalQueued_ >= budget - budget / 8) return true;
+    return peer.bulk && (aboveMark_ > 0 || totalQueued_ >= budget / 2);
 }
 
 // One turn of the loop: collect what the kernel reports, close what hung up,
@@ -248,7 +269,10 @@ void TcpGameServer::pass() {
 }
 
 bool TcpGameServer::moreWork() const {
-    const bool moreToRead = !readable_.empty() && !readingPaused();
+    const bool moreToRead = std::ranges::any_of(readable_, [this](ConnectionId id) {
+        const Peer* peer = find(id);
+        return peer && !readingPaused(*peer);
+    });
     return moreToRead || (listenerReady_ && !acceptPaused_ && isListening());
 }
 
@@ -266,11 +290,12 @@ bool TcpGameServer::runTurn() {
         if (what & (EPOLLRDHUP | EPOLLHUP | EPOLLERR)) peer->hungUp = true;
         if ((what & (EPOLLIN | EPOLLRDHUP | EPOLLHUP | EPOLLERR)) && !peer->readable) {
             peer->readable = true;
+            peer->readableSince = Clock::now();
             readable_.push_back(peer->id);
         }
         if (what & EPOLLOUT) {
             peer->writable = true;
-            if (peer->queued() > 0) writeOut(*peer);
+            if (!peer->out.empty()) writeOut(*peer);
         }
     }
     closePending();
@@ -282,7 +307,7 @@ bool TcpGameServer::runTurn() {
     for (const ConnectionId id : round) {
         Peer* peer = find(id);
         if (!peer || peer->closing) continue;
-        if (readingPaused()) {
+        if (readingPaused(*peer)) {
             // Its last words would only deepen the queues: a peer that hung up
             // goes now, the others wait for the queues to drain.
             if (peer->hungUp) {
@@ -303,24 +328,15 @@ bool TcpGameServer::runTurn() {
     return moreWork();
 }
 
-// A chunk is everything the peer had sent when it is read. A read that fills
-// the buffer may have cut a message that goes on in the socket: the bytes from
-// its last separator on wait for the next read instead of reaching the rules
-// as a cut message.
+// A chunk is everything the peer had sent when it is read. A message that the
+// read (or the network) cut waits in the rules' reader for its rest, or for
+// the stream to go quiet or end.
 void TcpGameServer::SrvClientRead(Peer& peer) {
-    const std::size_t held = peer.held.size();
-    readBuffer_.assign(peer.held);
-    readBuffer_.resize(held + kReadSize);
-    peer.held.clear();
-    const ssize_t got = ::recv(peer.fd, readBuffer_.data() + held, kReadSize, 0);
-    std::string_view chunk(readBuffer_.data(),
-                           held + static_cast<std::size_t>(std::max<ssize_t>(got, 0)));
+    const ssize_t got = ::recv(peer.fd, readBuffer_.data(), kReadSize, 0);
+    const std::string_view chunk(readBuffer_.data(),
+                                 static_cast<std::size_t>(std::max<ssize_t>(got, 0)));
     if (got > 0 && static_cast<std::size_t>(got) == kReadSize) {
-        const std::size_t last = chunk.rfind(protocol::kGameSeparator);
-        if (last != std::string_view::npos && last > 0 && chunk.size() - last <= kMaxHeld) {
-            peer.held.assign(chunk.substr(last));
-            chunk = chunk.substr(0, last);
-        }
+        // The socket may hold more: still readable.
     } else if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR)) {
         peer.readable = errno == EINTR;  // else drained: the next arrival is a new edge
     } else if (got <= 0) {
@@ -329,12 +345,73 @@ void TcpGameServer::SrvClientRead(Peer& peer) {
     } else {
         peer.readable = false;  // a short read took everything there was
     }
+    peer.bulk = got > 0 && static_cast<std::size_t>(got) == kReadSize;
+    peer.lastRead = Clock::now();
     if (!chunk.empty()) {
         emit chunkArrived();
-        rules_.dataReceived(peer.id, chunk);
+        rules_.dataReceived(peer.id, chunk, peer.readableSince);
         flushDirty();
+        noteHolding(peer);
     }
     if (peer.hungUp && !peer.readable) markClosing(peer, {});
+}
+
+// One timer for every connection whose reader holds a tail that may go on: a
+// connection quiet for kQuietFlushMs has its tail taken as whole. One with
+// unread bytes is not quiet (the server did not read it yet): its tail waits.
+void TcpGameServer::noteHolding(Peer& peer) {
+    if (peer.holding || peer.closing || !rules_.holdingTail(peer.id)) return;
+    peer.holding = true;
+    holding_.push_back(peer.id);
+    if (!quietTimer_.isActive()) quietTimer_.start(protocol::kQuietFlushMs);
+}
+
+void TcpGameServer::flushQuiet() {
+    const Clock::time_point now = Clock::now();
+    const Clock::duration quiet = std::chrono::milliseconds(protocol::kQuietFlushMs);
+    Clock::duration wait = quiet;
+    std::vector<ConnectionId> round;
+    round.swap(holding_);
+    for (const ConnectionId id : round) {
+        Peer* peer = find(id);
+        if (!peer || peer->closing) continue;
+        if (!rules_.holdingTail(id)) {
+            peer->holding = false;
+        } else if (peer->readable || now - peer->lastRead < quiet) {
+            holding_.push_back(id);
+            if (!peer->readable) wait = std::min(wait, quiet - (now - peer->lastRead));
+        } else {
+            peer->holding = false;
+            rules_.flushTail(id);
+        }
+    }
+    if (!holding_.empty())
+        quietTimer_.start(std::max<int>(
+            1, static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(wait).count())));
+    closePending();
+    rules_.flushPlayerList();
+    flushDirty();
+    closePending();
+}
+
+// Drawings that ended live on only for the joiners still receiving them. Past
+// the budget, the catch-ups of the oldest stop after the message they are
+// sending: those joiners stay, with the board as far as it got.
+void TcpGameServer::shedEndedDrawings() {
+    const KeptDrawing& drawing = rules_.drawing();
+    while (drawing.memory() - drawing.ownMemory() > limits_.drawingBudget) {
+        Peer* oldest = nullptr;
+        for (const ConnectionId id : catchingUp_) {
+            Peer* p = find(id);
+            if (p && p->out.catchingUp() && p->out.catchUpGeneration() != drawing.generation() &&
+                (!oldest || p->out.catchUpGeneration() < oldest->out.catchUpGeneration()))
+                oldest = p;
+        }
+        if (!oldest) return;
+        totalQueued_ += oldest->out.cutCatchUp(protocol::kGameSeparator);
+        caughtUp(*oldest);
+        queuedFor(*oldest);
+    }
 }
 
 void TcpGameServer::send(ConnectionId id, std::string_view bytes) {
@@ -342,19 +419,49 @@ void TcpGameServer::send(ConnectionId id, std::string_view bytes) {
     if (!peer || peer->hungUp || peer->closing) return;
     peer->out.append(bytes);
     totalQueued_ += bytes.size();
-    if (!peer->dirty) {
-        peer->dirty = true;
-        dirty_.push_back(peer);
+    queuedFor(*peer);
+}
+
+void TcpGameServer::sendKept(ConnectionId id, const SharedBytes& drawing) {
+    Peer* peer = find(id);
+    if (!peer || peer->hungUp || peer->closing) return;
+    totalQueued_ += peer->out.appendCatchUp(drawing);
+    if (peer->out.catchingUp() && !peer->catchingUp) {
+        peer->catchingUp = true;
+        peer->lastProgress = Clock::now();
+        catchingUp_.push_back(id);
     }
-    const std::size_t queued = peer->queued();
-    if (queued > mark() && !peer->aboveMark()) {
-        peer->aboveSince = Clock::now();
+    queuedFor(*peer);
+}
+
+// The marks and caps, once bytes were queued for `peer`.
+void TcpGameServer::queuedFor(Peer& peer) {
+    if (!peer.dirty) {
+        peer.dirty = true;
+        dirty_.push_back(&peer);
+    }
+    const std::size_t queued = peer.queued();
+    // Behind a catch-up the live bytes cannot move yet: only the cap counts.
+    if (queued > mark() && !peer.aboveMark() && !peer.catchingUp) {
+        peer.aboveSince = Clock::now();
         ++aboveMark_;
     }
     if (queued > limits_.connectionCap) {
-        markClosing(*peer, texts::refusals::kQueueOverCap);
-    } else if (totalQueued_ > limits_.totalBudget && peer->aboveMark()) {
-        markClosing(*peer, "the server's queues are full");
+        markClosing(peer, texts::refusals::kQueueOverCap);
+    } else if (totalQueued_ > limits_.totalBudget && peer.aboveMark()) {
+        markClosing(peer, "the server's queues are full");
+    }
+}
+
+// The joiner has the drawing (or its catch-up was cut): its live queue counts
+// against the mark from now on.
+void TcpGameServer::caughtUp(Peer& peer) {
+    if (!peer.catchingUp || peer.out.catchingUp()) return;
+    peer.catchingUp = false;
+    std::erase(catchingUp_, peer.id);
+    if (peer.queued() > mark() && !peer.aboveMark()) {
+        peer.aboveSince = Clock::now();
+        ++aboveMark_;
     }
 }
 
@@ -363,6 +470,7 @@ void TcpGameServer::send(ConnectionId id, std::string_view bytes) {
 // announces room only once much of it is free, and waiting for that would hold
 // strokes back.
 void TcpGameServer::flushDirty() {
+    shedEndedDrawings();  // a drawing may have ended with what was just handled
     // writeOut may mark peers for closing but never removes one: the list stays valid.
     for (Peer* peer : dirty_) {
         peer->dirty = false;
@@ -372,32 +480,17 @@ void TcpGameServer::flushDirty() {
 }
 
 void TcpGameServer::writeOut(Peer& peer) {
-    while (peer.queued() > 0) {
-        const ssize_t n = ::send(peer.fd, peer.out.data() + peer.head, peer.queued(), MSG_NOSIGNAL);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-            peer.writable = false;
-            break;
-        }
-        if (n < 0) {
-            peer.hungUp = true;
-            markClosing(peer, {});
-            return;
-        }
-        peer.head += static_cast<std::size_t>(n);
-        totalQueued_ -= static_cast<std::size_t>(n);
-        if (peer.queued() > 0) {
-            peer.writable = false;  // the kernel took what it had room for
-            break;
-        }
+    const OutputQueue::Written written = peer.out.writeTo(peer.fd);
+    totalQueued_ -= written.live;
+    if (written.failed) {
+        peer.hungUp = true;
+        markClosing(peer, {});
+        return;
     }
-    if (peer.queued() == 0) {
-        peer.out.clear();
-        peer.head = 0;
-        if (peer.out.capacity() > kKeptCapacity) std::string().swap(peer.out);
-    } else if (peer.head > peer.queued()) {
-        peer.out.erase(0, peer.head);
-        peer.head = 0;
+    if (written.full) peer.writable = false;  // the kernel took what it had room for
+    if (peer.catchingUp) {
+        if (written.live + written.kept > 0) peer.lastProgress = Clock::now();
+        caughtUp(peer);
     }
     if (peer.aboveMark() && peer.queued() <= mark() / 2) leaveMark(peer);
 }
@@ -426,6 +519,8 @@ void TcpGameServer::closePending() {
 
 void TcpGameServer::SrvClientDisconnect(Peer& peer) {
     const ConnectionId id = peer.id;
+    // The stream ended: a tail its reader held was the whole of its last message.
+    if (peer.hungUp) rules_.flushTail(id);
     std::erase(dirty_, &peer);
     forget(peer);
     ::close(peer.fd);
@@ -439,7 +534,8 @@ void TcpGameServer::SrvClientDisconnect(Peer& peer) {
 void TcpGameServer::forget(Peer& peer) {
     totalQueued_ -= peer.queued();
     peer.out.clear();
-    peer.head = 0;
+    if (peer.catchingUp) std::erase(catchingUp_, peer.id);
+    peer.catchingUp = false;
     if (peer.aboveMark()) leaveMark(peer);
     admission_.release(peer.key);
 }
@@ -515,13 +611,17 @@ void TcpGameServer::checkStalled() {
     for (auto& [id, peer] : peers_)
         if (peer->aboveMark() && now - peer->aboveSince > limits_.stallTimeout)
             markClosing(*peer, texts::refusals::kStoppedReading);
+    // A late joiner may read its catch-up slowly, but not stop.
+    for (const ConnectionId id : catchingUp_)
+        if (Peer* peer = find(id); peer && now - peer->lastProgress > limits_.stallTimeout)
+            markClosing(*peer, texts::refusals::kStoppedReading);
     if (!closing_.empty() && !inPass_) {
         closePending();
         rules_.flushPlayerList();
         flushDirty();
         closePending();
     }
-    if (!readable_.empty() && !readingPaused()) schedulePass();
+    if (moreWork()) schedulePass();
 }
 
 // The server is full: a connection that never joined goes, from the address
@@ -544,11 +644,11 @@ bool TcpGameServer::evictOneNeverJoined() {
 }
 
 void TcpGameServer::checkJoinDeadlines(Clock::time_point now) {
-    // While reading waits for the queues, a "slc" may be waiting unread.
-    if (limits_.joinDeadline.count() <= 0 || readingPaused()) return;
+    if (limits_.joinDeadline.count() <= 0) return;
     for (auto& [id, peer] : peers_)
+        // While reading it waits for the queues, its "slc" may be there unread.
         if (!peer->closing && now - peer->acceptedAt > limits_.joinDeadline &&
-            !rules_.everJoined(id))
+            !rules_.everJoined(id) && !(peer->readable && readingPaused(*peer)))
             closeWithNotice(*peer, texts::kJoinTimeOut, texts::refusals::kJoinTimeOut);
 }
 

@@ -4,13 +4,24 @@
 // watched by the Qt event loop through one notifier, feeding the GameServer
 // rules. One thread; the cost of a pass is the active sockets, not the open ones.
 //
-//  - Flow control: every message goes to every connection, so while any
-//    connection's queue is above the high-water mark the server reads from
-//    nobody (TCP then slows the senders). A reader that keeps reading gets
-//    every message in order. A connection above the mark for stallTimeout is
-//    closed: a copy that missed strokes would show a wrong board unawares.
+//  - Flow control that costs only the slow connection: its own queue grows
+//    while the others go on. It is closed at connectionCap, or after
+//    stallTimeout above the high-water mark (a copy that missed strokes would
+//    show a wrong board unawares). A connection that sends in bulk (a flood)
+//    is not read while any queue is above the mark or all of them pass half
+//    of totalBudget; everybody waits only when totalBudget is nearly spent
+//    (TCP then slows the senders).
+//  - A late joiner's catch-up (the drawing so far, shared with the rules) goes
+//    out as its socket takes it, ahead of the live messages that follow it and
+//    outside the marks; a joiner is closed only when its catch-up makes no
+//    progress for stallTimeout. Drawings that ended live on for the joiners
+//    still receiving them, within drawingBudget.
 //  - Memory: a queue past connectionCap, or one above the mark while all queues
 //    together pass totalBudget, closes its connection at once.
+//  - A message that a read may have cut waits in the connection's reader; the
+//    server takes it as whole once the connection has been quiet for
+//    kQuietFlushMs (one timer for all, a cost per holding connection only) or
+//    when its stream ends.
 //  - A connection whose socket is full is not written to until the kernel says
 //    it can take more: queuing a message there costs no system call.
 //  - Limits on connections in all, per remote address (IPv6: per /64) and per
@@ -48,6 +59,9 @@ struct NetLimits {
     std::size_t highWaterMark = 1024 * 1024;  // at most totalBudget / connections
     std::size_t connectionCap = 4 * 1024 * 1024;
     std::size_t totalBudget = 32 * 1024 * 1024;
+    // Drawings that ended while joiners still receive them; past it, the
+    // oldest catch-ups stop after the message they are sending.
+    std::size_t drawingBudget = 16 * 1024 * 1024;
     std::chrono::milliseconds stallTimeout{5000};
     std::chrono::milliseconds acceptPause{500};
     // For a server open to strangers; the built-in server leaves them off.
@@ -90,6 +104,8 @@ class TcpGameServer : public QObject, private Transport {
     std::size_t totalQueued() const { return totalQueued_; }
     // The remote address of a connection, as text ("" for an unknown one).
     std::string addressOf(ConnectionId id) const;
+    // Bytes of a late joiner's catch-up that have not gone out yet.
+    std::size_t catchUpLeft(ConnectionId id) const;
 
   signals:
     // Every chunk any connection delivers (the server window's lamp turns lime).
@@ -101,12 +117,18 @@ class TcpGameServer : public QObject, private Transport {
     struct Peer;
 
     void send(ConnectionId id, std::string_view bytes) override;
+    void sendKept(ConnectionId id, const SharedBytes& drawing) override;
 
     void pass();
     bool runTurn();  // true while work is left
     bool moreWork() const;
     void schedulePass();
-    bool readingPaused() const;
+    bool readingPaused(const Peer& peer) const;
+    void queuedFor(Peer& peer);
+    void caughtUp(Peer& peer);
+    void shedEndedDrawings();
+    void noteHolding(Peer& peer);
+    void flushQuiet();
     std::size_t mark() const;
     void acceptPending();
     void pauseAccepting();
@@ -139,6 +161,7 @@ class TcpGameServer : public QObject, private Transport {
     QTimer passTimer_;   // another pass soon: work is left that no event will announce
     QTimer stallTimer_;  // looks for connections that stopped reading
     QTimer acceptTimer_;
+    QTimer quietTimer_;  // flushes the tails held by connections gone quiet
     bool listenerReady_ = false;
     bool acceptPaused_ = false;
     bool inPass_ = false;
@@ -148,6 +171,8 @@ class TcpGameServer : public QObject, private Transport {
     std::vector<ConnectionId> readable_;  // edge seen, not read dry yet
     std::vector<Peer*> dirty_;            // queued bytes not yet offered to the socket
     std::vector<ConnectionId> closing_;
+    std::vector<ConnectionId> holding_;     // readers holding a tail
+    std::vector<ConnectionId> catchingUp_;  // late joiners receiving the drawing
     std::size_t totalQueued_ = 0;
     std::size_t aboveMark_ = 0;
     ConnectionId nextId_ = 1;
