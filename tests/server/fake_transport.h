@@ -60,9 +60,10 @@ class ServerFixture {
     void accept(std::initializer_list<ConnectionId> ids) {
         for (ConnectionId id : ids) server.connectionAccepted(id);
     }
-    // One chunk holding one message: "$-$" + command + ":" + payload.
+    // One chunk holding one whole message: "$-$" + command + ":" + payload
+    // (one that ends like a cut separator is taken once the stream is quiet).
     void say(ConnectionId from, std::string_view command, std::string_view payload = {}) {
-        server.dataReceived(from, "$-$" + std::string(command) + ":" + std::string(payload));
+        feed(from, "$-$" + std::string(command) + ":" + std::string(payload));
     }
     // A chunk, after which the stream goes quiet: a last message held as
     // possibly unfinished is taken as whole.
