@@ -139,13 +139,15 @@ void BrowserProgram::sendText(std::string_view word, const QString& text) {
 }
 
 // The bound acts once, then again only after the memory has come back under
-// it: a bound too small for the engine itself stops no page twice.
+// it: a bound too small for the engine itself does not stop every page.
 void BrowserProgram::watchMemory() {
     // This process and the engine's: the network and the browser side run
     // here, the pages in the renderers.
     std::uint64_t total = web::proportionalBytes(::getpid());
     for (const int pid : web::descendants(::getpid())) total += web::proportionalBytes(pid);
-    if (total <= settings_.memoryBound) {
+    // It acts a sixteenth below the bound: what a page adds between two
+    // readings stays under it.
+    if (total <= settings_.memoryBound - settings_.memoryBound / 16) {
         actedOnBound_ = false;
         return;
     }
