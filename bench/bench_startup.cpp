@@ -23,10 +23,10 @@
 #include <vector>
 
 #include "app/game_windows.h"
-#include "web/http_fixture.h"
 #include "support/application.h"
 #include "ui/forms.h"
 #include "web/browser_window.h"
+#include "web/http_fixture.h"
 #include "web/process_memory.h"
 
 extern char** environ;
@@ -146,10 +146,11 @@ void browserFigures(int argc, char** argv) {
         120000);
     const qint64 stopMs = stopping.elapsed();
     rabuscal::support::settle(2000);
-    std::printf("a page that never ends (bound 512 MB): offline page after %lld ms, browser "
-                "processes' PSS peak %.1f MB, %.1f MB after; game process RSS %.1f MB\n",
-                stopMs, peak, megabytes(familyBytes(helper)),
-                megabytes(rabuscal::web::residentBytes(self)));
+    std::printf(
+        "a page that never ends (bound 512 MB): offline page after %lld ms, browser "
+        "processes' PSS peak %.1f MB, %.1f MB after; game process RSS %.1f MB\n",
+        stopMs, peak, megabytes(familyBytes(helper)),
+        megabytes(rabuscal::web::residentBytes(self)));
 }
 
 }  // namespace

@@ -9,10 +9,17 @@ std::string encode(std::string_view word, std::string_view argument) {
         line += ' ';
         for (const char c : argument) {
             switch (c) {
-                case '\\': line += "\\\\"; break;
-                case '\n': line += "\\n"; break;
-                case '\r': line += "\\r"; break;
-                default: line += c;
+                case '\\':
+                    line += "\\\\";
+                    break;
+                case '\n':
+                    line += "\\n";
+                    break;
+                case '\r':
+                    line += "\\r";
+                    break;
+                default:
+                    line += c;
             }
         }
     }

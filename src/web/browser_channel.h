@@ -16,8 +16,8 @@
 namespace rabuscal::web::channel {
 
 // Commands, game -> browser program.
-inline constexpr std::string_view kOpen = "open";         // address: navigate there
-inline constexpr std::string_view kShow = "show";         // show in front, with the focus
+inline constexpr std::string_view kOpen = "open";                 // address: navigate there
+inline constexpr std::string_view kShow = "show";                 // show in front, with the focus
 inline constexpr std::string_view kShowQuietly = "show-quietly";  // in front, focus stays
 inline constexpr std::string_view kHide = "hide";
 inline constexpr std::string_view kBack = "back";
@@ -25,17 +25,17 @@ inline constexpr std::string_view kForward = "forward";
 inline constexpr std::string_view kStop = "stop";
 
 // Events, browser program -> game.
-inline constexpr std::string_view kReady = "ready";          // process id
+inline constexpr std::string_view kReady = "ready";  // process id
 inline constexpr std::string_view kShown = "shown";
-inline constexpr std::string_view kHidden = "hidden";        // also the close button
-inline constexpr std::string_view kBegin = "begin";          // a page starts downloading
-inline constexpr std::string_view kProgress = "progress";    // "progress maximum"
-inline constexpr std::string_view kComplete = "complete";    // the download ended
-inline constexpr std::string_view kLoaded = "loaded";        // address: the page is shown
-inline constexpr std::string_view kFailed = "failed";        // address: could not be loaded
-inline constexpr std::string_view kAddress = "address";      // the address shown changed
+inline constexpr std::string_view kHidden = "hidden";      // also the close button
+inline constexpr std::string_view kBegin = "begin";        // a page starts downloading
+inline constexpr std::string_view kProgress = "progress";  // "progress maximum"
+inline constexpr std::string_view kComplete = "complete";  // the download ended
+inline constexpr std::string_view kLoaded = "loaded";      // address: the page is shown
+inline constexpr std::string_view kFailed = "failed";      // address: could not be loaded
+inline constexpr std::string_view kAddress = "address";    // the address shown changed
 inline constexpr std::string_view kTitle = "title";
-inline constexpr std::string_view kOverBound = "over-bound"; // megabytes the pages took
+inline constexpr std::string_view kOverBound = "over-bound";  // megabytes the pages took
 
 struct Message {
     std::string word;

@@ -4,13 +4,12 @@
 #include <signal.h>
 #include <unistd.h>
 
-#include <utility>
-
 #include <QWebEngineHistory>
 #include <QWebEngineLoadingInfo>
 #include <QWebEnginePage>
 #include <QWebEngineSettings>
 #include <QWebEngineView>
+#include <utility>
 
 #include "assets/window_layout.h"
 #include "ui/look.h"
@@ -45,13 +44,15 @@ void allowEngineAsRoot() {
 QString offlinePage(const QUrl& address, OfflineReason reason) {
     const QString why =
         reason == OfflineReason::Unreachable
-            ? QStringLiteral("<p>Não foi possível abrir a página do jogo: o site não respondeu.</p>"
-                             "<p>Verifique a conexão com a internet e tente de novo mais tarde. "
-                             "O jogo continua funcionando sem o site.</p>")
-            : QStringLiteral("<p>A página foi interrompida: ela ocupou mais memória do que o "
-                             "navegador do jogo permite.</p>"
-                             "<p>O jogo continua funcionando; as outras páginas abrem "
-                             "normalmente.</p>");
+            ? QStringLiteral(
+                  "<p>Não foi possível abrir a página do jogo: o site não respondeu.</p>"
+                  "<p>Verifique a conexão com a internet e tente de novo mais tarde. "
+                  "O jogo continua funcionando sem o site.</p>")
+            : QStringLiteral(
+                  "<p>A página foi interrompida: ela ocupou mais memória do que o "
+                  "navegador do jogo permite.</p>"
+                  "<p>O jogo continua funcionando; as outras páginas abrem "
+                  "normalmente.</p>");
     // Styled inline: the site and its style sheet are what cannot be reached.
     return QStringLiteral(
                "<!DOCTYPE html><html lang=\"pt-BR\"><head><meta charset=\"utf-8\">"
@@ -68,8 +69,7 @@ QString offlinePage(const QUrl& address, OfflineReason reason) {
         .arg(why, address.toDisplayString().toHtmlEscaped());
 }
 
-BrowserPanel::BrowserPanel(QWidget* window, const QByteArray& base)
-    : QObject(window), base_(base) {
+BrowserPanel::BrowserPanel(QWidget* window, const QByteArray& base) : QObject(window), base_(base) {
     Panel1 = new QFrame(window);
     Panel1->setObjectName(QStringLiteral("Panel1"));
     Panel1->setGeometry(fweb::Panel1.place);
@@ -118,10 +118,9 @@ void BrowserPanel::createBrowser() {
                     showOfflinePageOnFailure(info.url(), info.errorDomain(), info.errorCode());
             });
     connect(Web1->page(), &QWebEnginePage::renderProcessTerminated, this, [this] {
-        if (!pageOverBound_.isEmpty())
-            Web1->setHtml(offlinePage(std::exchange(pageOverBound_, QUrl()),
-                                      OfflineReason::TooLarge),
-                          Web1->url());
+        if (pageOverBound_.isEmpty()) return;
+        const QUrl address = std::exchange(pageOverBound_, QUrl());
+        Web1->setHtml(offlinePage(address, OfflineReason::TooLarge), address);
     });
     Web1->show();
 }

@@ -38,9 +38,8 @@ void BrowserProgram::connectPage() {
         watch_.setInterval(settings_.watchLoadingMs);
         send(channel::kBegin);
     });
-    connect(view, &QWebEngineView::loadProgress, this, [this](int progress) {
-        send(channel::kProgress, std::to_string(progress) + " 100");
-    });
+    connect(view, &QWebEngineView::loadProgress, this,
+            [this](int progress) { send(channel::kProgress, std::to_string(progress) + " 100"); });
     connect(view, &QWebEngineView::loadFinished, this, [this, view](bool ok) {
         watch_.setInterval(settings_.watchIdleMs);
         send(channel::kComplete);

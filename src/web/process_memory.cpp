@@ -36,9 +36,8 @@ int parentOf(const std::string& stat) {
 // "Name:   1234 kB" in a /proc status-like text.
 std::uint64_t kilobytesField(const std::string& text, const std::string& name) {
     const std::size_t at = text.find("\n" + name + ":");
-    const std::size_t start = at == std::string::npos
-                                  ? (text.rfind(name + ":", 0) == 0 ? 0 : std::string::npos)
-                                  : at + 1;
+    const std::size_t start =
+        at == std::string::npos ? (text.rfind(name + ":", 0) == 0 ? 0 : std::string::npos) : at + 1;
     if (start == std::string::npos) return 0;
     return std::strtoull(text.c_str() + start + name.size() + 1, nullptr, 10) * 1024;
 }

@@ -99,8 +99,8 @@ TEST_F(MainWindowTest, StartUpShowsOnlyTheMainWindowAtItsFirstPage) {
     EXPECT_EQ(Form3->windowTitle(), "Servidor de jogo");
     // The frameless, on-top flags come with every skinned window; the
     // outline each window must apply itself.
-    for (QWidget* window : {static_cast<QWidget*>(Form1), static_cast<QWidget*>(Form2),
-                            static_cast<QWidget*>(Form3)})
+    for (QWidget* window :
+         {static_cast<QWidget*>(Form1), static_cast<QWidget*>(Form2), static_cast<QWidget*>(Form3)})
         EXPECT_FALSE(window->mask().isEmpty()) << window->objectName().toStdString();
     EXPECT_EQ(Form1->currentPage(), MainFrame::Page::Default);
     EXPECT_EQ(Form1->Stk->text(), "Status");

@@ -53,8 +53,7 @@ TEST_F(BrowserProgramTest, PagesOpenNavigateAndCloseInTheBrowserProgram) {
     browser->openPage("rabuscal/pgn01.htm");
     EXPECT_TRUE(browser->isVisible());
     ASSERT_TRUE(waitFor(
-        [&] { return !browser->loading() && browser->title() == "/rabuscal/pgn01.htm"; },
-        kEngine));
+        [&] { return !browser->loading() && browser->title() == "/rabuscal/pgn01.htm"; }, kEngine));
     EXPECT_EQ(browser->url().path(), "/rabuscal/pgn01.htm");
     EXPECT_FALSE(browser->loading());
     EXPECT_EQ(browser->progress(), 100);
