@@ -99,7 +99,7 @@ TEST_F(BrowserProgramTest, BrowserProgramThatDiedIsStartedAgainByTheNextPage) {
 }
 
 TEST_F(BrowserProgramTest, PageThatNeverEndsIsStoppedAtTheBoundAndTheOfflinePageShown) {
-    constexpr int kBoundMb = 256;
+    constexpr int kBoundMb = 384;  // well above what the engine takes for a plain page
     site.setHandler([](const HttpFixture::Request&) {
         HttpFixture::Answer answer;
         answer.framing = HttpFixture::Answer::Framing::Endless;
