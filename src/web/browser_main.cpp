@@ -5,6 +5,7 @@
 // web/browser_channel.h); it ends when the game closes its standard input.
 //
 //   rabuscal-browser --base=<site root> [--memory-bound-mb=<megabytes>]
+//                    [--discard-hidden-after-ms=<ms>]
 #include <sys/prctl.h>
 #include <unistd.h>
 
@@ -34,12 +35,15 @@ void setEngineFlags(unsigned boundMegabytes) {
 int main(int argc, char** argv) {
     QByteArray base = rabuscal::web::webBase();
     unsigned boundMegabytes = 512;
+    rabuscal::BrowserProgram::Settings settings;
     for (int i = 1; i < argc; ++i) {
         const std::string_view argument(argv[i]);
         if (argument.starts_with("--base=")) {
             base = QByteArray(argv[i] + 7);
         } else if (argument.starts_with("--memory-bound-mb=")) {
             boundMegabytes = static_cast<unsigned>(std::strtoul(argv[i] + 18, nullptr, 10));
+        } else if (argument.starts_with("--discard-hidden-after-ms=")) {
+            settings.discardHiddenAfterMs = std::atoi(argv[i] + 26);
         } else {
             std::fprintf(stderr, "rabuscal-browser: unknown option %s\n", argv[i]);
             return 2;
@@ -62,7 +66,6 @@ int main(int argc, char** argv) {
     QGuiApplication::setDesktopFileName(QStringLiteral("rabuscal"));
     QApplication::setQuitOnLastWindowClosed(false);
 
-    rabuscal::BrowserProgram::Settings settings;
     settings.base = base;
     settings.memoryBound = std::uint64_t{boundMegabytes} << 20;
     settings.eventsFd = events;

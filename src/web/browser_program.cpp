@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QWebEnginePage>
 #include <QWebEngineView>
 #include <QWindow>
 #include <cerrno>
@@ -26,6 +27,13 @@ BrowserProgram::BrowserProgram(Settings settings)
     // The program exists to show pages: the engine starts with it.
     window_.Browser->createBrowser();
     connectPage();
+    discard_.setSingleShot(true);
+    discard_.setInterval(settings_.discardHiddenAfterMs);
+    connect(&discard_, &QTimer::timeout, this, [this] {
+        QWebEnginePage* page = window_.Browser->Web1->page();
+        if (!window_.isVisible() && !page->url().isEmpty())
+            page->setLifecycleState(QWebEnginePage::LifecycleState::Discarded);
+    });
     connect(&watch_, &QTimer::timeout, this, &BrowserProgram::watchMemory);
     watch_.start(settings_.watchIdleMs);
     send(channel::kReady, std::to_string(::getpid()));
@@ -53,8 +61,17 @@ void BrowserProgram::connectPage() {
 
 bool BrowserProgram::eventFilter(QObject* watched, QEvent* event) {
     if (watched == &window_) {
-        if (event->type() == QEvent::Show) send(channel::kShown);
-        if (event->type() == QEvent::Hide) send(channel::kHidden);
+        if (event->type() == QEvent::Show) {
+            discard_.stop();
+            QWebEnginePage* page = window_.Browser->Web1->page();
+            if (page->lifecycleState() != QWebEnginePage::LifecycleState::Active)
+                page->setLifecycleState(QWebEnginePage::LifecycleState::Active);
+            send(channel::kShown);
+        }
+        if (event->type() == QEvent::Hide) {
+            discard_.start();
+            send(channel::kHidden);
+        }
     } else if (event->type() == QEvent::MouseButtonPress) {
         // Shown without the focus, the window takes it once the player
         // clicks in it, so that the pages can be typed into.

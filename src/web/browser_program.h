@@ -29,6 +29,9 @@ class BrowserProgram : public QObject {
         // (a fast site on loopback) passes the bound by 25 MB at most.
         int watchLoadingMs = 100;
         int watchIdleMs = 1000;
+        // A window hidden this long gives its renderer back; the page and
+        // its history stay, and the page loads again when it is shown.
+        int discardHiddenAfterMs = 60000;
     };
     explicit BrowserProgram(Settings settings);
 
@@ -49,6 +52,7 @@ class BrowserProgram : public QObject {
     QSocketNotifier commands_;
     web::channel::Reader reader_;
     QTimer watch_;
+    QTimer discard_;
     bool actedOnBound_ = false;  // until the memory is under the bound again
 };
 

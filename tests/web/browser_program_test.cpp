@@ -43,7 +43,8 @@ TEST_F(BrowserProgramTest, PagesOpenNavigateAndCloseInTheBrowserProgram) {
         return HttpFixture::ok("<html><head><title>" + request.path +
                                "</title></head><body>x</body></html>");
     });
-    auto browser = std::make_unique<TFWeb>(site.base());
+    auto browser =
+        std::make_unique<TFWeb>(site.base(), QStringList{"--discard-hidden-after-ms=300"});
     EXPECT_EQ(browser->helperPid(), 0) << "nothing runs before the first page";
     EXPECT_FALSE(browser->isVisible());
     browser->hide();
@@ -67,13 +68,27 @@ TEST_F(BrowserProgramTest, PagesOpenNavigateAndCloseInTheBrowserProgram) {
     browser->forward();
     ASSERT_TRUE(waitFor([&] { return browser->url().path() == "/pags/pexo0.htm"; }, kEngine));
 
+    // Hidden a while, the window gives its renderer back and keeps its page
+    // and history.
+    const auto family = [&] {
+        const int pid = static_cast<int>(browser->helperPid());
+        std::uint64_t bytes = web::proportionalBytes(pid);
+        for (const int child : web::descendants(pid)) bytes += web::proportionalBytes(child);
+        return bytes;
+    };
+    const std::uint64_t shownBytes = family();
     QSignalSpy hidden(browser.get(), &TFWeb::hidden);
     browser->hide();
     EXPECT_FALSE(browser->isVisible());
     ASSERT_TRUE(waitFor([&] { return hidden.count() > 0; }));
+    EXPECT_TRUE(waitFor([&] { return family() + (8 << 20) < shownBytes; }))
+        << (shownBytes >> 20) << " MB shown, " << (family() >> 20) << " MB hidden";
     browser->show();
     ASSERT_TRUE(waitFor([&] { return shown.count() > 1; }));
+    ASSERT_TRUE(waitFor([&] { return browser->title() == "/pags/pexo0.htm"; }, kEngine));
     EXPECT_EQ(browser->url().path(), "/pags/pexo0.htm") << "the page stays while hidden";
+    browser->back();
+    EXPECT_TRUE(waitFor([&] { return browser->url().path() == "/rabuscal/pgn01.htm"; }, kEngine));
 
     const qint64 pid = browser->helperPid();
     browser.reset();
