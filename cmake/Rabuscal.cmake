@@ -66,15 +66,19 @@ function(rabuscal_library name)
                "${name}|${ARG_ALIAS}|${CMAKE_CURRENT_SOURCE_DIR}|${sources}|${links}")
 endfunction()
 
-# rabuscal_executable(name SOURCES ... DEPS ... [NO_INSTALL])
-# Programs are installed into bin/, except build tools marked NO_INSTALL.
+# rabuscal_executable(name SOURCES ... DEPS ... [NO_INSTALL] [DESTINATION dir])
+# Programs are installed into bin/ (or DESTINATION, for helpers that only
+# other programs start), except build tools marked NO_INSTALL.
 function(rabuscal_executable name)
-  cmake_parse_arguments(ARG "NO_INSTALL" "" "SOURCES;DEPS" ${ARGN})
+  cmake_parse_arguments(ARG "NO_INSTALL" "DESTINATION" "SOURCES;DEPS" ${ARGN})
+  if(NOT ARG_DESTINATION)
+    set(ARG_DESTINATION ${CMAKE_INSTALL_BINDIR})
+  endif()
   add_executable(${name} ${ARG_SOURCES})
   target_compile_options(${name} PRIVATE ${RABUSCAL_WARNINGS})
   target_link_libraries(${name} PRIVATE ${ARG_DEPS})
   if(NOT ARG_NO_INSTALL)
-    install(TARGETS ${name} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+    install(TARGETS ${name} RUNTIME DESTINATION ${ARG_DESTINATION})
   endif()
   string(REPLACE ";" "," sources "${ARG_SOURCES}")
   string(REPLACE ";" "," links "${ARG_DEPS}")

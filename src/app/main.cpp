@@ -39,8 +39,8 @@ int main(int argc, char** argv) {
     // blur or distort them, so the screen's factor is rounded to a whole one.
     QGuiApplication::setHighDpiScaleFactorRoundingPolicy(
         Qt::HighDpiScaleFactorRoundingPolicy::Round);
-    // The browser window's web engine shares its GL contexts with the windows.
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    // No OpenGL and no web engine here: the browser window is a program of its
+    // own (rabuscal-browser), started when the first page is opened.
     QApplication application(argc, argv);
     rabuscal::restartAtAScaleThatFits(argv);
     QApplication::setApplicationName(QStringLiteral("Rabuscal"));

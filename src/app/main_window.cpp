@@ -3,6 +3,7 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <utility>
 
 #include "app/main_window_web.h"
 #include "assets/window_layout.h"
@@ -236,12 +237,14 @@ void TForm1::btJogMouseUp() {}
 // when it is restored.
 void TForm1::minimiseProgram() {
     hiddenWhileMinimised_.clear();
-    for (QWidget* window : {static_cast<QWidget*>(Form2), static_cast<QWidget*>(Form3),
-                            static_cast<QWidget*>(FWeb)}) {
+    for (QWidget* window : {static_cast<QWidget*>(Form2), static_cast<QWidget*>(Form3)}) {
         if (window == nullptr || !window->isVisible()) continue;
         hiddenWhileMinimised_.emplace_back(window);
         window->hide();
     }
+    // The browser window lives in the browser program.
+    browserHiddenWhileMinimised_ = FWeb && FWeb->isVisible();
+    if (browserHiddenWhileMinimised_) FWeb->hide();
     showMinimized();
 }
 
@@ -250,6 +253,8 @@ void TForm1::changeEvent(QEvent* event) {
         for (const QPointer<QWidget>& window : hiddenWhileMinimised_)
             if (window) window->show();
         hiddenWhileMinimised_.clear();
+        if (std::exchange(browserHiddenWhileMinimised_, false) && FWeb)
+            FWeb->show(TFWeb::Focus::Leave);
     }
     SkinnedWindow::changeEvent(event);
 }

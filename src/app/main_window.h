@@ -102,6 +102,7 @@ class TForm1 : public SkinnedWindow, public MainFrame {
 
     // Windows hidden by the minimise button, shown again on restore.
     std::vector<QPointer<QWidget>> hiddenWhileMinimised_;
+    bool browserHiddenWhileMinimised_ = false;
 };
 
 }  // namespace rabuscal

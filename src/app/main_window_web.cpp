@@ -21,6 +21,12 @@ void openPage(std::string_view relativePath) {
     if (FWeb) FWeb->openPage(relativePath);
 }
 
+// The board's first press: the instructions come in front without taking the
+// pointer or the keyboard from the board, so that the press's stroke goes on.
+void openPageBesideTheBoard(std::string_view relativePath) {
+    if (FWeb) FWeb->openPage(relativePath, TFWeb::Focus::Leave);
+}
+
 }  // namespace
 
 MainWindowWeb::MainWindowWeb(TForm1& form) : webDwn_(std::make_unique<rabuscal::WebDwn>()) {
@@ -30,7 +36,7 @@ MainWindowWeb::MainWindowWeb(TForm1& form) : webDwn_(std::make_unique<rabuscal::
     auto& board = form.Game->client().board();
     QObject::connect(Gallery, &GalleryPanel::galleryPictureChanged, Gallery,
                      [&board](const QImage& picture) { board.setGalleryPicture(picture); });
-    board.setWebPageOpener(&openPage);
+    board.setWebPageOpener(&openPageBesideTheBoard);
 
     QObject::connect(form.Lobby->btVrs, &ImageButton::MouseDown, Gallery, [this, &form] {
         checkVersion(*webDwn_, {[&form](const QString& text) { form.setStatus(text); }, &openPage});

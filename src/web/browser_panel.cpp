@@ -1,17 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "web/browser_panel.h"
 
+#include <signal.h>
 #include <unistd.h>
 
-#include <QtGlobal>
-
-#if RABUSCAL_HAVE_WEBENGINE
 #include <QWebEngineHistory>
 #include <QWebEngineLoadingInfo>
 #include <QWebEnginePage>
 #include <QWebEngineSettings>
 #include <QWebEngineView>
-#endif
+#include <utility>
 
 #include "assets/window_layout.h"
 #include "ui/look.h"
@@ -32,7 +30,6 @@ QLabel* caption(QWidget* parent, const QString& name, const QString& text, QRect
     return label;
 }
 
-#if RABUSCAL_HAVE_WEBENGINE
 // Chromium refuses to start as root unless its sandbox is off. The engine
 // reads its flags once, when the first view is made.
 void allowEngineAsRoot() {
@@ -41,11 +38,21 @@ void allowEngineAsRoot() {
     if (flags.contains("--no-sandbox")) return;
     qputenv("QTWEBENGINE_CHROMIUM_FLAGS", (flags + " --no-sandbox").trimmed());
 }
-#endif
 
 }  // namespace
 
-QString offlinePage(const QUrl& address) {
+QString offlinePage(const QUrl& address, OfflineReason reason) {
+    const QString why =
+        reason == OfflineReason::Unreachable
+            ? QStringLiteral(
+                  "<p>Não foi possível abrir a página do jogo: o site não respondeu.</p>"
+                  "<p>Verifique a conexão com a internet e tente de novo mais tarde. "
+                  "O jogo continua funcionando sem o site.</p>")
+            : QStringLiteral(
+                  "<p>A página foi interrompida: ela ocupou mais memória do que o "
+                  "navegador do jogo permite.</p>"
+                  "<p>O jogo continua funcionando; as outras páginas abrem "
+                  "normalmente.</p>");
     // Styled inline: the site and its style sheet are what cannot be reached.
     return QStringLiteral(
                "<!DOCTYPE html><html lang=\"pt-BR\"><head><meta charset=\"utf-8\">"
@@ -58,15 +65,11 @@ QString offlinePage(const QUrl& address) {
                "font-size:22px;font-style:italic}"
                "main{padding:10px 18px}code{color:#6c6455}"
                "</style></head><body><header><h1>Página indisponível</h1></header><main>"
-               "<p>Não foi possível abrir a página do jogo: o site não respondeu.</p>"
-               "<p>Verifique a conexão com a internet e tente de novo mais tarde. "
-               "O jogo continua funcionando sem o site.</p>"
-               "<p><code>%1</code></p></main></body></html>")
-        .arg(address.toDisplayString().toHtmlEscaped());
+               "%1<p><code>%2</code></p></main></body></html>")
+        .arg(why, address.toDisplayString().toHtmlEscaped());
 }
 
-BrowserPanel::BrowserPanel(QWidget* window, const QByteArray& base)
-    : QObject(window), window_(window), base_(base) {
+BrowserPanel::BrowserPanel(QWidget* window, const QByteArray& base) : QObject(window), base_(base) {
     Panel1 = new QFrame(window);
     Panel1->setObjectName(QStringLiteral("Panel1"));
     Panel1->setGeometry(fweb::Panel1.place);
@@ -95,7 +98,6 @@ BrowserPanel::BrowserPanel(QWidget* window, const QByteArray& base)
 }
 
 void BrowserPanel::createBrowser() {
-#if RABUSCAL_HAVE_WEBENGINE
     if (Web1) return;
     allowEngineAsRoot();
     Web1 = new QWebEngineView(Panel1);
@@ -108,35 +110,43 @@ void BrowserPanel::createBrowser() {
     connect(Web1, &QWebEngineView::loadFinished, this, &BrowserPanel::Web1DownloadComplete);
     // The engine's own error page is English and says nothing of the game.
     Web1->settings()->setAttribute(QWebEngineSettings::ErrorPageEnabled, false);
+    // The window shows no icon: none is fetched.
+    Web1->settings()->setAttribute(QWebEngineSettings::AutoLoadIconsForPage, false);
     connect(Web1->page(), &QWebEnginePage::loadingChanged, this,
             [this](const QWebEngineLoadingInfo& info) {
                 if (info.status() == QWebEngineLoadingInfo::LoadFailedStatus)
                     showOfflinePageOnFailure(info.url(), info.errorDomain(), info.errorCode());
             });
+    connect(Web1->page(), &QWebEnginePage::renderProcessTerminated, this, [this] {
+        if (pageOverBound_.isEmpty()) return;
+        const QUrl address = std::exchange(pageOverBound_, QUrl());
+        Web1->setHtml(offlinePage(address, OfflineReason::TooLarge), address);
+    });
     Web1->show();
-#endif
 }
 
-void BrowserPanel::openPage(std::string_view relativePath) {
-    window_->show();
-    window_->raise();
-    window_->activateWindow();
-    navigate(web::webAddress(base_, relativePath));
+void BrowserPanel::stopPageOverBound() {
+    if (!Web1) return;
+    const QUrl address = Web1->url();
+    Web1->stop();
+    // Only a new renderer gives the memory back: the old one is ended and the
+    // offline page loads in its successor.
+    const qint64 renderer = Web1->page()->renderProcessPid();
+    if (renderer > 0 && ::kill(static_cast<pid_t>(renderer), SIGKILL) == 0) {
+        pageOverBound_ = address.isEmpty() ? QUrl(QStringLiteral("about:blank")) : address;
+        return;
+    }
+    Web1->setHtml(offlinePage(address, OfflineReason::TooLarge), address);
 }
 
 void BrowserPanel::navigate(const QUrl& address) {
     createBrowser();
-#if RABUSCAL_HAVE_WEBENGINE
     // An address the engine cannot even request is dropped without a word;
     // errors while loading show inside the page.
     if (address.isValid()) Web1->load(address);
-#else
-    (void)address;
-#endif
 }
 
 void BrowserPanel::showOfflinePageOnFailure(const QUrl& address, int errorDomain, int errorCode) {
-#if RABUSCAL_HAVE_WEBENGINE
     // Only an address that cannot be reached; a page the site answers with an
     // error shows what the site sent, and a load the player stopped stays stopped.
     constexpr int kAborted = -3;
@@ -145,11 +155,11 @@ void BrowserPanel::showOfflinePageOnFailure(const QUrl& address, int errorDomain
     if (!unreachable || errorCode == kAborted) return;
     // Loaded once the engine is done with the failed load.
     QMetaObject::invokeMethod(
-        this, [this, address] { Web1->setHtml(offlinePage(address), address); },
+        this,
+        [this, address] {
+            Web1->setHtml(offlinePage(address, OfflineReason::Unreachable), address);
+        },
         Qt::QueuedConnection);
-#else
-    (void)address, (void)errorDomain, (void)errorCode;
-#endif
 }
 
 void BrowserPanel::Web1DownloadBegin() {
@@ -173,21 +183,15 @@ void BrowserPanel::btPexoMouseDown() {
 // Going back or forward with nowhere to go is left to the engine, which
 // simply stays on the page.
 void BrowserPanel::btAntMouseDown() {
-#if RABUSCAL_HAVE_WEBENGINE
     if (Web1) Web1->back();
-#endif
 }
 
 void BrowserPanel::btProxMouseDown() {
-#if RABUSCAL_HAVE_WEBENGINE
     if (Web1) Web1->forward();
-#endif
 }
 
 void BrowserPanel::btStopMouseDown() {
-#if RABUSCAL_HAVE_WEBENGINE
     if (Web1) Web1->stop();
-#endif
 }
 
 }  // namespace rabuscal

@@ -3,9 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QFile>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
-#include <QWebEngineView>
 
 #include "app/game_windows.h"
 #include "app/main_window_web.h"
@@ -18,8 +19,8 @@
 #include "rabuscal_config.h"
 #include "server/server_window.h"
 #include "support/application.h"
+#include "support/loopback_peer.h"
 #include "ui/forms.h"
-#include "web/browser_panel.h"
 #include "web/browser_window.h"
 #include "web/gallery_panel.h"
 
@@ -43,6 +44,13 @@ QPoint background() {
     return {};
 }
 
+// The browser window runs in a program of its own: the game never loads the
+// web engine.
+bool webEngineMapped() {
+    QFile maps(QStringLiteral("/proc/self/maps"));
+    return maps.open(QIODevice::ReadOnly) && maps.readAll().contains("WebEngine");
+}
+
 }  // namespace
 
 class MainWindowTest : public ::testing::Test {
@@ -55,7 +63,10 @@ class MainWindowTest : public ::testing::Test {
         windows = std::make_unique<GameWindows>();
         windows->showMainWindow();
     }
-    void TearDown() override { windows.reset(); }
+    void TearDown() override {
+        windows.reset();
+        DrawerNick.clear();
+    }
 
     QWindow* main() { return Form1->windowHandle(); }
     void press(QWidget* control, Qt::MouseButton button = Qt::LeftButton) {
@@ -79,17 +90,17 @@ TEST_F(MainWindowTest, StartUpShowsOnlyTheMainWindowAtItsFirstPage) {
     EXPECT_FALSE(Form2->isVisible());
     EXPECT_FALSE(Form3->isVisible());
     EXPECT_FALSE(FWeb->isVisible());
+    EXPECT_EQ(FWeb->helperPid(), 0) << "the browser program starts with the first page";
+    EXPECT_FALSE(webEngineMapped());
     EXPECT_EQ(Form1->size(), QSize(691, 362));
     EXPECT_EQ(Form2->size(), QSize(474, 268));
     EXPECT_EQ(Form3->size(), QSize(376, 122));
-    EXPECT_EQ(FWeb->size(), QSize(570, 320));
     EXPECT_EQ(Form2->windowTitle(), "Chat");
     EXPECT_EQ(Form3->windowTitle(), "Servidor de jogo");
-    EXPECT_EQ(FWeb->windowTitle(), "Browser web");
     // The frameless, on-top flags come with every skinned window; the
     // outline each window must apply itself.
-    for (QWidget* window : {static_cast<QWidget*>(Form1), static_cast<QWidget*>(Form2),
-                            static_cast<QWidget*>(Form3), static_cast<QWidget*>(FWeb)})
+    for (QWidget* window :
+         {static_cast<QWidget*>(Form1), static_cast<QWidget*>(Form2), static_cast<QWidget*>(Form3)})
         EXPECT_FALSE(window->mask().isEmpty()) << window->objectName().toStdString();
     EXPECT_EQ(Form1->currentPage(), MainFrame::Page::Default);
     EXPECT_EQ(Form1->Stk->text(), "Status");
@@ -104,11 +115,9 @@ TEST_F(MainWindowTest, StartUpShowsOnlyTheMainWindowAtItsFirstPage) {
 // layout; this checks that the widgets sit exactly there.
 TEST_F(MainWindowTest, EveryControlSitsWhereItsLayoutEntryPutsIt) {
     using namespace rabuscal::assets;
-    FWeb->Browser->createBrowser();  // Web1 is made on first use
-    const std::pair<QWidget*, const SkinLayout*> windows[] = {{Form1, &kMainWindow},
-                                                              {Form2, &kChatWindow},
-                                                              {Form3, &kServerWindow},
-                                                              {FWeb, &kBrowserWindow}};
+    // The browser window's own: tests/web/browser_panel_test.cpp.
+    const std::pair<QWidget*, const SkinLayout*> windows[] = {
+        {Form1, &kMainWindow}, {Form2, &kChatWindow}, {Form3, &kServerWindow}};
     for (const auto& [window, layout] : windows) {
         const auto sitsAt = [&](const char* name, QRect place) {
             const auto found = window->findChildren<QWidget*>(QString::fromLatin1(name));
@@ -203,8 +212,7 @@ TEST_F(MainWindowTest, ServerAndChatButtonsShowAndHideTheirWindows) {
 }
 
 TEST_F(MainWindowTest, CloseButtonsAndClosingOnlyHideTheOtherWindows) {
-    for (SkinnedWindow* window :
-         {static_cast<SkinnedWindow*>(Form3), static_cast<SkinnedWindow*>(FWeb)}) {
+    for (SkinnedWindow* window : {static_cast<SkinnedWindow*>(Form3)}) {
         window->show();
         ImageButton* btFechar = window->findChild<ImageButton*>("btFechar");
         ASSERT_NE(btFechar, nullptr);
@@ -260,15 +268,28 @@ TEST_F(MainWindowTest, ShutDownDestroysWindowsNewestFirst) {
     EXPECT_EQ(FWeb, nullptr);
 }
 
-TEST_F(MainWindowTest, FirstPressOnTheBoardOpensTheInstructionsOnceAndBtInstAlways) {
-    const QUrl instructions(QString(rabuscal::config::kWebBase) + "rabuscal/pgn01.htm");
-    auto openedAt = [] { return FWeb->Browser->Web1 ? FWeb->Browser->Web1->url() : QUrl(); };
+// The instructions come in front without taking the pointer from the board:
+// the drawer's first stroke goes on after the window is there.
+TEST_F(MainWindowTest, FirstPressOnTheBoardOpensTheInstructionsOnceAndItsStrokeGoesOn) {
+    rabuscal::support::ListeningPeer server;
+    Form1->Lobby->Nick->setText("ana");
+    Form1->Game->Cli().open("127.0.0.1", server.port());
+    ASSERT_TRUE(server.waitConnected());
+    server.say("$-$onj:$-$mdv:ana");
+    ASSERT_TRUE(rabuscal::support::waitFor([] { return DrawerNick == "ana"; }));
+
+    QSignalSpy shown(FWeb, &TFWeb::shown);
     QWidget* tela = Form1->Board->Tela;
-    QTest::mouseClick(tela, Qt::LeftButton, {}, {20, 20});
-    ASSERT_TRUE(FWeb->isVisible());
-    EXPECT_TRUE(QTest::qWaitFor([&] { return openedAt() == instructions; }, 10000));
-    // Not the drawer: the press itself is refused.
-    EXPECT_EQ(Form1->status(), QString::fromUtf8("> Você não é o Mão De Vaca para desenhar."));
+    QTest::mousePress(tela, Qt::LeftButton, {}, {20, 20});
+    EXPECT_TRUE(FWeb->isVisible());
+    ASSERT_TRUE(rabuscal::support::waitFor([&] { return shown.count() > 0; }, 60000));
+    for (const int x : {30, 40}) QTest::mouseMove(tela, {x, 20});
+    QTest::mouseRelease(tela, Qt::LeftButton, {}, {40, 20});
+    EXPECT_TRUE(server.waitReceived("$-$mdw:20|20$-$mov:30|20$-$mov:40|20"));
+    EXPECT_TRUE(server.waitReceived("$-$mup:40|20"));
+    const QUrl instructions(QString(rabuscal::config::kWebBase) + "rabuscal/pgn01.htm");
+    EXPECT_TRUE(rabuscal::support::waitFor([&] { return FWeb->url() == instructions; }, 60000));
+    EXPECT_FALSE(webEngineMapped()) << "the page opened in the browser program";
 
     FWeb->hide();
     QTest::mouseClick(tela, Qt::LeftButton, {}, {30, 30});

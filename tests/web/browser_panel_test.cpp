@@ -5,18 +5,16 @@
 
 #include <QSignalSpy>
 #include <QTest>
+#include <QWebEngineView>
 
+#include "assets/window_layout.h"
 #include "http_fixture.h"
 #include "support/application.h"
 #include "support/loopback_peer.h"
-#include "web/browser_window.h"
-
-#if RABUSCAL_HAVE_WEBENGINE
-#include <QWebEngineView>
+#include "web/browser_frame.h"
 
 using rabuscal::support::guiApplication;
 using namespace rabuscal;
-#endif
 
 namespace {
 
@@ -45,11 +43,8 @@ TEST_F(BrowserPanelTest, LampAndGaugeFollowAPageLoad) {
 
 TEST_F(BrowserPanelTest, EngineStartsOnlyWhenAPageIsOpened) {
     EXPECT_EQ(panel.Web1, nullptr);
-    EXPECT_FALSE(window.isVisible());
-#if RABUSCAL_HAVE_WEBENGINE
     site.serve("/rabuscal/pgn01.htm", "<html><body>Como jogar</body></html>");
-    panel.openPage("rabuscal/pgn01.htm");
-    EXPECT_TRUE(window.isVisible());
+    panel.navigate(web::webAddress(site.base(), "rabuscal/pgn01.htm"));
     ASSERT_NE(panel.Web1, nullptr);
     EXPECT_EQ(panel.Web1->geometry(), QRect(-2, -2, 550, 281));
     QSignalSpy finished(panel.Web1, &QWebEngineView::loadFinished);
@@ -57,31 +52,42 @@ TEST_F(BrowserPanelTest, EngineStartsOnlyWhenAPageIsOpened) {
     EXPECT_EQ(panel.Web1->url().path(), "/rabuscal/pgn01.htm");
     EXPECT_EQ(panel.Led->colour(), QColor(128, 0, 0)) << "idle again after the page loaded";
     EXPECT_EQ(panel.G1->position(), 100);
-#endif
 }
 
-TEST(BrowserWindow, ClosingHidesTheWindowAndKeepsItsPage) {
+// The pictures test checks that the skin leaves room for every control of the
+// layout; this checks that the widgets sit exactly there.
+TEST(BrowserWindow, ControlsSitWhereTheLayoutPutsThemAndClosingKeepsThePage) {
     guiApplication();
     HttpFixture site;
     site.serve("/pags/pexo0.htm", "<html><body>PEXO</body></html>");
-    TFWeb window;
-    EXPECT_FALSE(window.isVisible());
+    BrowserFrame window(site.base());
     EXPECT_EQ(window.size(), QSize(570, 320));
+    EXPECT_EQ(window.windowTitle(), "Browser web");
+    EXPECT_FALSE(window.mask().isEmpty());
+    window.Browser->createBrowser();
+    const assets::SkinLayout& layout = assets::kBrowserWindow;
+    const auto sitsAt = [&](const char* name, QRect place) {
+        const auto found = window.findChildren<QWidget*>(QString::fromLatin1(name));
+        EXPECT_TRUE(std::any_of(found.begin(), found.end(), [&](QWidget* control) {
+            return QRect(control->mapTo(&window, QPoint()), control->size()) == place;
+        })) << name;
+    };
+    for (const assets::Control& control : layout.controls) sitsAt(control.name, control.place);
+    for (const assets::Button& button : layout.buttons) sitsAt(button.name, button.place());
+    for (const assets::Area& area : layout.areas)
+        for (const assets::Control& control : area.controls)
+            sitsAt(control.name, control.place.translated(area.origin));
+
     window.show();
-#if RABUSCAL_HAVE_WEBENGINE
-    ASSERT_NE(window.Browser->Web1, nullptr) << "the engine starts with the first showing";
     const QUrl page(QString::fromLatin1(site.base() + "pags/pexo0.htm"));
     QSignalSpy finished(window.Browser->Web1, &QWebEngineView::loadFinished);
     window.Browser->navigate(page);
     ASSERT_TRUE(finished.wait(20000));
-#endif
     QTest::mousePress(window.btFechar, Qt::LeftButton);
     QTest::mouseRelease(window.btFechar, Qt::LeftButton);
     EXPECT_FALSE(window.isVisible());
-#if RABUSCAL_HAVE_WEBENGINE
     window.show();
     EXPECT_EQ(window.Browser->Web1->url(), page);
-#endif
 }
 
 }  // namespace
@@ -96,14 +102,13 @@ TEST(BrowserOffline, UnreachableSiteShowsTheGamesOwnPortuguesePage) {
     EXPECT_TRUE(page.contains(address.toString()));
     EXPECT_TRUE(offlinePage(QUrl("http://x/?a=1&b=2")).contains("a=1&amp;b=2"))
         << "the address is text";
-#if RABUSCAL_HAVE_WEBENGINE
+    EXPECT_TRUE(offlinePage(address, OfflineReason::TooLarge).contains("mais memória"));
     QWidget window;
     BrowserPanel panel(&window, base);
-    panel.openPage("rabuscal/pgn01.htm");
+    panel.navigate(address);
     ASSERT_NE(panel.Web1, nullptr);
     QSignalSpy titles(panel.Web1, &QWebEngineView::titleChanged);
     for (int i = 0; i < 20 && panel.Web1->title() != "Página indisponível"; ++i) titles.wait(1000);
     EXPECT_EQ(panel.Web1->title(), "Página indisponível");
     EXPECT_EQ(panel.Web1->url(), address) << "back and forward still know the address";
-#endif
 }

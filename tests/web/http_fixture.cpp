@@ -82,6 +82,7 @@ void HttpFixture::answer(QTcpSocket* socket, const Request& request) {
             head += "Content-Length: " + QByteArray::number(answer.body.size()) + "\r\n";
             break;
         case Framing::CloseDelimited:
+        case Framing::Endless:
             head += "Connection: close\r\n";
             break;
         case Framing::Truncated:
@@ -93,7 +94,21 @@ void HttpFixture::answer(QTcpSocket* socket, const Request& request) {
     const bool closeAfter =
         answer.framing == Framing::CloseDelimited || answer.framing == Framing::Truncated;
     socket->write(head);
+    if (answer.framing == Framing::Endless) {
+        sendForever(socket, answer.body);
+        return;
+    }
     sendPieces(socket, answer.body, answer.pieceSize, answer.pieceInterval, closeAfter);
+}
+
+void HttpFixture::sendForever(QTcpSocket* socket, const QByteArray& body) {
+    auto* pump = new QTimer(socket);
+    connect(pump, &QTimer::timeout, socket, [socket, body] {
+        while (socket->state() == QAbstractSocket::ConnectedState &&
+               socket->bytesToWrite() < 4 * body.size())
+            if (socket->write(body) < 0) return;
+    });
+    pump->start(1);
 }
 
 void HttpFixture::sendPieces(QTcpSocket* socket, QByteArray rest, qsizetype pieceSize, int interval,

@@ -30,6 +30,7 @@ class HttpFixture : public QObject {
             CloseDelimited,  // no length: the body ends when the connection closes
             Truncated,       // announces more than it sends, then closes
             Stalled,         // announces more than it sends, then waits forever
+            Endless,         // no length: the body again and again, as fast as it is read
         };
         int status = 200;
         QByteArray reason = "OK";
@@ -65,6 +66,7 @@ class HttpFixture : public QObject {
     void answer(QTcpSocket* socket, const Request& request);
     void sendPieces(QTcpSocket* socket, QByteArray rest, qsizetype pieceSize, int interval,
                     bool closeAfter);
+    void sendForever(QTcpSocket* socket, const QByteArray& body);
 
     QTcpServer server_;
     Handler handler_;

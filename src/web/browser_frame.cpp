@@ -1,0 +1,35 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "web/browser_frame.h"
+
+#include "assets/window_layout.h"
+#include "ui/skin_pictures.h"
+
+namespace rabuscal {
+
+BrowserFrame::BrowserFrame(const QByteArray& base)
+    : SkinnedWindow(loadSkinPicture(QStringLiteral(":/assets/skin_fweb.bmp"), skin::kFWeb),
+                    QStringLiteral("FWeb"), QStringLiteral("Browser web")),
+      Browser(new BrowserPanel(this, base)),
+      btFechar(new ImageButton(faceSet2(), rabuscal::assets::fweb::btFechar, this)) {
+    connect(btFechar, &ImageButton::MouseDown, this, &BrowserFrame::btFecharMouseDown);
+    connect(btFechar, &ImageButton::MouseUp, this, &BrowserFrame::btFecharMouseUp);
+    FormCreate();
+}
+
+BrowserFrame::~BrowserFrame() {
+    FormDestroy();
+}
+
+void BrowserFrame::FormCreate() {
+    ApplySkinRegion();
+}
+
+void BrowserFrame::FormDestroy() {}
+
+void BrowserFrame::btFecharMouseDown() {}
+
+void BrowserFrame::btFecharMouseUp() {
+    hide();
+}
+
+}  // namespace rabuscal
