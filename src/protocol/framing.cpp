@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "protocol/framing.h"
 
+#include <utility>
+
 #include <algorithm>
 
 namespace rabuscal::protocol {
@@ -55,6 +57,7 @@ bool endsWithSeparatorPart(std::string_view data, std::string_view separator) {
 
 void ChunkReader::feed(std::string_view chunk, const MessageSink& sink) {
     if (chunk.empty()) return;
+    const std::size_t previousRead = std::exchange(lastRead_, chunk.size());
     const std::size_t sep = separator_.size();
     if (!held_.empty() && held_.size() < kHeaderSize && chunk.starts_with(separator_)) {
         // A header that the next message cuts short: separator and command
@@ -63,6 +66,15 @@ void ChunkReader::feed(std::string_view chunk, const MessageSink& sink) {
         const std::string bare = std::move(held_);
         held_.clear();
         if (bare.size() == sep + 3 && !sink(std::string_view(bare).substr(sep), {})) return;
+    } else if (!held_.empty() && previousRead <= kShortReadBytes && chunk.starts_with(separator_)) {
+        // The last read ended where this one's first message begins: what it
+        // held was whole. That read was short, so no read buffer cut it: it
+        // ended where the sender's data did, and this read starts a segment of
+        // its own, at a boundary like any other (so that, after two strokes
+        // read together, every later stroke is not held in turn).
+        const std::string whole = std::move(held_);
+        held_.clear();
+        takeWhole(whole, sink);
     }
 
     std::string_view data;

@@ -176,10 +176,9 @@ TEST(Reader, MessagesCutByTheNetworkAreReadWholeAndANewConnectionStartsAfresh) {
     ClientRig rig;
     rig.join();
     rig.client.CliRead("$-$pt");
-    rig.client.CliRead("s:100$-$cls:");
+    rig.client.CliRead("s:100$-$cls:$-$msg:ana falou: bom d");
     EXPECT_EQ(rig.view.points, "100") << "a cut header waits for its rest";
 
-    rig.client.CliRead("$-$msg:ana falou: bom d");
     rig.client.CliRead("ia$-$pts:9");
     ASSERT_EQ(rig.view.chat.size(), 1u);
     EXPECT_EQ(rig.view.chat[0].paragraphs[2].text, "bom dia");

@@ -53,7 +53,9 @@ TEST(SplitChunk, SinkCanAbandonTheRestOfTheChunk) {
 
 TEST(ChunkReader, HoldsTheLastMessageOfAReadUntilTheNextReadOrAFlush) {
     ChunkReader reader(kGameSeparator);
-    EXPECT_EQ(reader.feed("$-$cls:$-$pts:100"), (std::vector<Message>{{"cls", ""}}));
+    const std::string chat = "A falou: " + std::string(600, 'a');  // a read no segment holds
+    EXPECT_EQ(reader.feed("$-$cls:$-$msg:" + chat + "$-$pts:100"),
+              (std::vector<Message>{{"cls", ""}, {"msg", chat}}));
     EXPECT_TRUE(reader.holding());
     EXPECT_EQ(reader.pending(), 10u);
     // Cut in the payload, in the header, in the separator: all reassembled.
@@ -66,6 +68,11 @@ TEST(ChunkReader, HoldsTheLastMessageOfAReadUntilTheNextReadOrAFlush) {
     EXPECT_EQ(reader.flush(), (std::vector<Message>{{"mup", "3|4"}}));
     EXPECT_FALSE(reader.holding());
     EXPECT_EQ(reader.flush(), (std::vector<Message>{}));
+    // After a short read holding a tail, a read that starts a message ends the
+    // held one and is a lone stroke of its own.
+    EXPECT_EQ(reader.feed("$-$mov:1|2$-$mov:3|4"), (std::vector<Message>{{"mov", "1|2"}}));
+    EXPECT_EQ(reader.feed("$-$mov:5|6"), (std::vector<Message>{{"mov", "3|4"}, {"mov", "5|6"}}));
+    EXPECT_FALSE(reader.holding());
 
     // A bare header is delivered once the next message starts; a leftover
     // shorter than a header (a name holding the separator) is dropped.

@@ -219,8 +219,7 @@ TEST_F(Relaying, MessageCutAcrossChunksIsRelayedWhole) {
     accept({1, 2});
     // Cut in its header, then in its payload: the rest completes it.
     server.dataReceived(1, "$-$mov:1|1$-$mo");
-    server.dataReceived(1, "v:2|2");
-    server.dataReceived(1, "$-$mov:3|3");
+    server.dataReceived(1, "v:2|2$-$mov:3|3");
     server.dataReceived(1, "3$-$mov:4|4");
     // Each connection holds its own tail; a quiet stream ends it.
     server.dataReceived(1, "$-$ms");
