@@ -153,6 +153,15 @@ struct Lists {
     double perSecond = 0, p50 = 0, p99 = 0;
     int wrong = 0;
     long burstBytes = 0;  // what the bursting connections were sent
+
+    // The rate and the quantiles of lists answered in `elapsed` seconds.
+    void take(std::vector<double>& latencies, double elapsed) {
+        std::sort(latencies.begin(), latencies.end());
+        if (latencies.empty()) return;
+        perSecond = static_cast<double>(latencies.size()) / elapsed;
+        p50 = latencies[latencies.size() / 2];
+        p99 = latencies[latencies.size() * 99 / 100];
+    }
 };
 
 // `total` lists, each on a fresh connection, `inFlight` at a time.
@@ -216,12 +225,7 @@ Lists askLists(unsigned short port, int total, int inFlight, const std::string& 
     }
     const double elapsed = secondsSince(start);
     ::close(epollFd);
-    std::sort(latencies.begin(), latencies.end());
-    if (!latencies.empty()) {
-        result.perSecond = static_cast<double>(latencies.size()) / elapsed;
-        result.p50 = latencies[latencies.size() / 2];
-        result.p99 = latencies[latencies.size() * 99 / 100];
-    }
+    result.take(latencies, elapsed);
     return result;
 }
 
@@ -320,12 +324,7 @@ Lists listsDuringBursts(unsigned short port, const std::string& expected) {
     stop = true;
     for (auto& t : bursters) t.join();
     result.burstBytes = received;
-    std::sort(latencies.begin(), latencies.end());
-    if (!latencies.empty()) {
-        result.perSecond = static_cast<double>(latencies.size()) / elapsed;
-        result.p50 = latencies[latencies.size() / 2];
-        result.p99 = latencies[latencies.size() * 99 / 100];
-    }
+    result.take(latencies, elapsed);
     return result;
 }
 

@@ -34,6 +34,7 @@
 #include "client/chat_log.h"
 #include "client/chat_window.h"
 #include "client/game_session.h"
+#include "reference_listener.h"
 
 using namespace rabuscal;
 
@@ -137,15 +138,9 @@ int main(int argc, char** argv) {
     const int seconds = argc > 2 ? std::max(1, atoi(argv[2])) : 10;
     padding = argc > 3 ? std::max(0, atoi(argv[3])) : 0;
 
-    const int listener = socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    if (bind(listener, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
-        listen(listener, 1) != 0 ||
-        getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length) != 0)
-        return 1;
+    const int listener = rabuscal::bench::loopbackListener(address);
+    if (listener < 0) return 1;
 
     TForm1 main;
     TForm2 chat;

@@ -33,6 +33,7 @@
 #include "app/main_window.h"
 #include "client/chat_window.h"
 #include "client/game_session.h"
+#include "reference_listener.h"
 
 using namespace rabuscal;
 
@@ -105,15 +106,9 @@ int main(int argc, char** argv) {
     const double scale = argc > 1 ? std::max(0.001, atof(argv[1])) : 1.0;
     const std::vector<Flood> all = floods(scale);
 
-    const int listener = socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    if (bind(listener, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
-        listen(listener, 1) != 0 ||
-        getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length) != 0)
-        return 1;
+    const int listener = rabuscal::bench::loopbackListener(address);
+    if (listener < 0) return 1;
 
     TForm1 main;
     TForm2 chat;

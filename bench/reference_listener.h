@@ -21,6 +21,21 @@ inline void raiseFileLimit() {
     ::setrlimit(RLIMIT_NOFILE, &files);
 }
 
+// A blocking listener on a free loopback port, for a fake server that one
+// window connects to; -1 when none can be had. `address` gets its port.
+inline int loopbackListener(sockaddr_in& address) {
+    const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
+    address = {};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    if (::bind(listener, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
+        ::listen(listener, 1) != 0 ||
+        ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length) != 0)
+        return -1;
+    return listener;
+}
+
 struct ReferenceListener {
     int listener = -1;
     int epollFd = -1;
