@@ -14,6 +14,7 @@
 #include "directory/limits.h"
 #include "directory/net/background_directory.h"
 #include "directory/wire_peer.h"
+#include "support/cutting_relay.h"
 #include "support/raw_socket.h"
 
 namespace rabuscal::directory {
@@ -194,6 +195,21 @@ TEST_F(DirectoryServiceTest, CutRequestsAreJoinedAndBurstsAreAnsweredInBoundedTu
     for (WirePeer* burster : bursting) answered += burster->messages().size();
     EXPECT_LE(answered, RequestRate{}.burst + 10);
     EXPECT_TRUE(logged("refused burst from 127.0.7.1"));
+
+    // Across a network that cuts the stream anywhere, eight announcements sent
+    // at once each land whole.
+    support::CuttingRelay relay(server_->port(), {.seed = 7, .separator = "j#g"});
+    WirePeer far(relay.port());
+    ASSERT_TRUE(far.waitConnected());
+    std::string announcements, expected = "Sala Grande|127.0.0.1^Tarde|127.0.0.1^";
+    for (int i = 0; i < 8; ++i) {
+        const std::string name = "Grupo " + std::to_string(i) + " " + std::string(40, 'a' + i);
+        announcements += "j#gatv:rabuscal|" + name;
+        expected += name + "|127.0.0.1^";
+    }
+    far.send(announcements);
+    EXPECT_EQ(far.waitMessages(8).size(), 8u);
+    EXPECT_EQ(listing(), expected);
 }
 
 TEST_F(DirectoryServiceTest, PeerThatStopsReadingRepliesIsReset) {
