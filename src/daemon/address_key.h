@@ -30,8 +30,9 @@ std::optional<AddressKey> addressKey(std::string_view text);
 
 // Open connections per peer key and per wide key, each under its own bound.
 class AddressCounter {
-public:
-    AddressCounter(std::size_t perPeer, std::size_t perWide) : perPeer_(perPeer), perWide_(perWide) {}
+  public:
+    AddressCounter(std::size_t perPeer, std::size_t perWide)
+        : perPeer_(perPeer), perWide_(perWide) {}
 
     // Counts the key in and says true, or says false and counts nothing when
     // either bound is already reached.
@@ -41,9 +42,11 @@ public:
     std::size_t wideCount(const AddressKey& key) const {
         return key.wide == key.peer ? peerCount(key) : countOf(wides_, key.wide);
     }
-    void setBounds(std::size_t perPeer, std::size_t perWide) { perPeer_ = perPeer, perWide_ = perWide; }
+    void setBounds(std::size_t perPeer, std::size_t perWide) {
+        perPeer_ = perPeer, perWide_ = perWide;
+    }
 
-private:
+  private:
     using Counts = std::unordered_map<std::string, std::size_t>;
     static std::size_t countOf(const Counts& counts, const std::string& key);
     static void drop(Counts& counts, const std::string& key);

@@ -1,9 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "protocol/framing.h"
 
-#include <utility>
-
 #include <algorithm>
+#include <utility>
 
 namespace rabuscal::protocol {
 

@@ -82,8 +82,8 @@ class ChunkReader {
 
     std::string separator_;
     std::size_t maxHeld_;
-    std::string held_;      // the last message of the stream so far, unfinished
-    std::string lastTail_;  // last bytes of a message taken as whole (for a cut separator)
+    std::string held_;          // the last message of the stream so far, unfinished
+    std::string lastTail_;      // last bytes of a message taken as whole (for a cut separator)
     std::size_t lastRead_ = 0;  // the size of the read before
 };
 

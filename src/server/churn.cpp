@@ -35,14 +35,16 @@ GameServer::JoinCredit& GameServer::creditOf(const Connection& c) {
 GameServer::JoinCredit& GameServer::refilled(JoinCredit& credit) {
     const auto now = clock_();
     const std::chrono::duration<double> passed = now - credit.last;
-    credit.bytes = std::min(joinCreditCap_, credit.bytes + std::max(0.0, passed.count()) * kCreditPerSecond);
+    credit.bytes =
+        std::min(joinCreditCap_, credit.bytes + std::max(0.0, passed.count()) * kCreditPerSecond);
     credit.last = now;
     return credit;
 }
 
 void GameServer::earnCredit(const Connection& from, std::size_t bytesReceived) {
     JoinCredit& credit = refilled(creditOf(from));
-    credit.bytes = std::min(joinCreditCap_, credit.bytes + kCreditPerByteReceived * double(bytesReceived));
+    credit.bytes =
+        std::min(joinCreditCap_, credit.bytes + kCreditPerByteReceived * double(bytesReceived));
 }
 
 bool GameServer::mayJoin(Connection& from, std::string_view nick) {
@@ -83,7 +85,8 @@ void GameServer::releaseCredit(const Connection& c) {
     });
     // Still too many: the unused ones go, debts and all.
     if (joinCredits_.size() > kKeptCredits)
-        std::erase_if(joinCredits_, [](const auto& entry) { return entry.second.connections == 0; });
+        std::erase_if(joinCredits_,
+                      [](const auto& entry) { return entry.second.connections == 0; });
 }
 
 std::size_t GameServer::playerListBytes() const {

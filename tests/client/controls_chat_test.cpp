@@ -97,10 +97,10 @@ TEST(ChatLine, EnterSendsWhileJoinedAndTheReleaseAlwaysClears) {
     // An end that would run into the next separator gets a blank.
     input.FraseKeyDown(ChatInput::kEnterKey, "custa 5$-");
     input.FraseKeyDown(ChatInput::kEnterKey, "custa 5$");
-    EXPECT_EQ(bia.takeSent(), (std::vector<std::string>{"$-$msg:bia$- $ falou: ",
-                                                        "$-$msg:bia$- $ falou: $- $mdv:bia",
-                                                        "$-$msg:bia$- $ falou: custa 5$- ",
-                                                        "$-$msg:bia$- $ falou: custa 5$ "}));
+    EXPECT_EQ(bia.takeSent(),
+              (std::vector<std::string>{
+                  "$-$msg:bia$- $ falou: ", "$-$msg:bia$- $ falou: $- $mdv:bia",
+                  "$-$msg:bia$- $ falou: custa 5$- ", "$-$msg:bia$- $ falou: custa 5$ "}));
 }
 
 TEST(ChatEntries, SpeechHeadingEndsAtTheFirstColonBlankBoldThenTextIndented) {

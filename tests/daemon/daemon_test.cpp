@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include <gtest/gtest.h>
-
 #include <arpa/inet.h>
+#include <gtest/gtest.h>
 #include <netinet/in.h>
 
 #include "daemon/address_key.h"
@@ -59,10 +58,12 @@ namespace {
 TEST(AddressKey, Ipv4ExactIpv6By64And48) {
     EXPECT_EQ(addressKey("192.0.2.7"), (AddressKey{"192.0.2.7", "192.0.2.7"}));
     EXPECT_EQ(addressKey("::ffff:192.0.2.7"), addressKey("192.0.2.7"));
-    EXPECT_EQ(addressKey("2001:db8:1:2:aaaa::1"), (AddressKey{"2001:db8:1:2::/64", "2001:db8:1::/48"}));
+    EXPECT_EQ(addressKey("2001:db8:1:2:aaaa::1"),
+              (AddressKey{"2001:db8:1:2::/64", "2001:db8:1::/48"}));
     EXPECT_EQ(addressKey("2001:db8:1:2::ffff")->peer, "2001:db8:1:2::/64");
     EXPECT_EQ(addressKey("2001:db8:1:3::1")->wide, "2001:db8:1::/48");
-    for (const char* bad : {"", "1.2.3", "example.org", "2001:db8::1%eth0"}) EXPECT_FALSE(addressKey(std::string_view(bad)));
+    for (const char* bad : {"", "1.2.3", "example.org", "2001:db8::1%eth0"})
+        EXPECT_FALSE(addressKey(std::string_view(bad)));
 
     sockaddr_in6 in6{};
     in6.sin6_family = AF_INET6;
@@ -82,9 +83,9 @@ TEST(AddressKey, CounterBoundsPeerAndWidePrefix) {
     const auto a = *addressKey("2001:db8:1:1::1"), b = *addressKey("2001:db8:1:2::1");
     const auto v4 = *addressKey("192.0.2.1");
     EXPECT_TRUE(counter.tryAdd(a) && counter.tryAdd(a));
-    EXPECT_FALSE(counter.tryAdd(a));                       // the /64 is full
+    EXPECT_FALSE(counter.tryAdd(a));  // the /64 is full
     EXPECT_TRUE(counter.tryAdd(b));
-    EXPECT_FALSE(counter.tryAdd(b));                       // the /48 is full
+    EXPECT_FALSE(counter.tryAdd(b));  // the /48 is full
     EXPECT_EQ(counter.wideCount(b), 3u);
     counter.remove(a);
     EXPECT_TRUE(counter.tryAdd(b));

@@ -290,9 +290,9 @@ TEST_F(DirectoryServiceTest, PeerWithoutIPv4IsNotListedButMayAsk) {
 
 TEST(AddressToListTest, LoopbackAndPrivatePeersTakeThePublicAddressOthersKeepTheirOwn) {
     const std::string publicAddress = "203.0.113.7";
-    for (const char* local : {"127.0.0.1", "10.1.2.3", "172.16.0.1", "172.31.255.255",
-                              "192.168.1.20", "169.254.0.9", "100.64.0.1", "::1", "fe80::1",
-                              "fd00::5", "::ffff:192.168.0.2"})
+    for (const char* local :
+         {"127.0.0.1", "10.1.2.3", "172.16.0.1", "172.31.255.255", "192.168.1.20", "169.254.0.9",
+          "100.64.0.1", "::1", "fe80::1", "fd00::5", "::ffff:192.168.0.2"})
         EXPECT_EQ(addressToList(asio::ip::make_address(local), publicAddress), publicAddress)
             << local;
     for (const char* reachable : {"198.51.100.4", "172.32.0.1", "100.128.0.1", "11.0.0.1"})

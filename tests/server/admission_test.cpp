@@ -79,7 +79,8 @@ class Admission : public ::testing::Test {
 TEST_F(Admission, SquattersFromEightAddressesMakeRoomForAPlayer) {
     std::vector<int> squatters;
     for (int address = 1; address <= 8; ++address)
-        for (int i = 0; i < 32; ++i) squatters.push_back(open("127.10.0." + std::to_string(address)));
+        for (int i = 0; i < 32; ++i)
+            squatters.push_back(open("127.10.0." + std::to_string(address)));
     ASSERT_TRUE(waitFor([&] { return server.connectionCount() == 256; }));
 
     const int player = open("127.10.1.1");
@@ -103,7 +104,9 @@ TEST_F(Admission, RefusedAndLateConnectionsReadWhyBeforeTheEnd) {
     limits.joinDeadline = 300ms;
     server.setLimits(limits);
     const int lobby = open("127.12.0.1"), player = open("127.12.0.1"), leaver = open("127.12.0.1");
-    EXPECT_EQ(readUntilClosed(open("127.12.0.1")), "$-$sys:> Conex\xf5" "es demais deste endere\xe7o.");
+    EXPECT_EQ(readUntilClosed(open("127.12.0.1")),
+              "$-$sys:> Conex\xf5"
+              "es demais deste endere\xe7o.");
     sendAll(player, "$-$slc:Ana");
     sendAll(leaver, "$-$slc:Bia$-$off:");
     const auto lobbyEnd = readUntilClosed(lobby);

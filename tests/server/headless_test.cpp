@@ -74,13 +74,13 @@ TEST_F(Headless, RefereesLogsAndStopsCleanlyOnSigterm) {
     settle(200);
     terminate();
     const QString out = log();
-    for (const char* line : {"accept #1", "join #1 \"Ana\"", "round #1 \"GATO\"",
-                             "refused pts (not a number) from 127.0.0.1: #1",
-                             "refused cls (not joined) from 127.0.0.1: #2",
-                             "refused mov (not the drawer) from 127.0.0.1: #2",
-                             "refused pts (not the drawer)", "refused msg (speaks in another name)",
-                             "refused mdv (not the drawer)",
-                             "hit \"Bia\" +100 total 100", "close #1 \"Ana\""})
+    for (const char* line :
+         {"accept #1", "join #1 \"Ana\"", "round #1 \"GATO\"",
+          "refused pts (not a number) from 127.0.0.1: #1",
+          "refused cls (not joined) from 127.0.0.1: #2",
+          "refused mov (not the drawer) from 127.0.0.1: #2", "refused pts (not the drawer)",
+          "refused msg (speaks in another name)", "refused mdv (not the drawer)",
+          "hit \"Bia\" +100 total 100", "close #1 \"Ana\""})
         EXPECT_TRUE(out.contains(line)) << line << " missing from:\n" << out.toStdString();
 }
 

@@ -93,11 +93,10 @@ TEST_F(Referee, GuessesAndChatComeFromJoinedPlayersInTheirOwnNameAFewASecond) {
 
 TEST_F(Referee, NicksThatForgeOrSpoilAreRefusedWithANotice) {
     const std::string notice = "$-$sys:> Esse nick n\xe3o pode ser usado.";
-    for (const std::string nick : {std::string(), std::string("x|xxxx FAKEDRAWER"),
-                                   std::string("a\rb"), std::string("a\nb"), std::string("bel\a"),
-                                   std::string("del\x7f"), std::string("nul\0", 4),
-                                   std::string("ana falou: a resposta"), std::string("ev$"),
-                                   std::string("ev$-")}) {
+    for (const std::string& nick :
+         {std::string(), std::string("x|xxxx FAKEDRAWER"), std::string("a\rb"), std::string("a\nb"),
+          std::string("bel\a"), std::string("del\x7f"), std::string("nul\0", 4),
+          std::string("ana falou: a resposta"), std::string("ev$"), std::string("ev$-")}) {
         say(3, "slc", nick);
         EXPECT_EQ(transport.take(), (std::vector<Sent>{{3, notice}})) << nick;
         EXPECT_EQ(server.player(3), nullptr) << nick;

@@ -97,13 +97,13 @@ TEST_P(HonestRound, FirstToJoinDrawsAndAChatTailLeavesTheNextMessageWhole) {
     auto bia = connectClient();
     ana->send("$-$slc:Ana");
     const std::string anaDraws = referee ? "$-$mdv:Ana" : "";
-    EXPECT_TRUE(receives(*ana, "$-$onj:" + anaDraws + "$-$lst:" + (referee ? "xxxx" : "   0") +
-                                   " Ana|"));
+    EXPECT_TRUE(
+        receives(*ana, "$-$onj:" + anaDraws + "$-$lst:" + (referee ? "xxxx" : "   0") + " Ana|"));
     EXPECT_TRUE(receives(*bia, anaDraws + "$-$lst:" + (referee ? "xxxx" : "   0") + " Ana|"));
     EXPECT_EQ(DrawerNick, referee ? "Ana" : "");
     bia->send("$-$slc:Bia");
-    EXPECT_TRUE(receives(*bia, "$-$onj:" + anaDraws + "$-$lst:" + (referee ? "xxxx" : "   0") +
-                                   " Ana|   0 Bia|"));
+    EXPECT_TRUE(receives(
+        *bia, "$-$onj:" + anaDraws + "$-$lst:" + (referee ? "xxxx" : "   0") + " Ana|   0 Bia|"));
     ana->take();
 
     ana->send("$-$msg:Ana falou: custa 5$-");

@@ -55,22 +55,25 @@ Peer peerOf(const asio::ip::address& address) {
         text = v6.is_v4_mapped() ? asio::ip::make_address_v4(asio::ip::v4_mapped, v6).to_string()
                                  : v6.to_string();
     }
-    if (!key) return {text, address.is_v4(), text, {}};
+    if (!key) return {text, address.is_v4(), text, {}, {}};
     // IPv4 has no wider bound: its key stands alone.
     const bool wide = key->wide != key->peer;
-    return {text, !wide && text.find(':') == std::string::npos, key->peer,
-            wide ? key->wide : std::string()};
+    return {text,
+            !wide && text.find(':') == std::string::npos,
+            key->peer,
+            wide ? key->wide : std::string(),
+            {}};
 }
 
 namespace {
 
 bool isPrivate(const asio::ip::address_v4& address) {
     const auto bytes = address.to_bytes();
-    return bytes[0] == 127 || bytes[0] == 10 ||                     // loopback, 10/8
-           (bytes[0] == 172 && (bytes[1] & 0xF0) == 16) ||          // 172.16/12
-           (bytes[0] == 192 && bytes[1] == 168) ||                  // 192.168/16
-           (bytes[0] == 169 && bytes[1] == 254) ||                  // link-local
-           (bytes[0] == 100 && (bytes[1] & 0xC0) == 64);            // carrier NAT 100.64/10
+    return bytes[0] == 127 || bytes[0] == 10 ||             // loopback, 10/8
+           (bytes[0] == 172 && (bytes[1] & 0xF0) == 16) ||  // 172.16/12
+           (bytes[0] == 192 && bytes[1] == 168) ||          // 192.168/16
+           (bytes[0] == 169 && bytes[1] == 254) ||          // link-local
+           (bytes[0] == 100 && (bytes[1] & 0xC0) == 64);    // carrier NAT 100.64/10
 }
 
 bool isPrivate(const asio::ip::address& address) {

@@ -61,7 +61,8 @@ std::vector<rabuscal::daemon::OptionRule> optionTable() {
          "TCP port to listen on, on every local address\n(0: any free port; default " +
              std::to_string(rabuscal::config::kGamePort) + ")"},
         {"--announce", "NAME",
-         "Announce this server to the directory service\nas the group NAME (empty: not announced)."},
+         "Announce this server to the directory service\nas the group NAME (empty: not "
+         "announced)."},
         {"--directory", "HOST",
          "Directory service to announce to, as HOST or\nHOST:PORT (port 2070 by default; default "
          "or\nempty: " +
@@ -70,7 +71,8 @@ std::vector<rabuscal::daemon::OptionRule> optionTable() {
          "Connections held at most; further ones are\nclosed at once (default " +
              std::to_string(defaults.maxConnections) + ")"},
         {"--max-per-address", "N",
-         "Connections held at most from one remote\naddress (IPv6: one /64; twice as many per /48;\ndefault " +
+         "Connections held at most from one remote\naddress (IPv6: one /64; twice as many per "
+         "/48;\ndefault " +
              std::to_string(defaults.maxPerAddress) + ")"},
         {"--trust-clients", "",
          "Take every message from any connection, as\nthe game's built-in server does, instead "
@@ -163,7 +165,8 @@ std::unique_ptr<rabuscal::directory::GroupAnnouncer> startAnnouncing(const Optio
 class Log : public rabuscal::server::ServerEvents {
   public:
     // Refusals are folded per kind and address: a flood costs a few lines.
-    rabuscal::daemon::RefusalLog refusals{[](const std::string& line) { logLine("%s", line.c_str()); }};
+    rabuscal::daemon::RefusalLog refusals{
+        [](const std::string& line) { logLine("%s", line.c_str()); }};
     const rabuscal::server::TcpGameServer* server = nullptr;
 
     void connectionAccepted(ConnectionId id) override { logLine("accept #%llu", ull(id)); }
@@ -195,8 +198,7 @@ class Log : public rabuscal::server::ServerEvents {
         refused(id, command, why, {});
     }
     void connectionRefused(std::string_view address, std::string_view why) override {
-        refusals.refused("connection", address, why,
-                         std::chrono::steady_clock::now());
+        refusals.refused("connection", address, why, std::chrono::steady_clock::now());
     }
     void connectionDropped(ConnectionId id, std::string_view why) override {
         logLine("drop #%llu (%.*s)", ull(id), int(why.size()), why.data());

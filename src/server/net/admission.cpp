@@ -28,7 +28,8 @@ std::string_view Admission::admit(const daemon::AddressKey& key, std::size_t ope
                                   bool roomByEviction, Clock::time_point now) {
     if (open >= limits_.maxConnections && !roomByEviction)
         return texts::refusals::kTooManyConnections;
-    if (counts_.peerCount(key) >= limits_.maxPerAddress) return texts::refusals::kTooManyFromAddress;
+    if (counts_.peerCount(key) >= limits_.maxPerAddress)
+        return texts::refusals::kTooManyFromAddress;
     if (!counts_.tryAdd(key)) return texts::refusals::kTooManyFromPrefix;
     if (!takeConnectToken(key.peer, now)) {
         counts_.remove(key);

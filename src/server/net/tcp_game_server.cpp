@@ -94,7 +94,8 @@ void discardUnread(int fd) {
 void refuseWithNotice(int fd, std::string_view text) {
     std::string notice;
     protocol::composeInto(notice, protocol::Command::Sys, text);
-    [[maybe_unused]] const ssize_t sent = ::send(fd, notice.data(), notice.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+    [[maybe_unused]] const ssize_t sent =
+        ::send(fd, notice.data(), notice.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
     discardUnread(fd);
     ::close(fd);
 }
