@@ -35,9 +35,9 @@ class CheckingTransport : public rabuscal::directory::Transport {
 };
 
 Peer peerFrom(std::uint8_t which) {
-    if (which % 5 == 4) return {"2001:db8::1", false, "2001:db8::/64", {}};
+    if (which % 5 == 4) return {"2001:db8::1", false, "2001:db8::/64", "2001:db8::/48", {}};
     const std::string address = "10.0.0." + std::to_string(which % 5);
-    return {address, true, address, {}};
+    return {address, true, address, {}, {}};
 }
 
 }  // namespace
