@@ -26,8 +26,11 @@ inline constexpr std::string_view kStop = "stop";
 
 // Events, browser program -> game.
 inline constexpr std::string_view kReady = "ready";  // process id
+// "shown"/"hidden" carry kAsked when a show or hide command caused them, and
+// nothing when the player did (the close button, the window manager).
 inline constexpr std::string_view kShown = "shown";
-inline constexpr std::string_view kHidden = "hidden";      // also the close button
+inline constexpr std::string_view kHidden = "hidden";
+inline constexpr std::string_view kAsked = "asked";
 inline constexpr std::string_view kBegin = "begin";        // a page starts downloading
 inline constexpr std::string_view kProgress = "progress";  // "progress maximum"
 inline constexpr std::string_view kComplete = "complete";  // the download ended

@@ -66,11 +66,11 @@ bool BrowserProgram::eventFilter(QObject* watched, QEvent* event) {
             QWebEnginePage* page = window_.Browser->Web1->page();
             if (page->lifecycleState() != QWebEnginePage::LifecycleState::Active)
                 page->setLifecycleState(QWebEnginePage::LifecycleState::Active);
-            send(channel::kShown);
+            send(channel::kShown, runningCommand_ ? channel::kAsked : std::string_view{});
         }
         if (event->type() == QEvent::Hide) {
             discard_.start();
-            send(channel::kHidden);
+            send(channel::kHidden, runningCommand_ ? channel::kAsked : std::string_view{});
         }
     } else if (event->type() == QEvent::MouseButtonPress) {
         // Shown without the focus, the window takes it once the player
@@ -105,6 +105,13 @@ void BrowserProgram::readCommands() {
 }
 
 void BrowserProgram::run(const channel::Message& command) {
+    // Shown or hidden by the game's own command: the game knows already, and
+    // an answer it reads after a later command must not undo that one.
+    runningCommand_ = true;
+    const struct Done {
+        bool& flag;
+        ~Done() { flag = false; }
+    } done{runningCommand_};
     BrowserPanel& browser = *window_.Browser;
     const std::string& word = command.word;
     if (word == channel::kOpen) {

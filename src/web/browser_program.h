@@ -53,7 +53,8 @@ class BrowserProgram : public QObject {
     web::channel::Reader reader_;
     QTimer watch_;
     QTimer discard_;
-    bool actedOnBound_ = false;  // until the memory is under the bound again
+    bool actedOnBound_ = false;    // until the memory is under the bound again
+    bool runningCommand_ = false;  // while a command of the game's runs
 };
 
 }  // namespace rabuscal

@@ -130,10 +130,12 @@ void TFWeb::handle(const channel::Message& event) {
     const std::string& word = event.word;
     const QString text = QString::fromStdString(event.argument);
     if (word == channel::kShown) {
-        visible_ = true;
+        // The answer to a show or hide of ours changes nothing: a later
+        // command may already have set the state again.
+        if (event.argument != channel::kAsked) visible_ = true;
         emit shown();
     } else if (word == channel::kHidden) {
-        visible_ = false;
+        if (event.argument != channel::kAsked) visible_ = false;
         emit hidden();
     } else if (word == channel::kBegin) {
         loading_ = true;
