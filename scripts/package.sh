@@ -12,7 +12,7 @@
 #
 # The game is built with the directory host and the web site address of the
 # environment's RABUSCAL_DIRECTORY_HOST and RABUSCAL_WEB_BASE, or of FILE,
-# which sets them in shell syntax (see scripts/endpoints.example); what is
+# which sets them as KEY=VALUE lines (see scripts/endpoints.example); what is
 # not set keeps the project's defaults (CMakeLists.txt). The addresses used
 # are written to build/packages/endpoints.
 set -euo pipefail
@@ -28,8 +28,20 @@ case "${1:-}" in
     *) echo "package.sh: unknown option $1" >&2; exit 2 ;;
 esac
 if [ -n "$endpoints" ]; then
-    # shellcheck source=/dev/null
-    . "$(cd "$(dirname "$endpoints")" && pwd)/$(basename "$endpoints")"
+    # Read, not run: only the two names are taken, each as KEY=VALUE on a line
+    # of its own (quotes around the value are dropped); anything else but
+    # blank lines and comments is refused.
+    while IFS= read -r line || [ -n "$line" ]; do
+        case $line in
+            '' | '#'*) ;;
+            RABUSCAL_DIRECTORY_HOST=* | RABUSCAL_WEB_BASE=*)
+                value=${line#*=}
+                value=${value#[\"\']}
+                value=${value%[\"\']}
+                export "${line%%=*}=$value" ;;
+            *) echo "package.sh: $endpoints: not an address setting: $line" >&2; exit 2 ;;
+        esac
+    done <"$endpoints"
 fi
 default() { sed -n "s/^set($1 \"\([^\"]*\)\".*/\1/p" "$root/CMakeLists.txt"; }
 export RABUSCAL_DIRECTORY_HOST=${RABUSCAL_DIRECTORY_HOST:-$(default RABUSCAL_DIRECTORY_HOST)}
