@@ -11,7 +11,7 @@ namespace {
 
 using namespace std::chrono_literals;
 
-TEST(RefusalLog, OneLinePerKindAndAddressPerMinuteWithTheFoldedCount) {
+TEST(RefusalLog, OneLinePerKindAndAddressPerMinuteWithTheFoldedCountInABoundedTable) {
     std::vector<std::string> lines;
     RefusalLog log([&](const std::string& line) { lines.push_back(line); });
     const RefusalLog::Clock::time_point start{};
@@ -32,16 +32,14 @@ TEST(RefusalLog, OneLinePerKindAndAddressPerMinuteWithTheFoldedCount) {
     lines.clear();
     log.refused("rate", "10.0.0.1", "", start + 62s);  // a new window opens with a new line
     EXPECT_EQ(lines, (std::vector<std::string>{"refused rate from 10.0.0.1"}));
-}
 
-TEST(RefusalLog, ManyAddressesAreCountedInOneLineOnceTheTableIsFull) {
-    std::vector<std::string> lines;
-    RefusalLog log([&](const std::string& line) { lines.push_back(line); }, 1min, 4);
-    const RefusalLog::Clock::time_point start{};
-    for (int i = 0; i < 100; ++i) log.refused("rate", "10.0.0." + std::to_string(i), "", start);
+    // Once the table is full, further addresses are counted in one line.
+    lines.clear();
+    RefusalLog small([&](const std::string& line) { lines.push_back(line); }, 1min, 4);
+    for (int i = 0; i < 100; ++i) small.refused("rate", "10.0.0." + std::to_string(i), "", start);
     EXPECT_EQ(lines.size(), 4u);
-    EXPECT_EQ(log.entryCount(), 4u);
-    log.sweep(start + 1min);
+    EXPECT_EQ(small.entryCount(), 4u);
+    small.sweep(start + 1min);
     EXPECT_EQ(lines.back(), "refused 96 more from too many addresses in the last minute");
 }
 

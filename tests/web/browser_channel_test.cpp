@@ -5,7 +5,7 @@
 
 using namespace rabuscal::web::channel;
 
-TEST(BrowserChannel, MessagesArriveWholeWhateverThePiecesAndWhateverTheirText) {
+TEST(BrowserChannel, MessagesArriveWholeWhateverThePiecesAndTheirTextAndOverlongOnesAreDropped) {
     const std::vector<Message> sent = {{"open", "http://127.0.0.1:1/a b?c=\\d"},
                                        {"title", "one\nline\r\nafter \\n another"},
                                        {"show", ""},
@@ -20,12 +20,11 @@ TEST(BrowserChannel, MessagesArriveWholeWhateverThePiecesAndWhateverTheirText) {
         for (Message& message : reader.feed(std::string_view(&byte, 1)))
             received.push_back(std::move(message));
     EXPECT_EQ(received, sent);
-}
 
-TEST(BrowserChannel, OverlongLineIsDroppedWholeAndTheNextOneRead) {
-    Reader reader(16);
-    EXPECT_TRUE(reader.feed("title " + std::string(20, 'x')).empty());
-    EXPECT_TRUE(reader.feed(std::string(1000, 'y')).empty());
-    EXPECT_EQ(reader.feed("\n\nhide\n"), (std::vector<Message>{{"hide", ""}}))
+    // An overlong line is dropped whole, and the next one read.
+    Reader bounded(16);
+    EXPECT_TRUE(bounded.feed("title " + std::string(20, 'x')).empty());
+    EXPECT_TRUE(bounded.feed(std::string(1000, 'y')).empty());
+    EXPECT_EQ(bounded.feed("\n\nhide\n"), (std::vector<Message>{{"hide", ""}}))
         << "the rest of the long line and an empty one give nothing";
 }
