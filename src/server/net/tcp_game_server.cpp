@@ -116,6 +116,7 @@ struct TcpGameServer::Peer {
     bool holding = false;            // on the holding_ list
     bool catchingUp = false;         // on the catchingUp_ list
     bool bulk = false;               // its last read filled the buffer: it sends in bulk
+    bool reset = false;              // dropped for not reading: reset, not closed
     Clock::time_point aboveSince{};  // above the high-water mark since; zero when not
 
     Clock::time_point readableSince{};  // unread bytes have waited since
@@ -448,9 +449,9 @@ void TcpGameServer::queuedFor(Peer& peer) {
         ++aboveMark_;
     }
     if (queued > limits_.connectionCap) {
-        markClosing(peer, texts::refusals::kQueueOverCap);
+        dropNonReader(peer, texts::refusals::kQueueOverCap);
     } else if (totalQueued_ > limits_.totalBudget && peer.aboveMark()) {
-        markClosing(peer, "the server's queues are full");
+        dropNonReader(peer, "the server's queues are full");
     }
 }
 
@@ -501,6 +502,13 @@ void TcpGameServer::leaveMark(Peer& peer) {
     if (--aboveMark_ == 0 && !readable_.empty()) schedulePass();
 }
 
+// A peer that does not read is reset rather than closed: a graceful close
+// would leave the kernel holding its unsent megabytes for minutes.
+void TcpGameServer::dropNonReader(Peer& peer, std::string_view why) {
+    peer.reset = true;
+    markClosing(peer, why);
+}
+
 void TcpGameServer::markClosing(Peer& peer, std::string_view why) {
     if (peer.closing) return;
     peer.closing = true;
@@ -524,6 +532,10 @@ void TcpGameServer::SrvClientDisconnect(Peer& peer) {
     if (peer.hungUp) rules_.flushTail(id);
     std::erase(dirty_, &peer);
     forget(peer);
+    if (peer.reset) {
+        const linger abort{1, 0};
+        ::setsockopt(peer.fd, SOL_SOCKET, SO_LINGER, &abort, sizeof abort);
+    }
     ::close(peer.fd);
     peers_.erase(id);  // `peer` is gone from here on
     rules_.connectionClosed(id);
@@ -611,11 +623,11 @@ void TcpGameServer::checkStalled() {
     checkJoinDeadlines(now);
     for (auto& [id, peer] : peers_)
         if (peer->aboveMark() && now - peer->aboveSince > limits_.stallTimeout)
-            markClosing(*peer, texts::refusals::kStoppedReading);
+            dropNonReader(*peer, texts::refusals::kStoppedReading);
     // A late joiner may read its catch-up slowly, but not stop.
     for (const ConnectionId id : catchingUp_)
         if (Peer* peer = find(id); peer && now - peer->lastProgress > limits_.stallTimeout)
-            markClosing(*peer, texts::refusals::kStoppedReading);
+            dropNonReader(*peer, texts::refusals::kStoppedReading);
     if (!closing_.empty() && !inPass_) {
         closePending();
         rules_.flushPlayerList();

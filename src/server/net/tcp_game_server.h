@@ -143,6 +143,7 @@ class TcpGameServer : public QObject, private Transport {
     void writeOut(Peer& peer);
     void flushDirty();
     void markClosing(Peer& peer, std::string_view why);
+    void dropNonReader(Peer& peer, std::string_view why);
     void closePending();
     void checkStalled();
     void leaveMark(Peer& peer);
