@@ -31,8 +31,8 @@
 #include <vector>
 
 #include "app/main_window.h"
-#include "client/chat_window.h"
-#include "client/game_session.h"
+#include "client/ui/chat_window.h"
+#include "client/ui/game_session.h"
 #include "reference_listener.h"
 
 using namespace rabuscal;

@@ -12,7 +12,7 @@
 #include <functional>
 #include <memory>
 
-#include "client/game_connection.h"
+#include "client/net/game_connection.h"
 #include "client_rig.h"
 #include "protocol/framing.h"
 #include "server/net/tcp_game_server.h"

@@ -2,7 +2,7 @@
 // The lobby's group list against a directory on loopback: asking for the
 // groups, the lists that come back, picking one, and the directory's texts.
 
-#include "client/groups_panel.h"
+#include "client/ui/groups_panel.h"
 
 #include <gtest/gtest.h>
 

@@ -11,12 +11,12 @@
 #include <ostream>
 
 #include "app/main_window.h"
-#include "client/board_view.h"
-#include "client/chat_window.h"
-#include "client/game_session.h"
-#include "client/lobby_page.h"
-#include "client/phrase_page.h"
-#include "client/player_panel.h"
+#include "client/ui/board_view.h"
+#include "client/ui/chat_window.h"
+#include "client/ui/game_session.h"
+#include "client/ui/lobby_page.h"
+#include "client/ui/phrase_page.h"
+#include "client/ui/player_panel.h"
 #include "support/application.h"
 #include "support/loopback_peer.h"
 

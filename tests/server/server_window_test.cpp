@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The server window with real sockets on loopback and a real directory.
 
-#include "server/server_window.h"
+#include "server/ui/server_window.h"
 
 #include <gtest/gtest.h>
 
@@ -15,7 +15,7 @@
 #include <optional>
 
 #include "client/client_rig.h"
-#include "client/game_connection.h"
+#include "client/net/game_connection.h"
 #include "directory/client/directory_connection.h"
 #include "directory/net/background_directory.h"
 #include "support/application.h"

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "client/chat_window.h"
+#include "client/ui/chat_window.h"
 
 #include <QKeyEvent>
 #include <QScrollBar>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "client/player_panel.h"
+#include "client/ui/player_panel.h"
 
 #include <optional>
 #include <string>

@@ -6,7 +6,7 @@
 #include <QListWidget>
 #include <QWidget>
 
-#include "client/groups_panel.h"
+#include "client/ui/groups_panel.h"
 #include "ui/image_button.h"
 #include "ui/lamp.h"
 

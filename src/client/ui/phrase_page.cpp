@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "client/phrase_page.h"
+#include "client/ui/phrase_page.h"
 
 #include "assets/window_layout.h"
 #include "client/round_controls.h"

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "client/board_view.h"
+#include "client/ui/board_view.h"
 
 #include <QMouseEvent>
 #include <QPaintEvent>

@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "client/main_window_view.h"
+#include "client/ui/main_window_view.h"
 
 #include <QStringList>
 
-#include "client/board_view.h"
-#include "client/chat_window.h"
-#include "client/lobby_page.h"
-#include "client/player_panel.h"
+#include "client/ui/board_view.h"
+#include "client/ui/chat_window.h"
+#include "client/ui/lobby_page.h"
+#include "client/ui/player_panel.h"
 #include "ui/main_frame.h"
 #include "wire_text/text_codec.h"
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "client/groups_panel.h"
+#include "client/ui/groups_panel.h"
 
 #include <QSignalBlocker>
 

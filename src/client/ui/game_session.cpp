@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "client/game_session.h"
+#include "client/ui/game_session.h"
 
-#include "client/board_view.h"
-#include "client/chat_window.h"
-#include "client/lobby_page.h"
-#include "client/phrase_page.h"
-#include "client/player_panel.h"
+#include "client/ui/board_view.h"
+#include "client/ui/chat_window.h"
+#include "client/ui/lobby_page.h"
+#include "client/ui/phrase_page.h"
+#include "client/ui/player_panel.h"
 #include "ui/error_report.h"
 #include "wire_text/text_codec.h"
 

@@ -4,8 +4,8 @@
 #include <string>
 
 #include "client/game_client.h"
-#include "client/game_connection.h"
-#include "client/main_window_view.h"
+#include "client/net/game_connection.h"
+#include "client/ui/main_window_view.h"
 
 namespace rabuscal {
 

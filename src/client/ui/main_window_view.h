@@ -3,7 +3,7 @@
 
 #include <QPointer>
 
-#include "client/chat_window.h"
+#include "client/ui/chat_window.h"
 #include "client/client_view.h"
 
 namespace rabuscal {

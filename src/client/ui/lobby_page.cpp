@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "client/lobby_page.h"
+#include "client/ui/lobby_page.h"
 
 #include "assets/window_layout.h"
 #include "client/game_client.h"
-#include "client/game_connection.h"
+#include "client/net/game_connection.h"
 #include "client/texts.h"
 #include "protocol/commands.h"
 #include "ui/look.h"

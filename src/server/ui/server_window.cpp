@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "server/server_window.h"
+#include "server/ui/server_window.h"
 
 #include <QHostInfo>
 #include <utility>

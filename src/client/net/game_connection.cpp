@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "client/game_connection.h"
+#include "client/net/game_connection.h"
 
 #include <QByteArray>
 
