@@ -18,9 +18,33 @@ if(RABUSCAL_SANITIZE)
       "UBSAN_OPTIONS=print_stacktrace=1:suppressions=${CMAKE_SOURCE_DIR}/tests/sanitizers/ubsan.supp")
 endif()
 
-# Every library and program goes into the layer check's list:
-# name, alias, folder, sources, links.
+# The floors of the house, from the bottom up. Every library names its floor
+# (RANK); programs and tests stand on the top one. A library links only
+# libraries of a lower floor, or of its own floor in its own subsystem
+# (src/<subsystem>/...), and includes only headers of what it links:
+# scripts/check-layers.py checks both, as the CTest test layer_check.
+#   base      the protocol, text conversion, daemon helpers, pictures, build settings
+#   rules     plain C++ over connection ids and bytes: no sockets, no widgets
+#   adapters  thin socket code around the rules (and the tests' loopback peers)
+#   widgets   the skinned widget toolkit every window is built from
+#   windows   the windows of each subsystem
+#   shell     the game's main window, which starts and ends all the others
+#   programs  executables and tests
+set(RABUSCAL_FLOORS base rules adapters widgets windows shell programs)
+
+# Every library, program and test goes into the layer check's list, one line
+# each: name|alias|rank|kind|folder|sources|public links|private links.
 set_property(GLOBAL PROPERTY RABUSCAL_LAYERS "")
+function(rabuscal_record_layer name alias rank kind sources public private)
+  if(NOT rank IN_LIST RABUSCAL_FLOORS)
+    message(FATAL_ERROR "${name}: RANK must be one of ${RABUSCAL_FLOORS} (got '${rank}')")
+  endif()
+  string(REPLACE ";" "," sources "${sources}")
+  string(REPLACE ";" "," public "${public}")
+  string(REPLACE ";" "," private "${private}")
+  set_property(GLOBAL APPEND PROPERTY RABUSCAL_LAYERS
+               "${name}|${alias}|${rank}|${kind}|${CMAKE_CURRENT_SOURCE_DIR}|${sources}|${public}|${private}")
+endfunction()
 
 # The include folder a library exports: for src/<subsystem>/..., a folder that
 # holds only <subsystem> (a link to src/<subsystem>), so "#include "server/..."
@@ -40,10 +64,10 @@ function(_rabuscal_include_folder name)
   target_include_directories(${name} PUBLIC ${root})
 endfunction()
 
-# rabuscal_library(name [ALIAS Rabuscal::Name] SOURCES ... [PUBLIC_DEPS ...] [PRIVATE_DEPS ...])
+# rabuscal_library(name RANK floor [ALIAS Rabuscal::Name] SOURCES ... [PUBLIC_DEPS ...] [PRIVATE_DEPS ...])
 # The alias defaults to the name in CamelCase: rabuscal_server_net -> Rabuscal::ServerNet.
 function(rabuscal_library name)
-  cmake_parse_arguments(ARG "" "ALIAS" "SOURCES;PUBLIC_DEPS;PRIVATE_DEPS" ${ARGN})
+  cmake_parse_arguments(ARG "" "ALIAS;RANK" "SOURCES;PUBLIC_DEPS;PRIVATE_DEPS" ${ARGN})
   add_library(${name} STATIC ${ARG_SOURCES})
   if(NOT ARG_ALIAS)
     string(REGEX REPLACE "^rabuscal_" "" stem "${name}")
@@ -60,10 +84,8 @@ function(rabuscal_library name)
   _rabuscal_include_folder(${name})
   target_compile_options(${name} PRIVATE ${RABUSCAL_WARNINGS})
   target_link_libraries(${name} PUBLIC ${ARG_PUBLIC_DEPS} PRIVATE ${ARG_PRIVATE_DEPS})
-  string(REPLACE ";" "," sources "${ARG_SOURCES}")
-  string(REPLACE ";" "," links "${ARG_PUBLIC_DEPS};${ARG_PRIVATE_DEPS}")
-  set_property(GLOBAL APPEND PROPERTY RABUSCAL_LAYERS
-               "${name}|${ARG_ALIAS}|${CMAKE_CURRENT_SOURCE_DIR}|${sources}|${links}")
+  rabuscal_record_layer(${name} ${ARG_ALIAS} "${ARG_RANK}" library "${ARG_SOURCES}"
+                   "${ARG_PUBLIC_DEPS}" "${ARG_PRIVATE_DEPS}")
 endfunction()
 
 # rabuscal_executable(name SOURCES ... DEPS ... [NO_INSTALL] [DESTINATION dir])
@@ -80,10 +102,7 @@ function(rabuscal_executable name)
   if(NOT ARG_NO_INSTALL)
     install(TARGETS ${name} RUNTIME DESTINATION ${ARG_DESTINATION})
   endif()
-  string(REPLACE ";" "," sources "${ARG_SOURCES}")
-  string(REPLACE ";" "," links "${ARG_DEPS}")
-  set_property(GLOBAL APPEND PROPERTY RABUSCAL_LAYERS
-               "${name}|${name}|${CMAKE_CURRENT_SOURCE_DIR}|${sources}|${links}")
+  rabuscal_record_layer(${name} ${name} programs program "${ARG_SOURCES}" "" "${ARG_DEPS}")
 endfunction()
 
 # rabuscal_test(name SOURCES ... DEPS ... [GUI]) - a GoogleTest binary run by CTest.
@@ -100,11 +119,14 @@ function(rabuscal_test name)
     list(APPEND environment "QT_QPA_PLATFORM=offscreen")
   endif()
   set_tests_properties(${name} PROPERTIES TIMEOUT 300 ENVIRONMENT "${environment}")
+  rabuscal_record_layer(${name} ${name} programs test "${ARG_SOURCES}" "" "${ARG_DEPS}")
 endfunction()
 
-# The list the layer check reads: one line per library or program.
+# The list the layer check and the architecture map read: the floors, then one
+# line per library, program or test.
 function(rabuscal_write_layers)
   get_property(layers GLOBAL PROPERTY RABUSCAL_LAYERS)
+  list(JOIN RABUSCAL_FLOORS " " floors)
   list(JOIN layers "\n" text)
-  file(WRITE ${CMAKE_BINARY_DIR}/layers.txt "${text}\n")
+  file(WRITE ${CMAKE_BINARY_DIR}/layers.txt "floors ${floors}\n${text}\n")
 endfunction()
