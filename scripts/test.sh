@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # The one command that installs what is missing, builds everything and runs
-# every test: the layer check, unit and wire-level tests, GUI tests offscreen, the smoke test
+# every test: the layer check and the architecture page's checks (CTest runs
+# them with the rest), unit and wire-level tests, GUI tests offscreen, the smoke test
 # under Xvfb, then a short libFuzzer run of the splitter, the game server, the
 # directory service and the game client.
 set -euo pipefail
@@ -9,8 +10,6 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/install-deps.sh"
 export BUILD_DIR=${BUILD_DIR:-$root/build}
 "$root/scripts/build.sh"
-# Every #include must point into its own library or one it links.
-python3 "$root/scripts/check-layers.py" "$root" "$BUILD_DIR"
 (cd "$BUILD_DIR" && ctest --output-on-failure -j2)
 
 # Fuzzing needs clang's libFuzzer: a second, small build of just the targets.
