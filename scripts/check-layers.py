@@ -21,9 +21,10 @@ that resolve to nothing there (Qt, the system, generated files) are not ours.
 Which target a file belongs to, in this order:
   1. the targets that list it among their sources;
   2. for a header, the targets that compile the .cpp of the same name beside it;
-  3. else the library of the nearest folder, walking up to src/ or tests/; when
-     that folder holds several libraries, the one on the lowest floor, and
-     among those the one declared first.
+  3. else the library that compiles files in its folder, or in the nearest
+     folder above it (up to src/ or tests/) where a library does; when that
+     folder serves several libraries, the one on the lowest floor, and among
+     those the one declared first.
 Headers under tests/ that no library owns (a test's own helpers) are free.
 
 Usage: check-layers.py <source-root> <build-dir>"""
@@ -69,7 +70,8 @@ class House:
         self.folder_libs = {}
         for n, t in targets.items():
             if t["kind"] == "library":
-                self.folder_libs.setdefault(t["folder"], []).append(n)
+                for folder in {os.path.dirname(s) for s in t["sources"]} or {t["folder"]}:
+                    self.folder_libs.setdefault(folder, []).append(n)
         self._public = {}
 
     def subsystem(self, name):
