@@ -7,8 +7,9 @@ prose cannot go on naming what was moved, renamed or never existed:
     as `src/daemon/address_key.*`) must exist under the source root, and a
     bare file name (`board_view.cpp`) somewhere in it;
   - a CamelCase or camelCase name, plain or qualified (`GameServer`,
-    `btOkpMouseUp`, `GameServer::dataReceived`), must occur as a word in
-    src/, tests/ or cmake/, each part of it;
+    `btOkpMouseUp`, `GameServer::dataReceived`), must occur, each part of
+    it, as a word in the code (not the comments) under src/, cmake/ or
+    tests/support/: a test's fixture named like a class does not count;
   - a target name (`rabuscal_server_net`) must be in the build's layer list
     (or be a word there: `rabuscal_library`).
 
@@ -30,6 +31,9 @@ PATH = re.compile(r"^[\w.@+-]+(/[\w.@*+-]*)+$")
 FILE = re.compile(r"^[\w@+-]+(\.[\w]+)*\.(cpp|h|hpp|py|sh|md|txt|in|cmake|json|dict|supp|bmp|png)$")
 NAME = re.compile(r"^[A-Za-z_]\w*(::[A-Za-z_~]\w*)*$")
 TARGET = re.compile(r"^(rabuscal|web)_[a-z0-9_]+$")
+# Code, without its comments: a name only a comment mentions is not there.
+CODE = {ext: re.compile(r"//[^\n]*|/\*.*?\*/", re.S) for ext in (".cpp", ".h", ".hpp", ".in")}
+CODE[".cmake"] = re.compile(r"#[^\n]*")
 SKIP_DIRS = {".git", "build", "build-fuzz", "node_modules"}
 
 
@@ -38,10 +42,13 @@ def tree(root):
     for folder, dirs, names in os.walk(root):
         dirs[:] = [d for d in dirs if d not in SKIP_DIRS and not d.startswith("build")]
         files.update(names)
-        if os.path.relpath(folder, root).split(os.sep)[0] in ("src", "tests", "cmake"):
+        rel = os.path.relpath(folder, root).split(os.sep)
+        if rel[0] in ("src", "cmake") or rel[:2] == ["tests", "support"]:
             for n in names:
-                text = open(os.path.join(folder, n), encoding="utf-8", errors="replace").read()
-                words.update(re.findall(r"\w+", text))
+                comment = CODE.get(os.path.splitext(n)[1] if n != "CMakeLists.txt" else ".cmake")
+                if comment:
+                    text = open(os.path.join(folder, n), encoding="utf-8", errors="replace").read()
+                    words.update(re.findall(r"\w+", comment.sub(" ", text)))
     return files, words
 
 
@@ -58,7 +65,7 @@ def fault(span, root, files, words, targets):
         return None if name in targets or name in words else "no such target or CMake function"
     if NAME.match(name) and re.search(r"[a-z]", name) and re.search(r"[A-Z]", name):
         missing = [p for p in name.split("::") if p not in words]
-        return f"{', '.join(missing)} not found in src/" if missing else None
+        return f"{', '.join(missing)} not found in the code" if missing else None
     return None
 
 
