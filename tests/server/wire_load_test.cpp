@@ -9,7 +9,7 @@
 #include <atomic>
 #include <cerrno>
 #include <chrono>
-#include <fstream>
+#include <functional>
 #include <thread>
 
 #include "server/net/tcp_game_server.h"
@@ -24,13 +24,6 @@ using namespace rabuscal::support;
 
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
-
-std::size_t residentKiB() {
-    std::ifstream status("/proc/self/status");
-    for (std::string line; std::getline(status, line);)
-        if (line.starts_with("VmRSS:")) return std::stoul(line.substr(6));
-    return 0;
-}
 
 std::string sourceAddress(int i) {
     return "127.3." + std::to_string(i / 200) + "." + std::to_string(1 + i % 200);
@@ -146,7 +139,7 @@ struct Chat {
     void stop() {
         quiet = true;
         talking.join();
-        settle(1000);
+        waitFor([this] { return seen >= said; });  // every line, however late
         over = true;
         listening.join();
     }
@@ -160,9 +153,13 @@ struct Refusals : ServerEvents {
         ADD_FAILURE() << "#" << id << " " << command << ": " << why;
         ++count;
     }
-    void connectionDropped(ConnectionId id, std::string_view) override { dropped.push_back(id); }
+    void connectionDropped(ConnectionId id, std::string_view) override {
+        dropped.push_back(id);
+        if (onDrop) onDrop();
+    }
     int count = 0;
     std::vector<ConnectionId> dropped;
+    std::function<void()> onDrop;
 };
 
 TEST_F(Load, FloodBesideTwoHundredNonReadersReachesEveryReaderWhole) {
@@ -214,7 +211,6 @@ TEST_F(Load, FloodBesideTwoHundredNonReadersReachesEveryReaderWhole) {
 
 TEST_F(Load, ThreeThousandJoinAndCloseAtOnceWhileTwoPlayersChat) {
     const int ana = joined("Ana"), bia = joined("Bia");
-    const std::size_t rssBefore = residentKiB();
     Chat chat(ana, "Ana", bia, 50);
     std::atomic<bool> attacked = false;
     std::thread attack([&] {
@@ -231,9 +227,9 @@ TEST_F(Load, ThreeThousandJoinAndCloseAtOnceWhileTwoPlayersChat) {
     EXPECT_TRUE(waitFor([&] { return server.connectionCount() == 2; }, 30000));
     settle(500);
     chat.stop();
-    EXPECT_GT(chat.seen, 3);
-    EXPECT_LT(chat.worstDelayMs, 1000);
-    EXPECT_LT(residentKiB(), rssBefore + 64 * 1024);
+    EXPECT_EQ(chat.seen, chat.said);
+    // A liveness bound: bench/join_storm.py times the lines and the memory.
+    EXPECT_LT(chat.worstDelayMs, 30'000);
     ::close(ana);
     ::close(bia);
 }
@@ -303,6 +299,11 @@ TEST(BigDrawing, LateJoinersAndNonReadersCostOnlyThemselves) {
     const int slow = rawConnect(server.port(), nullptr, 16 * 1024);
     sendAll(slow, "$-$slc:Slow");
     std::thread slowReading = catchUp(slow, slowGot, slowFirstOnj, 10 * 1000, &slowClosed);
+    std::atomic<long long> seenAtFirstDrop = -1;
+    events.onDrop = [&] {
+        if (seenAtFirstDrop < 0) seenAtFirstDrop = fromBia.seen + fromCaio.seen;
+    };
+    const long long saidBeforeNonReaders = fromBia.said + fromCaio.said;
     std::vector<int> nonReaders;
     for (int i = 0; i < 7; ++i) {
         nonReaders.push_back(rawConnect(server.port(), "127.7.0.1", 4096));
@@ -312,6 +313,7 @@ TEST(BigDrawing, LateJoinersAndNonReadersCostOnlyThemselves) {
     EXPECT_TRUE(waitFor([&] { return fastGot > 8u << 20; }, 30000));
     fromBia.stop();
     fromCaio.stop();
+    events.onDrop = {};
     over = true;
     for (auto* t : {&fastReading, &slowReading}) t->join();
     for (auto& t : readers) t.join();
@@ -323,9 +325,10 @@ TEST(BigDrawing, LateJoinersAndNonReadersCostOnlyThemselves) {
     EXPECT_EQ(fromBia.seen, fromBia.said);
     EXPECT_EQ(fromCaio.seen, fromCaio.said);
     EXPECT_EQ(events.count, 0) << "nothing the chatters typed was refused";
-    // A liveness bound: a non-reader is closed after stallTimeout, and nobody
-    // waits for that.
-    EXPECT_LT(std::max(fromBia.worstDelayMs, fromCaio.worstDelayMs), limits.stallTimeout / 1ms);
+    // Nobody waits for a non-reader to be closed: lines said after the first
+    // one came arrived before it was closed (bench_server times them).
+    EXPECT_GT(seenAtFirstDrop, saidBeforeNonReaders);
+    EXPECT_LT(std::max(fromBia.worstDelayMs, fromCaio.worstDelayMs), 30'000) << "a liveness bound";
     EXPECT_GE(events.dropped.size(), 2u) << "the first non-readers were closed";
     for (ConnectionId id : events.dropped) EXPECT_GT(id, 5u) << "only non-readers are closed";
     for (int fd : nonReaders) ::close(fd);
