@@ -202,7 +202,7 @@ TEST_F(Load, FloodBesideTwoHundredNonReadersReachesEveryReaderWhole) {
     // Reset, not closed: the kernel keeps none of their unsent bytes.
     for (int fd : stuck) {
         errno = 0;
-        EXPECT_TRUE(closedByServer(fd, 1000));
+        EXPECT_TRUE(closedByServer(fd, kPatience));
         EXPECT_EQ(errno, ECONNRESET);
         ::close(fd);
     }
@@ -343,10 +343,10 @@ TEST_F(Load, LimitsRefuseAtOnceAndLongNicksCostNothing) {
     std::vector<int> fds;
     for (int i = 0; i < 4; ++i) fds.push_back(rawConnect(server.port(), "127.4.0.1"));
     ASSERT_TRUE(waitFor([&] { return server.connectionCount() == 3; }));
-    EXPECT_TRUE(closedByServer(fds[3], 2000)) << "the fourth from one address";
+    EXPECT_TRUE(closedByServer(fds[3], kPatience)) << "the fourth from one address";
     for (int i = 0; i < 3; ++i) fds.push_back(rawConnect(server.port(), "127.4.0.2"));
     ASSERT_TRUE(waitFor([&] { return server.connectionCount() == 5; }));
-    EXPECT_TRUE(closedByServer(fds[6], 2000)) << "the sixth in all";
+    EXPECT_TRUE(closedByServer(fds[6], kPatience)) << "the sixth in all";
 
     // Nicks of a megabyte, from connections that never read, cost a notice each.
     const std::string refusal = "$-$sys:> Esse nick \xe9 comprido demais.";
