@@ -84,8 +84,7 @@ TEST_F(Headless, RefereesLogsAndStopsCleanlyOnSigterm) {
         EXPECT_TRUE(out.contains(line)) << line << " missing from:\n" << out.toStdString();
 }
 
-// bench_server times the stop.
-TEST_F(Headless, SigtermEndsTheServerUnderAFlood) {
+TEST_F(Headless, SigtermEndsTheServerUnderAFlood) {  // bench_server times it
     const quint16 port = startServer();
     ASSERT_NE(port, 0);
     const int drawer = rawConnect(port);
