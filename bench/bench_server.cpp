@@ -9,9 +9,11 @@
 //  - late join: after D MiB of "blc" drawn in the round, one player joins,
 //    reading at full speed and then at 100 KB/s, while two others chat: the
 //    time the joiner takes to get the drawing, and the chat lines' latency
-//    (p50, p99) meanwhile.
-//
-//  - the same flood beside S connections that never read.
+//    (p50, p99) meanwhile; then at 4 MB/s, alone and beside 7 joined players
+//    that never read (the ratio of the two: what non-readers cost the others);
+//  - the same flood beside S connections that never read;
+//  - stop: SIGTERM to a server that a drawer floods beside 30 non-readers,
+//    the time until it has exited, against SIGKILL (the kernel's part alone).
 // With two processors or more the server under test runs on the last one
 // alone and the clients on the others (--pin 0: anywhere): sharing cores
 // with its own load, a server's tail latency is mostly the scheduler's luck.
@@ -31,6 +33,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -325,7 +328,8 @@ struct LateJoinFigures {
 // limit is not what is measured); then a joiner joins, reading at full speed
 // (`bytesPerSecond` 0) or at that pace. Its catch-up ends with the player
 // list that follows the drawing.
-LateJoinFigures lateJoin(unsigned short port, std::size_t drawing, std::size_t bytesPerSecond) {
+LateJoinFigures lateJoin(unsigned short port, std::size_t drawing, std::size_t bytesPerSecond,
+                         int nonReaders) {
     const int drawer = connectTo(port);
     writeAll(drawer, "$-$slc:drawer");
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
@@ -387,6 +391,11 @@ LateJoinFigures lateJoin(unsigned short port, std::size_t drawing, std::size_t b
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
 
     LateJoinFigures f;
+    std::vector<int> mute;  // they join, get the drawing queued, and never read it
+    for (int i = 0; i < nonReaders; ++i) {
+        mute.push_back(connectTo(port, "127.7.1.1", 4096));
+        writeAll(mute.back(), "$-$slc:mute" + std::to_string(i));
+    }
     const int joiner = connectTo(port, nullptr, bytesPerSecond ? 64 * 1024 : 0);
     const std::int64_t start = nowNs();
     writeAll(joiner, "$-$slc:joiner");
@@ -400,7 +409,8 @@ LateJoinFigures lateJoin(unsigned short port, std::size_t drawing, std::size_t b
         [&](std::string_view data) {
             f.bytes += data.size();
             const std::string text = tail + std::string(data);
-            if (text.find("$-$lst:") != std::string::npos) {
+            // (lists that other joins send before the drawing do not count)
+            if (f.bytes >= sent && text.find("$-$lst:") != std::string::npos) {
                 end = nowNs();
                 joinerDone = true;
             }
@@ -414,6 +424,7 @@ LateJoinFigures lateJoin(unsigned short port, std::size_t drawing, std::size_t b
     stop = true;
     for (auto& t : threads) t.join();
     for (int fd : {drawer, ana, bia, joiner}) ::close(fd);
+    for (int fd : mute) ::close(fd);
 
     f.catchUpSeconds = static_cast<double>(end - start) / 1e9;
     std::vector<double> delays;
@@ -429,6 +440,37 @@ LateJoinFigures lateJoin(unsigned short port, std::size_t drawing, std::size_t b
         f.chatMaxMs = delays.back();
     }
     return f;
+}
+
+// A drawer floods strokes beside `stalled` connections that never read; after
+// a second the server gets `signal`. Returns the seconds until it has exited.
+double stopUnderFlood(const std::vector<std::string>& command, int cpu, int stalled, int signal) {
+    ServerProcess p(command, cpu);
+    const int drawer = connectTo(p.port());
+    writeAll(drawer, "$-$slc:d");
+    std::vector<int> stuck;
+    for (int i = 0; i < stalled; ++i)
+        stuck.push_back(connectTo(p.port(), ("127.7.0." + std::to_string(i + 1)).c_str(), 4096));
+    std::atomic<bool> over = false;
+    std::thread flood([&] {
+        std::string block;
+        while (block.size() < 64 * 1024) block += "$-$mov:1|2";
+        while (!over) {  // until the server is gone
+            if (::send(drawer, block.data(), block.size(), MSG_NOSIGNAL) >= 0) continue;
+            if (errno != EAGAIN) return;
+            pollfd out{drawer, POLLOUT, 0};
+            ::poll(&out, 1, 50);
+        }
+    });
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    const std::int64_t start = nowNs();
+    p.stop(signal);
+    const double seconds = static_cast<double>(nowNs() - start) / 1e9;
+    over = true;
+    flood.join();
+    ::close(drawer);
+    for (int fd : stuck) ::close(fd);
+    return seconds;
 }
 
 void print(const char* name, const LateJoinFigures& f) {
@@ -579,16 +621,38 @@ int main(int argc, char* argv[]) {
             players, seconds, seconds * 1e3 / players, static_cast<double>(bytes) / 1e6);
     }
 
+    {
+        std::vector<double> ours, theirs;
+        for (int run = 0; run < repeat; ++run) {
+            theirs.push_back(stopUnderFlood(server, serverCpu, 30, SIGKILL));
+            ours.push_back(stopUnderFlood(server, serverCpu, 30, SIGTERM));
+        }
+        std::sort(ours.begin(), ours.end());
+        std::sort(theirs.begin(), theirs.end());
+        const double o = ours[ours.size() / 2], t = theirs[theirs.size() / 2];
+        std::printf(
+            "stop under a flood beside 30 non-readers, until exit, median of %d: "
+            "SIGTERM %.1f ms (worst %.1f), SIGKILL %.1f ms, ratio %.2f\n",
+            repeat, o * 1e3, ours.back() * 1e3, t * 1e3, o / t);
+    }
+
     if (drawingMiB == 0) return 0;
     std::printf("late join after %d MiB of \"blc\", two players chatting every 20 ms:\n",
                 drawingMiB);
-    for (const int rate : {0, slowRate}) {
+    LateJoinFigures alone;
+    for (const auto& [rate, mute] : {std::pair{0, 0}, std::pair{slowRate, 0},
+                                     std::pair{4'000'000, 0}, std::pair{4'000'000, 7}}) {
         ServerProcess p({RABUSCAL_SERVER_EXE, "--port", "0", "--trust-clients"}, serverCpu);
         const LateJoinFigures f = lateJoin(p.port(), static_cast<std::size_t>(drawingMiB) << 20,
-                                           static_cast<std::size_t>(rate));
+                                           static_cast<std::size_t>(rate), mute);
         const std::string name =
-            rate ? "joiner at " + std::to_string(rate / 1000) + " KB/s" : "joiner at full speed";
+            (rate ? "joiner at " + std::to_string(rate / 1000) + " KB/s" : "joiner at full speed") +
+            (mute ? ", 7 non-readers" : "");
         print(name.c_str(), f);
+        if (!mute) alone = f;
+        if (mute)
+            std::printf("  beside non-readers / without: chat p99 %.2f, max %.2f\n",
+                        f.chatP99ms / alone.chatP99ms, f.chatMaxMs / alone.chatMaxMs);
     }
     return 0;
 }

