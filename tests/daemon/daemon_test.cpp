@@ -45,8 +45,7 @@ TEST(CommandLine, HelpAlignsEveryEntry) {
 // server's nicks and phrases, every byte exact for the directory's requests.
 TEST(LogLine, PrintableEscapesControlsAndBounds) {
     EXPECT_EQ(printable("a\x01\n\\\xe3\x80"), "a\\x01\\x0a\\\xc3\xa3\\x80");
-    EXPECT_EQ(printable("a\x01\n\\\xe3\x80", 80, Escaping::Bytes),
-              "a\\x01\\x0a\\x5c\\xe3\\x80");
+    EXPECT_EQ(printable("a\x01\n\\\xe3\x80", 80, Escaping::Bytes), "a\\x01\\x0a\\x5c\\xe3\\x80");
     EXPECT_EQ(printable(std::string(70, 'x')), std::string(64, 'x') + "...");
     EXPECT_EQ(printable(std::string(90, 'x'), 80, Escaping::Bytes), std::string(80, 'x') + "...");
 }

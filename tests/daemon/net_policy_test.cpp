@@ -73,10 +73,10 @@ TEST(Admission, VerdictsInOrderAndOnlyTheAdmittedCounted) {
              {"192.0.2.1", 0, nullptr, Verdict::Admitted},
              {"192.0.2.1", 1, nullptr, Verdict::Admitted},
              {"192.0.2.1", 2, nullptr, Verdict::AddressFull},
-             {"192.0.2.2", 10, nullptr, Verdict::Full},          // full: refused at once
-             {"192.0.2.1", 10, &room, Verdict::AddressFull},     // the address first, then room
-             {"192.0.2.2", 10, &none, Verdict::Full},            // no room to make
-             {"192.0.2.2", 10, &room, Verdict::Admitted},        // room made
+             {"192.0.2.2", 10, nullptr, Verdict::Full},       // full: refused at once
+             {"192.0.2.1", 10, &room, Verdict::AddressFull},  // the address first, then room
+             {"192.0.2.2", 10, &none, Verdict::Full},         // no room to make
+             {"192.0.2.2", 10, &room, Verdict::Admitted},     // room made
              {"2001:db8:1:1::1", 3, nullptr, Verdict::Admitted},
              {"2001:db8:1:2::1", 4, nullptr, Verdict::Admitted},
              {"2001:db8:1:3::1", 5, nullptr, Verdict::Admitted},

@@ -48,6 +48,7 @@
 
 #include "daemon/net_policy/admission.h"
 #include "directory/directory_service.h"
+#include "directory/net/addresses.h"
 
 namespace rabuscal::directory {
 
@@ -85,7 +86,7 @@ class DirectoryServer : private Transport {
         explicit Connection(asio::ip::tcp::socket s) : socket(std::move(s)) {}
         asio::ip::tcp::socket socket;
         daemon::AddressKey key;  // what admission counts it by
-        std::string unsent;  // replies the socket has not taken yet
+        std::string unsent;      // replies the socket has not taken yet
         bool reading = false;
         bool writing = false;
         bool dropping = false;
@@ -154,17 +155,6 @@ class DirectoryServer : private Transport {
     std::string publicAddress_;
     std::unique_ptr<std::array<char, kReadChunkBytes>> buffer_;
 };
-
-// Who a peer is for the rules: dotted IPv4 for IPv4 and IPv4-mapped peers;
-// IPv6 text otherwise, counted per /64 and per /48.
-Peer peerOf(const asio::ip::address& address);
-
-// The address to list a peer's groups under: `publicAddress` (dotted IPv4)
-// when the peer is on loopback or a private network - a server on the
-// directory's own host, or behind the same NAT, which players elsewhere could
-// not reach at its own address - and the peer's own address otherwise, or
-// when `publicAddress` is empty.
-std::string addressToList(const asio::ip::address& peer, const std::string& publicAddress);
 
 // Connections the open-file limit leaves room for, beyond the descriptors
 // open now and kReservedDescriptors.

@@ -144,9 +144,9 @@ void TcpGameServer::acceptPending() {
                 : daemon::Verdict::Full;
         if (verdict != daemon::Verdict::Admitted) {
             // A refused connection reads why before its end.
-            daemon::endRefused(fd, sysNotice(verdict == daemon::Verdict::Full
-                                                 ? texts::kServerFull
-                                                 : texts::kAddressFull));
+            daemon::endRefused(fd,
+                               sysNotice(verdict == daemon::Verdict::Full ? texts::kServerFull
+                                                                          : texts::kAddressFull));
             events_->connectionRefused(from, reasonFor(verdict));
             continue;
         }

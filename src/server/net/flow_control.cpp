@@ -144,12 +144,7 @@ void TcpGameServer::checkStalled() {
     for (const ConnectionId id : catchingUp_)
         if (Peer* peer = find(id); peer && now - peer->lastProgress > limits_.stallTimeout)
             dropNonReader(*peer, texts::refusals::kStoppedReading);
-    if (!closing_.empty() && !inPass_) {
-        closePending();
-        rules_.flushPlayerList();
-        flushDirty();
-        closePending();
-    }
+    if (!closing_.empty() && !inPass_) finishHandling();
     if (moreWork()) schedulePass();
 }
 

@@ -241,6 +241,12 @@ void TcpGameServer::flushQuiet() {
     if (!holding_.empty())
         quietTimer_.start(std::max<int>(
             1, static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(wait).count())));
+    finishHandling();
+}
+
+// After events outside a pass (a timer): the closes they brought, then the
+// player list once and the queues, then the closes those bring.
+void TcpGameServer::finishHandling() {
     closePending();
     rules_.flushPlayerList();
     flushDirty();

@@ -138,6 +138,7 @@ class TcpGameServer : public QObject, private Transport {
     void markClosing(Peer& peer, std::string_view why);
     void dropNonReader(Peer& peer, std::string_view why);
     void closePending();
+    void finishHandling();
     void checkStalled();
     void leaveMark(Peer& peer);
     void forget(Peer& peer);

@@ -25,14 +25,14 @@ struct TcpGameServer::Peer {
     daemon::AddressKey key;
     Clock::time_point acceptedAt{};
     OutputQueue out;
-    bool readable = false;    // on the readable_ list
-    bool hungUp = false;      // the peer closed its side: nothing more is queued for it
-    bool closing = false;     // on the closing_ list
-    bool dirty = false;       // on the dirty_ list
-    bool holding = false;     // on the holding_ list
-    bool catchingUp = false;  // on the catchingUp_ list
-    bool bulk = false;        // its last read filled the buffer: it sends in bulk
-    bool reset = false;       // dropped for not reading: reset, not closed
+    bool readable = false;           // on the readable_ list
+    bool hungUp = false;             // the peer closed its side: nothing more is queued for it
+    bool closing = false;            // on the closing_ list
+    bool dirty = false;              // on the dirty_ list
+    bool holding = false;            // on the holding_ list
+    bool catchingUp = false;         // on the catchingUp_ list
+    bool bulk = false;               // its last read filled the buffer: it sends in bulk
+    bool reset = false;              // dropped for not reading: reset, not closed
     Clock::time_point aboveSince{};  // above the high-water mark since; zero when not
 
     Clock::time_point readableSince{};  // unread bytes have waited since
