@@ -12,7 +12,6 @@
 #include <algorithm>
 #include <cerrno>
 
-#include "daemon/net_policy/accepting.h"
 #include "protocol/framing.h"
 #include "server/net/tcp_peer.h"
 

@@ -83,7 +83,6 @@ class TcpGameServer : public QObject, private Transport {
     ~TcpGameServer() override;
 
     void setLimits(const NetLimits& limits);
-    const NetLimits& limits() const { return limits_; }
 
     // Listens on `port` of every local address (0: any free port). On failure
     // returns the socket layer's error text and changes nothing. Starting a
