@@ -20,13 +20,14 @@ void writeLine(std::string_view line, Stamp stamp) {
     std::fwrite(text.data(), 1, text.size(), stdout);
 }
 
-std::string printable(std::string_view bytes, std::size_t maxBytes) {
+std::string printable(std::string_view bytes, std::size_t maxBytes, Escaping escaping) {
+    const bool letters = escaping == Escaping::Letters;
     std::string out;
     for (const char c : bytes.substr(0, maxBytes)) {
         const auto byte = static_cast<unsigned char>(c);
-        if (byte >= 0x20 && byte < 0x7f) {
+        if (byte >= 0x20 && byte < 0x7f && (letters || c != '\\')) {
             out += c;
-        } else if (byte >= 0xa0) {  // Latin-1 and Windows-1252 agree here
+        } else if (letters && byte >= 0xa0) {  // Latin-1 and Windows-1252 agree here
             out += static_cast<char>(0xc0 | (byte >> 6));
             out += static_cast<char>(0x80 | (byte & 0x3f));
         } else {

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "directory/directory_service.h"
 
-#include <cstdio>
 #include <optional>
 
+#include "daemon/log_line.h"
 #include "directory/group_name.h"
 #include "directory/notices.h"
 #include "protocol/commands.h"
@@ -15,6 +15,12 @@ using AddOutcome = GroupRegistry::AddOutcome;
 using RemoveOutcome = GroupRegistry::RemoveOutcome;
 
 namespace {
+
+// Requests and names as the log shows them: every byte the line reads back
+// to, a long one cut.
+std::string printable(std::string_view bytes) {
+    return daemon::printable(bytes, 80, daemon::Escaping::Bytes);
+}
 
 // "game|name": the game id is everything before the first "|".
 struct GroupRequest {
@@ -46,22 +52,6 @@ std::string describe(const protocol::Message& request) {
 }
 
 }  // namespace
-
-std::string printable(std::string_view bytes, std::size_t maxBytes) {
-    std::string out;
-    for (char c : bytes.substr(0, maxBytes)) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte >= 0x20 && byte < 0x7f && c != '\\') {
-            out += c;
-        } else {
-            char escaped[5];
-            std::snprintf(escaped, sizeof escaped, "\\x%02x", byte);
-            out += escaped;
-        }
-    }
-    if (bytes.size() > maxBytes) out += "...";
-    return out;
-}
 
 DirectoryService::DirectoryService(Transport& transport, GroupStore& store, AddressLimits limits,
                                    LogSink log)

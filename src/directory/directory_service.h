@@ -183,7 +183,4 @@ class DirectoryService {
     std::shared_ptr<DirectoryService*> self_;
 };
 
-// Non-printable bytes as \xNN, long text cut: safe to print in a log line.
-std::string printable(std::string_view bytes, std::size_t maxBytes = 80);
-
 }  // namespace rabuscal::directory

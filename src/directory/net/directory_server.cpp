@@ -5,13 +5,13 @@
 #include <sys/resource.h>
 #include <sys/socket.h>
 
-#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
 
-#include "daemon/address_key.h"
+#include "daemon/net_policy/accepting.h"
+#include "daemon/net_policy/address_key.h"
 #include "directory/notices.h"
 #include "protocol/commands.h"
 #include "protocol/framing.h"
@@ -25,8 +25,6 @@ constexpr int kAcceptBurst = 256;
 // How long a connection may keep replies above the read mark without taking
 // any: a lobby on a slow line takes a full list well within it.
 constexpr auto kStallTimeout = std::chrono::seconds(15);
-// How long the listener rests when descriptors run out.
-constexpr auto kAcceptPause = std::chrono::milliseconds(500);
 // Asked of listen(); the kernel grants at most net.core.somaxconn.
 constexpr int kWantedBacklog = 65535;
 
@@ -35,61 +33,12 @@ int acceptErrno(const asio::error_code& error) {
     return &error.category() == &asio::system_category() ? error.value() : -1;
 }
 
-bool outOfDescriptors(int code) {
-    return code == EMFILE || code == ENFILE || code == ENOBUFS || code == ENOMEM;
+// The key admission counts `peer` by (IPv4 has no wider key of its own).
+daemon::AddressKey keyOf(const Peer& peer) {
+    return {peer.limitKey, peer.wideKey.empty() ? peer.limitKey : peer.wideKey};
 }
 
 }  // namespace
-
-Peer peerOf(const asio::ip::address& address) {
-    std::optional<daemon::AddressKey> key;
-    std::string text;
-    if (address.is_v4()) {
-        const auto bytes = address.to_v4().to_bytes();
-        key = daemon::addressKey(bytes.data(), bytes.size());
-        text = address.to_string();
-    } else {
-        const asio::ip::address_v6 v6 = address.to_v6();
-        const auto bytes = v6.to_bytes();
-        key = daemon::addressKey(bytes.data(), bytes.size());
-        text = v6.is_v4_mapped() ? asio::ip::make_address_v4(asio::ip::v4_mapped, v6).to_string()
-                                 : v6.to_string();
-    }
-    if (!key) return {text, address.is_v4(), text, {}, {}};
-    // IPv4 has no wider bound: its key stands alone.
-    const bool wide = key->wide != key->peer;
-    return {text,
-            !wide && text.find(':') == std::string::npos,
-            key->peer,
-            wide ? key->wide : std::string(),
-            {}};
-}
-
-namespace {
-
-bool isPrivate(const asio::ip::address_v4& address) {
-    const auto bytes = address.to_bytes();
-    return bytes[0] == 127 || bytes[0] == 10 ||             // loopback, 10/8
-           (bytes[0] == 172 && (bytes[1] & 0xF0) == 16) ||  // 172.16/12
-           (bytes[0] == 192 && bytes[1] == 168) ||          // 192.168/16
-           (bytes[0] == 169 && bytes[1] == 254) ||          // link-local
-           (bytes[0] == 100 && (bytes[1] & 0xC0) == 64);    // carrier NAT 100.64/10
-}
-
-bool isPrivate(const asio::ip::address& address) {
-    if (address.is_v4()) return isPrivate(address.to_v4());
-    const asio::ip::address_v6 v6 = address.to_v6();
-    if (v6.is_v4_mapped()) return isPrivate(asio::ip::make_address_v4(asio::ip::v4_mapped, v6));
-    const auto bytes = v6.to_bytes();
-    return v6.is_loopback() || v6.is_link_local() || (bytes[0] & 0xFE) == 0xFC;  // fc00::/7
-}
-
-}  // namespace
-
-std::string addressToList(const asio::ip::address& peer, const std::string& publicAddress) {
-    if (!publicAddress.empty() && isPrivate(peer)) return publicAddress;
-    return peerOf(peer).address;
-}
 
 std::size_t connectionsWithinFileLimit() {
     rlimit limit{};
@@ -121,8 +70,16 @@ DirectoryServer::DirectoryServer(asio::io_context& io, GroupStore& store, Addres
       limits_(limits),
       log_(log),
       rules_(*this, store, limits, std::move(log)),
-      capacity_(connectionsWithinFileLimit()),
-      buffer_(std::make_unique<std::array<char, kReadChunkBytes>>()) {}
+      buffer_(std::make_unique<std::array<char, kReadChunkBytes>>()) {
+    setCapacity(connectionsWithinFileLimit());
+}
+
+void DirectoryServer::setCapacity(std::size_t connections) {
+    capacity_ = connections;
+    admission_.setLimits({.maxConnections = connections,
+                          .maxPerAddress = limits_.connections,
+                          .maxPerPrefix = limits_.connections * limits_.wideFactor});
+}
 
 DirectoryServer::~DirectoryServer() {
     stop();
@@ -178,14 +135,16 @@ void DirectoryServer::acceptBurst() {
         asio::error_code error;
         acceptor_.accept(socket, error);
         const int code = error ? acceptErrno(error) : 0;
-        if (code == EAGAIN || code == EWOULDBLOCK) break;
-        if (outOfDescriptors(code)) {
+        const auto failure = error ? daemon::acceptFailure(code) : daemon::AcceptFailure::Other;
+        if (failure == daemon::AcceptFailure::Drained) break;
+        if (failure == daemon::AcceptFailure::OutOfDescriptors) {
             // Something else took descriptors (the store, the log): make room.
             for (int freed = 0; freed < 16 && evictIdlest("out of descriptors"); ++freed) {
             }
             log("accept failed: " + std::string(std::strerror(code)) + "; " +
-                std::to_string(connections_.size()) + " open; accepting again in 500 ms");
-            acceptPause_.expires_after(kAcceptPause);
+                std::to_string(connections_.size()) + " open; accepting again in " +
+                std::to_string(daemon::kAcceptPause.count()) + " ms");
+            acceptPause_.expires_after(daemon::kAcceptPause);
             acceptPause_.async_wait([this](const asio::error_code& e) {
                 if (!e) waitAcceptable();
             });
@@ -208,28 +167,18 @@ void DirectoryServer::admit(asio::ip::tcp::socket socket) {
     if (std::string listed = addressToList(remote.address(), publicAddress_);
         listed != peer.address)
         peer.listedAs = std::move(listed);
-    const auto openFrom = [this](const std::string& key) {
-        const auto count = connectionsPerAddress_.find(key);
-        return count == connectionsPerAddress_.end() ? std::size_t{0} : count->second;
-    };
-    if (openFrom(peer.limitKey) >= limits_.connections ||
-        (!peer.wideKey.empty() &&
-         openFrom(peer.wideKey) >= limits_.connections * limits_.wideFactor)) {
-        refuse(socket, peer, "connections");
+    daemon::AddressKey key = keyOf(peer);
+    const daemon::Verdict verdict = admission_.admit(key, connections_.size(), Clock::now(),
+                                                     [this] { return evictIdlest("full"); });
+    if (verdict != daemon::Verdict::Admitted) {
+        refuse(socket, peer, verdict);
         return;
     }
-    if (connections_.size() >= capacity_ && !evictIdlest("full")) {
-        refuse(socket, peer, "full");
-        return;
-    }
-    ++connectionsPerAddress_[peer.limitKey];
-    if (!peer.wideKey.empty()) ++connectionsPerAddress_[peer.wideKey];
     socket.non_blocking(true, error);
     socket.set_option(asio::socket_base::send_buffer_size(kSocketSendBuffer), error);
     const ConnectionId id = nextId_++;
     auto connection = std::make_unique<Connection>(std::move(socket));
-    connection->limitKey = peer.limitKey;
-    connection->wideKey = peer.wideKey;
+    connection->key = std::move(key);
     connection->lastActive = Clock::now();
     connection->idleAt = idle_.insert(idle_.end(), id);
     Connection& added = *connection;
@@ -245,7 +194,7 @@ bool DirectoryServer::evictIdlest(const char* why) {
     Connection* connection = find(id);
     if (!connection) return true;
     connection->evictable = false;  // already out of idle_
-    rules_.refused("evicted", connection->limitKey,
+    rules_.refused("evicted", connection->key.peer,
                    std::string("idle connection reset to make room (") + why + ", " +
                        std::to_string(connections_.size()) + " open)");
     close(id, true);
@@ -253,23 +202,20 @@ bool DirectoryServer::evictIdlest(const char* why) {
 }
 
 void DirectoryServer::refuse(asio::ip::tcp::socket& socket, const Peer& peer,
-                             const std::string& kind) {
+                             daemon::Verdict verdict) {
+    const bool full = verdict == daemon::Verdict::Full;
     asio::error_code ignored;
-    if (kind == "connections") {
-        const std::string text =
-            protocol::composeWith(protocol::kDirectorySeparator, protocol::directory::kStatus,
-                                  notices::tooManyConnectionsFromAddress(limits_.connections));
-        socket.non_blocking(true, ignored);
-        socket.write_some(asio::buffer(text), ignored);
-        socket.shutdown(asio::socket_base::shutdown_both, ignored);
+    daemon::endRefused(
+        socket.release(ignored),
+        full ? std::string()
+             : protocol::composeWith(protocol::kDirectorySeparator, protocol::directory::kStatus,
+                                     notices::tooManyConnectionsFromAddress(limits_.connections)));
+    if (full) {
+        rules_.refused("full", peer.limitKey, "every connection holds a group");
     } else {
-        socket.set_option(asio::socket_base::linger(true, 0), ignored);
+        rules_.refused("connections", peer.limitKey,
+                       std::to_string(limits_.connections) + " connections open from the address");
     }
-    socket.close(ignored);
-    rules_.refused(kind, peer.limitKey,
-                   kind == "connections"
-                       ? std::to_string(limits_.connections) + " connections open from the address"
-                       : "every connection holds a group");
 }
 
 DirectoryServer::Connection* DirectoryServer::find(ConnectionId id) {
@@ -372,7 +318,7 @@ void DirectoryServer::everySecond() {
         if (now - since >= kStallTimeout) stalled.push_back(id);
     for (const ConnectionId id : stalled) {
         if (Connection* connection = find(id))
-            rules_.refused("unread", connection->limitKey, "reset: it does not read its replies");
+            rules_.refused("unread", connection->key.peer, "reset: it does not read its replies");
         close(id, true);
     }
     if (closed > 0 && rules_.logLevel() >= LogLevel::Debug)
@@ -487,7 +433,7 @@ void DirectoryServer::flush(ConnectionId id) {
 void DirectoryServer::dropLater(ConnectionId id, Connection& connection, const std::string& why) {
     if (connection.dropping) return;
     connection.dropping = true;
-    if (!why.empty()) rules_.refused("unread", connection.limitKey, why);
+    if (!why.empty()) rules_.refused("unread", connection.key.peer, why);
     asio::post(io_, [this, id] { close(id, true); });
 }
 
@@ -499,11 +445,7 @@ void DirectoryServer::close(ConnectionId id, bool reset) {
     unsentTotal_ -= connection->unsent.size();
     if (connection->evictable) idle_.erase(connection->idleAt);
     stalled_.erase(id);
-    for (const std::string* key : {&connection->limitKey, &connection->wideKey}) {
-        if (const auto count = connectionsPerAddress_.find(*key);
-            !key->empty() && count != connectionsPerAddress_.end() && --count->second == 0)
-            connectionsPerAddress_.erase(count);
-    }
+    admission_.release(connection->key);
     connection->evictable = false;  // holdsGroups() from the rules finds nothing to move
     rules_.connectionClosed(id);
     asio::error_code ignored;

@@ -5,16 +5,19 @@
 // the number of open connections.
 //
 //  - the listener accepts in bursts from a backlog as deep as the kernel
-//    allows; when descriptors run out it stops accepting for half a second
-//    instead of spinning on a listener that stays readable;
-//  - the connections stay below a capacity that leaves descriptors for the
-//    store, the log and the listener; when it is reached, the connection that
-//    holds no group and has been idle longest is reset to make room;
+//    allows; when descriptors run out it stops accepting for a moment
+//    (daemon::kAcceptPause) instead of spinning on a listener that stays
+//    readable;
+//  - who is let in follows the policy the game server follows too
+//    (daemon/net_policy): the connections stay below a capacity that leaves
+//    descriptors for the store, the log and the listener; when it is reached,
+//    the connection that holds no group and has been idle longest is reset to
+//    make room, and with none to reset the newcomer is reset;
 //  - a connection that makes no request for the idle time-out is closed,
 //    unless it holds a group;
 //  - each remote address (an IPv4 address, an IPv6 /64) may hold
 //    AddressLimits::connections open connections, an IPv6 /48 `wideFactor`
-//    times as many; one more gets a "sys" text and is closed;
+//    times as many; one more reads a "sys" text before its end;
 //  - an idle connection holds no buffer: each readable event reads at most
 //    kReadChunkBytes into one shared buffer, and that is one chunk;
 //  - a connection is read from only while the rules take input and its
@@ -43,7 +46,9 @@
 #include <unordered_map>
 #include <vector>
 
+#include "daemon/net_policy/admission.h"
 #include "directory/directory_service.h"
+#include "directory/net/addresses.h"
 
 namespace rabuscal::directory {
 
@@ -71,7 +76,7 @@ class DirectoryServer : private Transport {
 
     // Open connections at most (default: what the open-file limit leaves
     // after kReservedDescriptors and the descriptors open now).
-    void setCapacity(std::size_t connections) { capacity_ = connections; }
+    void setCapacity(std::size_t connections);
     std::size_t capacity() const { return capacity_; }
     void setIdleTimeout(std::chrono::milliseconds timeout) { idleTimeout_ = timeout; }
 
@@ -80,9 +85,8 @@ class DirectoryServer : private Transport {
     struct Connection {
         explicit Connection(asio::ip::tcp::socket s) : socket(std::move(s)) {}
         asio::ip::tcp::socket socket;
-        std::string limitKey;
-        std::string wideKey;
-        std::string unsent;  // replies the socket has not taken yet
+        daemon::AddressKey key;  // what admission counts it by
+        std::string unsent;      // replies the socket has not taken yet
         bool reading = false;
         bool writing = false;
         bool dropping = false;
@@ -112,9 +116,9 @@ class DirectoryServer : private Transport {
     void waitAcceptable();
     void acceptBurst();
     void admit(asio::ip::tcp::socket socket);
-    // Closes a connection that may not stay; `kind` "connections" (the
-    // address holds its share: told so) or "full" (reset).
-    void refuse(asio::ip::tcp::socket& socket, const Peer& peer, const std::string& kind);
+    // Ends a connection admission refused: one over its address's share is
+    // told so, one the full server has no room for is reset.
+    void refuse(asio::ip::tcp::socket& socket, const Peer& peer, daemon::Verdict verdict);
     void waitReadable(ConnectionId id, Connection& connection);
     void readChunk(ConnectionId id);
     void waitWritable(ConnectionId id, Connection& connection);
@@ -136,7 +140,7 @@ class DirectoryServer : private Transport {
     LogSink log_;
     DirectoryService rules_;
     std::unordered_map<ConnectionId, std::unique_ptr<Connection>> connections_;
-    std::unordered_map<std::string, std::size_t> connectionsPerAddress_;  // IPv6 /48s too
+    daemon::Admission admission_;
     // Above kUnsentReadMark, since the socket last took something.
     std::unordered_map<ConnectionId, Clock::time_point> stalled_;
     std::list<ConnectionId> idle_;  // holding no group, longest idle first
@@ -151,17 +155,6 @@ class DirectoryServer : private Transport {
     std::string publicAddress_;
     std::unique_ptr<std::array<char, kReadChunkBytes>> buffer_;
 };
-
-// Who a peer is for the rules: dotted IPv4 for IPv4 and IPv4-mapped peers;
-// IPv6 text otherwise, counted per /64 and per /48.
-Peer peerOf(const asio::ip::address& address);
-
-// The address to list a peer's groups under: `publicAddress` (dotted IPv4)
-// when the peer is on loopback or a private network - a server on the
-// directory's own host, or behind the same NAT, which players elsewhere could
-// not reach at its own address - and the peer's own address otherwise, or
-// when `publicAddress` is empty.
-std::string addressToList(const asio::ip::address& peer, const std::string& publicAddress);
 
 // Connections the open-file limit leaves room for, beyond the descriptors
 // open now and kReservedDescriptors.

@@ -61,10 +61,7 @@ OutputQueue::Written OutputQueue::writeTo(int fd) {
             catchUp_->sent += taken;
             w.kept += taken;
         }
-        if (taken < offer.size()) {
-            w.full = true;
-            break;
-        }
+        if (taken < offer.size()) break;  // the socket is full
     }
     compact();
     return w;

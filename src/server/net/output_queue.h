@@ -35,7 +35,6 @@ class OutputQueue {
     struct Written {
         std::size_t live = 0;  // live bytes the socket took
         std::size_t kept = 0;  // catch-up bytes the socket took
-        bool full = false;     // the socket took less than was offered
         bool failed = false;   // the connection is broken
     };
     Written writeTo(int fd);

@@ -3,6 +3,8 @@
 // The game server on the network: non-blocking sockets on one epoll set,
 // watched by the Qt event loop through one notifier, feeding the GameServer
 // rules. One thread; the cost of a pass is the active sockets, not the open ones.
+// What happens is told once, through ServerEvents: the rules tell accepts,
+// closes and the count; this layer refusals, drops and accept pauses.
 //
 //  - Flow control that costs only the slow connection: its own queue grows
 //    while the others go on. It is closed at connectionCap, or after
@@ -22,12 +24,11 @@
 //    server takes it as whole once the connection has been quiet for
 //    kQuietFlushMs (one timer for all, a cost per holding connection only) or
 //    when its stream ends.
-//  - A connection whose socket is full is not written to until the kernel says
-//    it can take more: queuing a message there costs no system call.
 //  - Limits on connections in all, per remote address (IPv6: per /64) and per
-//    IPv6 /48, and on how often an address connects (admission.h); a refused
-//    connection reads a "sys" text and is closed at once. Out of file
-//    descriptors, accepting pauses for a moment.
+//    IPv6 /48, and on how often an address connects: the policy the directory
+//    follows too (daemon/net_policy). A refused connection reads a "sys" text
+//    and is closed at once. Out of file descriptors, accepting pauses for a
+//    moment.
 //  - Slots are for players: a connection that has not joined within the join
 //    deadline is closed, and when the server is full one that never joined
 //    (from the address holding the most) makes room for the newcomer.
@@ -45,9 +46,10 @@
 #include <unordered_map>
 #include <vector>
 
-#include "daemon/address_key.h"
+#include "daemon/net_policy/accepting.h"
+#include "daemon/net_policy/address_key.h"
+#include "daemon/net_policy/admission.h"
 #include "server/game_server.h"
-#include "server/net/admission.h"
 
 class QSocketNotifier;
 
@@ -63,7 +65,7 @@ struct NetLimits {
     // oldest catch-ups stop after the message they are sending.
     std::size_t drawingBudget = 16 * 1024 * 1024;
     std::chrono::milliseconds stallTimeout{5000};
-    std::chrono::milliseconds acceptPause{500};
+    std::chrono::milliseconds acceptPause = daemon::kAcceptPause;
     // For a server open to strangers; the built-in server leaves them off.
     std::size_t maxPerPrefix = 0;               // per IPv6 /48; 0: 2 x maxPerAddress
     double connectsPerSecond = 0;               // per address, after a burst; 0: no bound
@@ -72,8 +74,6 @@ struct NetLimits {
 };
 
 class TcpGameServer : public QObject, private Transport {
-    Q_OBJECT
-
   public:
     // `drawerNick` is the program-wide DrawerNick (see GameServer). The rules,
     // with their phrase and points at stake, live as long as this object; only
@@ -83,7 +83,6 @@ class TcpGameServer : public QObject, private Transport {
     ~TcpGameServer() override;
 
     void setLimits(const NetLimits& limits);
-    const NetLimits& limits() const { return limits_; }
 
     // Listens on `port` of every local address (0: any free port). On failure
     // returns the socket layer's error text and changes nothing. Starting a
@@ -99,19 +98,12 @@ class TcpGameServer : public QObject, private Transport {
 
     GameServer& rules() { return rules_; }
     const GameServer& rules() const { return rules_; }
-    // Bytes waiting to go out on one connection (0 for an unknown one), and on all.
-    std::size_t queuedBytes(ConnectionId id) const;
+    // Bytes waiting to go out on all connections.
     std::size_t totalQueued() const { return totalQueued_; }
     // The remote address of a connection, as text ("" for an unknown one).
     std::string addressOf(ConnectionId id) const;
     // Bytes of a late joiner's catch-up that have not gone out yet.
     std::size_t catchUpLeft(ConnectionId id) const;
-
-  signals:
-    // Every chunk any connection delivers (the server window's lamp turns lime).
-    void chunkArrived();
-    // After every accept and every close; not on stop().
-    void connectionCountChanged(int count);
 
   private:
     struct Peer;
@@ -134,7 +126,7 @@ class TcpGameServer : public QObject, private Transport {
     void pauseAccepting();
     // The three handlers of a client connection: accepted, readable, closed.
     void SrvClientConnect(int fd, std::string address, daemon::AddressKey key);
-    // Admission (admission.cpp holds the counting).
+    // Admission (daemon/net_policy holds the counting).
     bool evictOneNeverJoined();
     void closeWithNotice(Peer& peer, std::string_view text, std::string_view why);
     void checkJoinDeadlines(std::chrono::steady_clock::time_point now);
@@ -145,6 +137,7 @@ class TcpGameServer : public QObject, private Transport {
     void markClosing(Peer& peer, std::string_view why);
     void dropNonReader(Peer& peer, std::string_view why);
     void closePending();
+    void finishHandling();
     void checkStalled();
     void leaveMark(Peer& peer);
     void forget(Peer& peer);
@@ -168,7 +161,7 @@ class TcpGameServer : public QObject, private Transport {
     bool inPass_ = false;
 
     std::unordered_map<ConnectionId, std::unique_ptr<Peer>> peers_;
-    Admission admission_;
+    daemon::Admission admission_;
     std::vector<ConnectionId> readable_;  // edge seen, not read dry yet
     std::vector<Peer*> dirty_;            // queued bytes not yet offered to the socket
     std::vector<ConnectionId> closing_;

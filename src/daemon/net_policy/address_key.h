@@ -3,7 +3,8 @@
 // What admission counts a peer by: its own address (an IPv4 address, an IPv6
 // /64 — one subscriber usually holds a whole /64) and a wider prefix (an
 // IPv6 /48, often one site). IPv4-mapped IPv6 addresses count as IPv4.
-// Plain C++: both daemons build these from whatever their event loop gives.
+// Both servers build these from whatever their event loop gives (a socket
+// address, Asio's bytes).
 
 #include <cstddef>
 #include <optional>

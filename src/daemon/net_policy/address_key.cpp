@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "daemon/address_key.h"
+#include "daemon/net_policy/address_key.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>

@@ -1,11 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "server/net/admission.h"
+#include "daemon/net_policy/admission.h"
 
 #include <algorithm>
 
-#include "server/texts.h"
-
-namespace rabuscal::server {
+namespace rabuscal::daemon {
 
 namespace {
 // Buckets of addresses that stopped connecting go once full again, past this many.
@@ -19,23 +17,26 @@ void Admission::setLimits(const AdmissionLimits& limits) {
 }
 
 void Admission::clear() {
-    counts_ = daemon::AddressCounter(1, 1);
+    counts_ = AddressCounter(1, 1);
     setLimits(limits_);
     connects_.clear();
 }
 
-std::string_view Admission::admit(const daemon::AddressKey& key, std::size_t open,
-                                  bool roomByEviction, Clock::time_point now) {
-    if (open >= limits_.maxConnections && !roomByEviction)
-        return texts::refusals::kTooManyConnections;
-    if (counts_.peerCount(key) >= limits_.maxPerAddress)
-        return texts::refusals::kTooManyFromAddress;
-    if (!counts_.tryAdd(key)) return texts::refusals::kTooManyFromPrefix;
+Verdict Admission::admit(const AddressKey& key, std::size_t open, Clock::time_point now,
+                         const MakeRoom& makeRoom) {
+    const bool full = open >= limits_.maxConnections;
+    if (full && !makeRoom) return Verdict::Full;
+    if (counts_.peerCount(key) >= limits_.maxPerAddress) return Verdict::AddressFull;
+    if (!counts_.tryAdd(key)) return Verdict::PrefixFull;
     if (!takeConnectToken(key.peer, now)) {
         counts_.remove(key);
-        return texts::refusals::kConnectingTooOften;
+        return Verdict::TooOften;
     }
-    return {};
+    if (full && !makeRoom()) {
+        counts_.remove(key);
+        return Verdict::Full;
+    }
+    return Verdict::Admitted;
 }
 
 bool Admission::takeConnectToken(const std::string& peer, Clock::time_point now) {
@@ -58,4 +59,4 @@ bool Admission::takeConnectToken(const std::string& peer, Clock::time_point now)
     return true;
 }
 
-}  // namespace rabuscal::server
+}  // namespace rabuscal::daemon
