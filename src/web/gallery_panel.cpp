@@ -99,8 +99,8 @@ GalleryPanel::GalleryPanel(MainFrame& frame, WebDwn& client, QWidget* page, cons
     for (QLabel* label : {LoginCaption, PasswordCaption})
         label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 
-    // The buttons act on the press; the fetch's own loop draws the pressed
-    // face while it waits (see WebDwn).
+    // The buttons act on the press; each has drawn its pressed face before
+    // the fetch holds the window.
     connect(btHd, &ImageButton::MouseDown, this, &GalleryPanel::btHdMouseDown);
     connect(btPexo, &ImageButton::MouseDown, this, &GalleryPanel::btPexoMouseDown);
     connect(btClub, &ImageButton::MouseDown, this, &GalleryPanel::btClubMouseDown);

@@ -27,11 +27,10 @@ struct Fetched {
 // or until its deadline (30 s from its start) has passed, however slowly the
 // bytes keep coming: it runs a nested event loop that leaves user input
 // queued, so the windows cannot start a second fetch or act on a half-done
-// one, while what is waiting to be drawn (the pressed face of the button that
-// started the fetch) is drawn and the progress signals repaint the download
-// gauge. Socket notifications of the game connections are not filtered by
-// that loop: their handlers may run during a fetch, each to completion, as
-// they do in the main loop.
+// one, while the progress signals still repaint the download gauge. Socket
+// notifications of the game connections are not filtered by that loop: their
+// handlers may run during a fetch, each to completion, as they do in the main
+// loop.
 //
 // Every request is a GET over HTTP/1.1 without proxy, with the headers the
 // site has always seen ("text/html, */*", the Indy user agent). Cookies the

@@ -79,7 +79,7 @@ TForm3::TForm3(std::string& drawerNick, quint16 gamePort)
     setPalette(colours);
     addDragSurface(Stk);
 
-    // Each button acts on one edge; the faces are the button's own.
+    // The buttons swap their own faces; each acts on one edge only.
     connect(btLig, &ImageButton::MouseDown, this, &TForm3::btLigMouseDown);
     connect(btAtv, &ImageButton::MouseDown, this, &TForm3::btAtvMouseDown);
     connect(btFechar, &ImageButton::MouseUp, this, &TForm3::btFecharMouseUp);
