@@ -22,9 +22,9 @@
 #include <thread>
 #include <vector>
 
+#include "app/forms.h"
 #include "app/game_windows.h"
 #include "support/application.h"
-#include "ui/forms.h"
 #include "web/browser_window.h"
 #include "web/http_fixture.h"
 #include "web/process_memory.h"

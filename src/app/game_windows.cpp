@@ -6,6 +6,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 
+#include "app/forms.h"
 #include "app/main_window.h"
 #include "assets/window_layout.h"
 #include "client/ui/chat_window.h"
@@ -14,7 +15,6 @@
 #include "client/ui/lobby_page.h"
 #include "directory/client/directory_connection.h"
 #include "server/ui/server_window.h"
-#include "ui/forms.h"
 #include "ui/window_placement.h"
 #include "web/browser_window.h"
 
@@ -52,7 +52,7 @@ GameWindows::GameWindows()
     Form1 = form1_.get();
     form2_ = std::make_unique<TForm2>();
     Form2 = form2_.get();
-    form3_ = std::make_unique<TForm3>();
+    form3_ = std::make_unique<TForm3>(DrawerNick);
     Form3 = form3_.get();
     fweb_ = std::make_unique<TFWeb>();
     FWeb = fweb_.get();

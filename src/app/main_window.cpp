@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <utility>
 
+#include "app/forms.h"
 #include "app/main_window_web.h"
 #include "assets/window_layout.h"
 #include "client/ui/board_view.h"
@@ -15,7 +16,6 @@
 #include "client/ui/player_panel.h"
 #include "server/ui/server_window.h"
 #include "ui/button_faces.h"
-#include "ui/forms.h"
 #include "ui/look.h"
 #include "ui/skin_pictures.h"
 #include "web/browser_window.h"
@@ -162,22 +162,25 @@ void TForm1::ImpMouseMove(QWidget* sender, Qt::KeyboardModifiers shift, int x, i
     SkinnedWindow::ImpMouseMove(sender, shift, x, y);
 }
 
+// Each button acts on the edge its action belongs to; the faces are the
+// button's own, and every move over it shows its caption.
 void TForm1::connectButtons() {
-    const auto wire = [this](ImageButton* button, void (TForm1::*down)(), void (TForm1::*moved)(),
-                             void (TForm1::*up)()) {
-        connect(button, &ImageButton::MouseDown, this, down);
-        connect(button, &ImageButton::MouseMove, this, moved);
-        connect(button, &ImageButton::MouseUp, this, up);
-    };
-    wire(btFim, &TForm1::btFimMouseDown, &TForm1::btFimMouseMove, &TForm1::btFimMouseUp);
-    wire(btMin, &TForm1::btMinMouseDown, &TForm1::btMinMouseMove, &TForm1::btMinMouseUp);
-    wire(btConec, &TForm1::btConecMouseDown, &TForm1::btConecMouseMove, &TForm1::btConecMouseUp);
-    wire(btServ, &TForm1::btServMouseDown, &TForm1::btServMouseMove, &TForm1::btServMouseUp);
-    wire(btPan, &TForm1::btPanMouseDown, &TForm1::btPanMouseMove, &TForm1::btPanMouseUp);
-    wire(btJog, &TForm1::btJogMouseDown, &TForm1::btJogMouseMove, &TForm1::btJogMouseUp);
+    connect(btFim, &ImageButton::MouseMove, this, &TForm1::btFimMouseMove);
+    connect(btFim, &ImageButton::MouseUp, this, &TForm1::btFimMouseUp);
+    connect(btMin, &ImageButton::MouseMove, this, &TForm1::btMinMouseMove);
+    connect(btMin, &ImageButton::MouseUp, this, &TForm1::btMinMouseUp);
+    connect(btConec, &ImageButton::MouseDown, this, &TForm1::btConecMouseDown);
+    connect(btConec, &ImageButton::MouseMove, this, &TForm1::btConecMouseMove);
+    connect(btServ, &ImageButton::MouseDown, this, &TForm1::btServMouseDown);
+    connect(btServ, &ImageButton::MouseMove, this, &TForm1::btServMouseMove);
+    connect(btServ, &ImageButton::MouseUp, this, &TForm1::btServMouseUp);
+    connect(btPan, &ImageButton::MouseDown, this, &TForm1::btPanMouseDown);
+    connect(btPan, &ImageButton::MouseMove, this, &TForm1::btPanMouseMove);
+    connect(btPan, &ImageButton::MouseUp, this, &TForm1::btPanMouseUp);
+    connect(btJog, &ImageButton::MouseDown, this, &TForm1::btJogMouseDown);
+    connect(btJog, &ImageButton::MouseMove, this, &TForm1::btJogMouseMove);
 }
 
-void TForm1::btFimMouseDown() {}
 void TForm1::btFimMouseMove() {
     setHoverCaption(QStringLiteral("Encerra o jogo"));
 }
@@ -186,7 +189,6 @@ void TForm1::btFimMouseUp() {
     QCoreApplication::exit(0);
 }
 
-void TForm1::btMinMouseDown() {}
 void TForm1::btMinMouseMove() {
     setHoverCaption(QStringLiteral("Minimiza"));
 }
@@ -200,7 +202,6 @@ void TForm1::btConecMouseDown() {
 void TForm1::btConecMouseMove() {
     setHoverCaption(QStringLiteral("Conexões do jogo"));
 }
-void TForm1::btConecMouseUp() {}
 
 void TForm1::btServMouseDown() {
     if (Form3) invertVisibility(Form3);
@@ -230,7 +231,6 @@ void TForm1::btJogMouseDown() {
 void TForm1::btJogMouseMove() {
     setHoverCaption(QStringLiteral("Voltar ao desenho"));
 }
-void TForm1::btJogMouseUp() {}
 
 // The program leaves the screen as one: the other windows are hidden while
 // the main window is minimised, and the ones that were visible come back

@@ -81,15 +81,12 @@ class TForm1 : public SkinnedWindow, public MainFrame {
     void connectButtons();
     void minimiseProgram();
 
-    void btFimMouseDown();
     void btFimMouseMove();
     void btFimMouseUp();
-    void btMinMouseDown();
     void btMinMouseMove();
     void btMinMouseUp();
     void btConecMouseDown();
     void btConecMouseMove();
-    void btConecMouseUp();
     void btServMouseDown();
     void btServMouseMove();
     void btServMouseUp();
@@ -98,7 +95,6 @@ class TForm1 : public SkinnedWindow, public MainFrame {
     void btPanMouseUp();
     void btJogMouseDown();
     void btJogMouseMove();
-    void btJogMouseUp();
 
     // Windows hidden by the minimise button, shown again on restore.
     std::vector<QPointer<QWidget>> hiddenWhileMinimised_;

@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/main_window_web.h"
 
+#include "app/forms.h"
 #include "app/main_window.h"
 #include "client/ui/game_session.h"
 #include "client/ui/lobby_page.h"
 #include "client/ui/phrase_page.h"
 #include "client/ui/player_panel.h"
-#include "ui/forms.h"
 #include "web/browser_window.h"
 #include "web/gallery_panel.h"
 #include "web/version_check.h"
@@ -29,7 +29,8 @@ void openPageBesideTheBoard(std::string_view relativePath) {
 
 }  // namespace
 
-MainWindowWeb::MainWindowWeb(TForm1& form) : webDwn_(std::make_unique<rabuscal::WebDwn>()) {
+MainWindowWeb::MainWindowWeb(TForm1& form)
+    : form_(form), webDwn_(std::make_unique<rabuscal::WebDwn>()) {
     Gallery = new GalleryPanel(form, *webDwn_, form.Phrase);
     form.Phrase->hostGallery(Gallery);
 
@@ -38,11 +39,18 @@ MainWindowWeb::MainWindowWeb(TForm1& form) : webDwn_(std::make_unique<rabuscal::
                      [&board](const QImage& picture) { board.setGalleryPicture(picture); });
     board.setWebPageOpener(&openPageBesideTheBoard);
 
-    QObject::connect(form.Lobby->btVrs, &ImageButton::MouseDown, Gallery, [this, &form] {
-        checkVersion(*webDwn_, {[&form](const QString& text) { form.setStatus(text); }, &openPage});
-    });
+    QObject::connect(form.Lobby->btVrs, &ImageButton::MouseDown, Gallery,
+                     [this] { btVrsMouseDown(); });
     QObject::connect(form.Panel->btInst, &ImageButton::MouseDown, Gallery,
-                     [] { openPage(web::kInstructionsPage); });
+                     [this] { btInstMouseDown(); });
+}
+
+void MainWindowWeb::btVrsMouseDown() {
+    checkVersion(*webDwn_, {[this](const QString& text) { form_.setStatus(text); }, &openPage});
+}
+
+void MainWindowWeb::btInstMouseDown() {
+    openPage(web::kInstructionsPage);
 }
 
 // The gallery holds on to the client: it goes first.

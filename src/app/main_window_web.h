@@ -21,10 +21,13 @@ class MainWindowWeb {
     MainWindowWeb(const MainWindowWeb&) = delete;
     MainWindowWeb& operator=(const MainWindowWeb&) = delete;
 
-    rabuscal::WebDwn& client() { return *webDwn_; }
     GalleryPanel* Gallery;
 
   private:
+    void btVrsMouseDown();
+    void btInstMouseDown();
+
+    TForm1& form_;
     std::unique_ptr<rabuscal::WebDwn> webDwn_;
 };
 

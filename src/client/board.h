@@ -77,9 +77,7 @@ class Board {
     void flushChanges();
 
     bool Stroking() const { return stroking_; }
-    std::int64_t StakeHundredths() const { return stakeHundredths_; }
     bool BackgroundShown() const { return backgroundShown_; }
-    bool InstructionsPending() const { return instructionsPending_; }
 
   private:
     void changed(const QRect& area) { changed_ |= area; }

@@ -11,22 +11,13 @@ BrowserFrame::BrowserFrame(const QByteArray& base)
                     QStringLiteral("FWeb"), QStringLiteral("Browser web")),
       Browser(new BrowserPanel(this, base)),
       btFechar(new ImageButton(faceSet2(), rabuscal::assets::fweb::btFechar, this)) {
-    connect(btFechar, &ImageButton::MouseDown, this, &BrowserFrame::btFecharMouseDown);
     connect(btFechar, &ImageButton::MouseUp, this, &BrowserFrame::btFecharMouseUp);
     FormCreate();
-}
-
-BrowserFrame::~BrowserFrame() {
-    FormDestroy();
 }
 
 void BrowserFrame::FormCreate() {
     ApplySkinRegion();
 }
-
-void BrowserFrame::FormDestroy() {}
-
-void BrowserFrame::btFecharMouseDown() {}
 
 void BrowserFrame::btFecharMouseUp() {
     hide();

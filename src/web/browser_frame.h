@@ -18,7 +18,6 @@ class BrowserFrame : public SkinnedWindow {
     Q_OBJECT
   public:
     explicit BrowserFrame(const QByteArray& base = web::webBase());
-    ~BrowserFrame() override;
 
     // The browser Web1 in Panel1, btPexo, btAnt, btProx, btStop, Led and G1.
     BrowserPanel* Browser;
@@ -26,8 +25,6 @@ class BrowserFrame : public SkinnedWindow {
 
   private:
     void FormCreate();
-    void FormDestroy();
-    void btFecharMouseDown();
     void btFecharMouseUp();
 };
 

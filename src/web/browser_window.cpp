@@ -140,24 +140,17 @@ void TFWeb::handle(const channel::Message& event) {
     } else if (word == channel::kBegin) {
         loading_ = true;
         progress_ = 0;
-        emit Web1DownloadBegin();
     } else if (word == channel::kProgress) {
-        const QStringList numbers = text.split(QLatin1Char(' '));
-        progress_ = numbers.value(0).toInt();
-        emit Web1ProgressChange(progress_, numbers.value(1).toLongLong());
+        progress_ = text.section(QLatin1Char(' '), 0, 0).toInt();
     } else if (word == channel::kComplete) {
         loading_ = false;
-        emit Web1DownloadComplete();
     } else if (word == channel::kLoaded) {
         url_ = QUrl(text);
         emit pageLoaded(url_);
-    } else if (word == channel::kFailed) {
-        emit pageFailed(QUrl(text));
     } else if (word == channel::kAddress) {
         url_ = QUrl(text);
     } else if (word == channel::kTitle) {
         title_ = text;
-        emit titleChanged(title_);
     } else if (word == channel::kOverBound) {
         emit overBound(text.toInt());
     }

@@ -58,12 +58,7 @@ class TFWeb : public QObject {
   signals:
     void shown();
     void hidden();
-    void Web1DownloadBegin();
-    void Web1ProgressChange(qint64 progress, qint64 progressMax);
-    void Web1DownloadComplete();
     void pageLoaded(const QUrl& address);
-    void pageFailed(const QUrl& address);
-    void titleChanged(const QString& title);
     void overBound(int megabytes);
     void helperEnded();
 

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "web/gallery_panel.h"
 
-#include <QCoreApplication>
 #include <QPixmap>
 
 #include "assets/window_layout.h"
@@ -44,11 +43,6 @@ QLineEdit* smallField(QWidget* parent, const QString& name, QRect place) {
     colours.setColor(QPalette::Text, look::kNavy);
     field->setPalette(colours);
     return field;
-}
-
-// Lets the pressed face show before a fetch holds the window.
-void drawPendingFaces() {
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
 }  // namespace
@@ -105,12 +99,11 @@ GalleryPanel::GalleryPanel(MainFrame& frame, WebDwn& client, QWidget* page, cons
     for (QLabel* label : {LoginCaption, PasswordCaption})
         label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 
+    // The buttons act on the press; each has drawn its pressed face before
+    // the fetch holds the window.
     connect(btHd, &ImageButton::MouseDown, this, &GalleryPanel::btHdMouseDown);
-    connect(btHd, &ImageButton::MouseUp, this, &GalleryPanel::btHdMouseUp);
     connect(btPexo, &ImageButton::MouseDown, this, &GalleryPanel::btPexoMouseDown);
-    connect(btPexo, &ImageButton::MouseUp, this, &GalleryPanel::btPexoMouseUp);
     connect(btClub, &ImageButton::MouseDown, this, &GalleryPanel::btClubMouseDown);
-    connect(btClub, &ImageButton::MouseUp, this, &GalleryPanel::btClubMouseUp);
     // Selection, not the current row: a list that takes the focus gets a current
     // row by itself, and that must not load a picture.
     connect(Fb1, &QListWidget::itemSelectionChanged, this, &GalleryPanel::Fb1Click);
@@ -130,8 +123,6 @@ void GalleryPanel::btHdMouseDown() {
     Lbox->hide();
 }
 
-void GalleryPanel::btHdMouseUp() {}
-
 void GalleryPanel::Fb1Click() {
     const QList<QListWidgetItem*> selected = Fb1->selectedItems();
     if (selected.isEmpty()) return;
@@ -139,27 +130,19 @@ void GalleryPanel::Fb1Click() {
 }
 
 void GalleryPanel::btPexoMouseDown() {
-    drawPendingFaces();
     Lbox->show();
     Lbox->raise();
     showList({});
     showList(gallery_.fetchPublicList());
 }
 
-void GalleryPanel::btPexoMouseUp() {
-    drawPendingFaces();
-}
-
 void GalleryPanel::btClubMouseDown() {
-    drawPendingFaces();
     Lbox->show();
     Lbox->raise();
     showList({});
     showList(gallery_.fetchClubList(QByteArray::fromStdString(toWire(ClubLogin->text())),
                                     QByteArray::fromStdString(toWire(ClubPassword->text()))));
 }
-
-void GalleryPanel::btClubMouseUp() {}
 
 void GalleryPanel::LboxDblClick() {
     const int row = Lbox->currentRow();

@@ -68,12 +68,9 @@ class GalleryPanel : public QWidget {
 
   private:
     void btHdMouseDown();
-    void btHdMouseUp();
     void Fb1Click();
     void btPexoMouseDown();
-    void btPexoMouseUp();
     void btClubMouseDown();
-    void btClubMouseUp();
     void LboxDblClick();
 
     void showList(const QList<QByteArray>& names);

@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "web/version_check.h"
 
-#include <QCoreApplication>
-
 #include "rabuscal_config.h"
 #include "web/web_dwn.h"
 
@@ -40,8 +38,6 @@ std::optional<QByteArray> versionInFile(QByteArray body) {
 
 VersionOutcome checkVersion(WebDwn& client, const VersionCheckHooks& hooks,
                             const QByteArray& base) {
-    // The button's pressed face is drawn before the fetch holds the window.
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     const Fetched answer = client.get(web::webAddress(base, web::kVersionFile));
     if (!answer.ok) return VersionOutcome::Unknown;
     // An empty file or an error page served as the file says nothing about

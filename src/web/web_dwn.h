@@ -27,9 +27,10 @@ struct Fetched {
 // or until its deadline (30 s from its start) has passed, however slowly the
 // bytes keep coming: it runs a nested event loop that leaves user input
 // queued, so the windows cannot start a second fetch or act on a half-done
-// one, while the progress signals still repaint the download gauge. Socket notifications of the
-// game connections are not filtered by that loop: their handlers may run during a fetch, each to
-// completion, as they do in the main loop.
+// one, while the progress signals still repaint the download gauge. Socket
+// notifications of the game connections are not filtered by that loop: their
+// handlers may run during a fetch, each to completion, as they do in the main
+// loop.
 //
 // Every request is a GET over HTTP/1.1 without proxy, with the headers the
 // site has always seen ("text/html, */*", the Indy user agent). Cookies the
@@ -60,15 +61,9 @@ class WebDwn : public QObject {
     void setUsername(const QByteArray& user);
     void setPassword(const QByteArray& password);
     void setBasicAuthentication(bool on) { basicAuthentication_ = on; }
-    QByteArray username() const { return username_; }
-    QByteArray password() const { return password_; }
-    bool basicAuthentication() const { return basicAuthentication_; }
 
     // A fetch that has not ended this long after its start fails as timed out.
     void setDeadline(std::chrono::milliseconds deadline) { deadline_ = deadline; }
-
-    bool busy() const { return busy_; }
-    QNetworkCookieJar& cookies() { return *jar_; }
 
   signals:
     // Progress of the transfer under way: the expected size (0 when the

@@ -8,6 +8,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include "app/forms.h"
 #include "app/game_windows.h"
 #include "app/main_window_web.h"
 #include "assets/window_layout.h"
@@ -20,7 +21,6 @@
 #include "server/ui/server_window.h"
 #include "support/application.h"
 #include "support/loopback_peer.h"
-#include "ui/forms.h"
 #include "web/browser_window.h"
 #include "web/gallery_panel.h"
 

@@ -121,15 +121,17 @@ TEST_F(Games, ARoundComesOutPixelIdenticalOnEveryBoardAndForALateJoiner) {
     for (int i = 1; i <= 60; ++i) board.TelaMouseMove(false, 40 + 3 * i, 40 + (i * i) % 37);
     board.TelaMouseMove(false, 500, 300);  // past the corner
     board.TelaMouseUp(false, 500, 300);
+    // Five hundredths per move: 61 moves spend 3.05, and the release reports
+    // what is left in whole points.
+    ASSERT_TRUE(everyone([](Copy& c) { return c.view.points == "96"; }));
     board.TelaMouseDown(false, 200, 200);
     board.TelaMouseUp(false, 200, 200);
     ASSERT_TRUE(everyone([](Copy& c) { return c.board().tela().pixel(200, 201) == 0; }));
     board.TelaMouseDown(true, 100, 60);
     for (int i = 0; i < 20; ++i) board.TelaMouseMove(true, 100 + i, 58 + i % 5);
     board.TelaMouseUp(true, 120, 60);
-    // The last release reported the points left, after the last block.
-    const std::string left = std::to_string(board.StakeHundredths() / 100);
-    ASSERT_TRUE(everyone([&](Copy& c) { return c.view.points == left; }));
+    // The dot costs nothing; 20 blocks spend one point.
+    ASSERT_TRUE(everyone([](Copy& c) { return c.view.points == "95"; }));
 
     for (auto& c : copies) {
         EXPECT_TRUE(c->tela() == ana.tela()) << c->session().nick;

@@ -64,12 +64,13 @@ TEST_F(DirectoryClientRules, ConnectedEachRequestGoesOutAtOnceAndDeactivationRel
     client.deactivateGroup("sala");
     EXPECT_TRUE(client.Grupos().empty());
     EXPECT_TRUE(client.GroupAddresses().empty());
-    client.relist();
     EXPECT_EQ(link.sent, "j#gdtv:rabuscal|salaj#gjgs:rabuscal");
     EXPECT_EQ(client.pendingMessage(), "j#gdtv:rabuscal|sala");
     link.up = false;
-    client.relist();
-    EXPECT_EQ(link.sent, "j#gdtv:rabuscal|salaj#gjgs:rabuscal");
+    link.sent.clear();
+    client.deactivateGroup("sala");
+    EXPECT_EQ(link.sent, "") << "the list is asked for only on a connected link";
+    EXPECT_EQ(link.opens, opens + 1);
 }
 
 TEST_F(DirectoryClientRules, LinkEventsAndRepliesShowTheirTextsLampsAndLists) {

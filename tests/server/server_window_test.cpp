@@ -20,7 +20,6 @@
 #include "directory/net/background_directory.h"
 #include "support/application.h"
 #include "ui/error_report.h"
-#include "ui/forms.h"
 
 using namespace rabuscal;
 
@@ -38,7 +37,7 @@ class ServerWindowTest : public ::testing::Test {
 
     ServerWindowTest() {
         // Port 0: the listener takes any free port, so tests never meet a game.
-        window_ = std::make_unique<TForm3>(0);
+        window_ = std::make_unique<TForm3>(DrawerNick, 0);
         ServerWindowLinks links;
         links.gameConnected = [this] { return gameConnected_; };
         links.setServerAddress = [this](const QString& address) { Servidor.setText(address); };
@@ -60,6 +59,7 @@ class ServerWindowTest : public ::testing::Test {
 
     QLineEdit Servidor;
     bool gameConnected_ = false;
+    std::string DrawerNick;  // the host copy's, shared by its server and its client
     std::unique_ptr<TForm3> window_;
 };
 
@@ -116,7 +116,7 @@ TEST_F(ServerWindowTest, LampGoesRedOnLimeAtTheFirstMessageAndMaroonOffWithTheCo
 TEST_F(ServerWindowTest, APortAlreadyTakenShowsTheFailedCallAndChangesNothing) {
     QTcpServer squatter;
     ASSERT_TRUE(squatter.listen(QHostAddress::Any, 0));
-    TForm3 blocked(squatter.serverPort());
+    TForm3 blocked(DrawerNick, squatter.serverPort());
     std::optional<QString> servidor;
     ServerWindowLinks links;
     links.setServerAddress = [&](const QString& address) { servidor = address; };
@@ -168,7 +168,6 @@ TEST_F(ServerWindowTest, APlayerWhoHostsJoinsTheOwnServerAndDrawsAlone) {
     EXPECT_EQ(view.list, std::vector<std::string>{"xxxx ana"}) << "alone, ana draws";
     EXPECT_EQ(DrawerNick, "ana") << "the server and the host copy share it";
     Cli.close();
-    DrawerNick.clear();
 }
 
 TEST_F(ServerWindowTest, AGroupTheDirectoryCannotListIsShownAsNotAnnounced) {

@@ -32,6 +32,19 @@ QImage plainSkin() {
     return skin;
 }
 
+// Counts the paints of a button that showed its pressed face.
+struct PressedPaints : QObject {
+    explicit PressedPaints(ImageButton* button) : button(button) {
+        button->installEventFilter(this);
+    }
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint && button->isPressedFace()) ++count;
+        return false;
+    }
+    ImageButton* button;
+    int count = 0;
+};
+
 struct WindowWithButton {
     WindowWithButton() : window(plainSkin(), "W", "W") {
         button = new ImageButton(faces, "btTest", &window, 10, 10);
@@ -59,10 +72,16 @@ TEST_F(ImageButtonTest, ShowsPressedFaceWhileHeldWithEitherMouseButtonBeforeTheA
     WindowWithButton w;
     EXPECT_EQ(w.button->size(), QSize(42, 20));
     EXPECT_TRUE(shows(w.button, w.faces.released));
+    // Drawn, not only set: an action that holds the window (a web fetch)
+    // still shows the press, with no event loop turned in between.
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(w.handle()));
+    PressedPaints paints(w.button);
     int pressedFaceDuringAction = 0;
-    QObject::connect(w.button, &ImageButton::MouseDown,
-                     [&] { pressedFaceDuringAction += shows(w.button, w.faces.pressed); });
+    QObject::connect(w.button, &ImageButton::MouseDown, [&] {
+        pressedFaceDuringAction += shows(w.button, w.faces.pressed) && paints.count > 0;
+    });
     for (const Qt::MouseButton mouseButton : {Qt::LeftButton, Qt::RightButton}) {
+        paints.count = 0;
         QSignalSpy downs(w.button, &ImageButton::MouseDown);
         QSignalSpy ups(w.button, &ImageButton::MouseUp);
         QTest::mousePress(w.handle(), mouseButton, {}, {20, 20});

@@ -106,7 +106,6 @@ void TForm2::FormCreate() {
     Frase->setFocus();
     Frase->installEventFilter(this);
     connect(btTentar, &ImageButton::MouseDown, this, &TForm2::btTentarMouseDown);
-    connect(btTentar, &ImageButton::MouseUp, this, &TForm2::btTentarMouseUp);
 }
 
 void TForm2::FormDestroy() {
@@ -179,9 +178,6 @@ void TForm2::trimOldestLines() {
 void TForm2::btTentarMouseDown() {
     if (input_ && input_->btTentarMouseDown(toWire(Frase->toPlainText()))) Frase->clear();
 }
-
-// The released face is all the release does.
-void TForm2::btTentarMouseUp() {}
 
 void TForm2::FraseKeyDown(int key) {
     if (input_) input_->FraseKeyDown(key, toWire(Frase->toPlainText()));

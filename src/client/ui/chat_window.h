@@ -52,7 +52,6 @@ class TForm2 : public SkinnedWindow {
     void FormCreate();
     void FormDestroy();
     void btTentarMouseDown();
-    void btTentarMouseUp();
     void FraseKeyDown(int key);
     void FraseKeyUp(int key);
     void trimOldestLines();

@@ -57,7 +57,6 @@ GroupsPanel::GroupsPanel(MainFrame& frame, QLineEdit& servidor, QWidget* page)
     Grupos->setPalette(listColours);
 
     connect(btGrp, &ImageButton::MouseDown, this, &GroupsPanel::btGrpMouseDown);
-    connect(btGrp, &ImageButton::MouseUp, this, &GroupsPanel::btGrpMouseUp);
     // Selection, not the current row: a list that takes the focus (as when the
     // window is activated again) gets a current row by itself, and that must
     // not change `Servidor`.
@@ -80,8 +79,6 @@ void GroupsPanel::attach(DirectoryConnection& directory) {
 void GroupsPanel::btGrpMouseDown() {
     if (directory_) directory_->askGroups();
 }
-
-void GroupsPanel::btGrpMouseUp() {}
 
 // Only a group the player picks fills the field: emptying or refilling the
 // list leaves `Servidor` as it is.

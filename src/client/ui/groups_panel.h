@@ -40,7 +40,6 @@ class GroupsPanel : public QWidget {
 
   private:
     void btGrpMouseDown();
-    void btGrpMouseUp();
     void GruposClick();
     void showGroups();
     void showLamp(rabuscal::protocol::LinkLamp colour);

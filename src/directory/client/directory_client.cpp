@@ -66,9 +66,6 @@ void DirectoryClient::activateGroup(std::string_view groupName) {
 void DirectoryClient::deactivateGroup(std::string_view groupName) {
     sendRequest(deactivateRequest(groupName));
     clearGroups();
-}
-
-void DirectoryClient::relist() {
     if (link_.active()) link_.send(listRequest());
 }
 

@@ -76,11 +76,10 @@ class DirectoryClient {
     // `btAtv` pressed while the group is not announced: "atv" with the name.
     void activateGroup(std::string_view groupName);
     // `btAtv` pressed while it is: "dtv" with the name and the group lists
-    // emptied. The adapter lets pending events in and then calls relist().
+    // emptied; then, if connected, "j#gjgs:rabuscal" goes straight out behind
+    // it (the pending slot keeps the "dtv") so that a fresh "lsg", which
+    // already leaves the group out, refills the list.
     void deactivateGroup(std::string_view groupName);
-    // If connected, "j#gjgs:rabuscal" goes straight out (the pending slot is
-    // left alone) so that a fresh "lsg" refills the list.
-    void relist();
 
     // Link events.
     void connecting();

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "directory/client/directory_connection.h"
 
-#include <QCoreApplication>
 #include <QDeadlineTimer>
 
 #include "rabuscal_config.h"
@@ -49,12 +48,6 @@ DirectoryConnection::~DirectoryConnection() {
     quiet_.stop();
     Cli2.disconnect(this);
     Cli2.abort();
-}
-
-void DirectoryConnection::deactivateGroup(std::string_view groupName) {
-    rules_.deactivateGroup(groupName);
-    QCoreApplication::processEvents();
-    rules_.relist();
 }
 
 bool DirectoryConnection::isActive() const {

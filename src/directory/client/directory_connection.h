@@ -34,10 +34,7 @@ class DirectoryConnection : public QObject, private DirectoryLink, private Direc
     void sendRequest(const std::string& message) { rules_.sendRequest(message); }
     void askGroups() { rules_.askGroups(); }
     void activateGroup(std::string_view groupName) { rules_.activateGroup(groupName); }
-    // "dtv", the lists emptied, pending events handled once (the service's
-    // answer, or the connection itself, may come in meanwhile), then the list
-    // asked for again if `Cli2` is connected by now.
-    void deactivateGroup(std::string_view groupName);
+    void deactivateGroup(std::string_view groupName) { rules_.deactivateGroup(groupName); }
 
     bool isActive() const;
     const std::string& pendingMessage() const { return rules_.pendingMessage(); }

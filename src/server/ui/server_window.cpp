@@ -7,7 +7,6 @@
 #include "assets/window_layout.h"
 #include "directory/client/directory_connection.h"
 #include "ui/error_report.h"
-#include "ui/forms.h"
 #include "ui/look.h"
 #include "ui/skin_pictures.h"
 #include "wire_text/text_codec.h"
@@ -52,7 +51,7 @@ QLineEdit* groupField(QWidget* window) {
 
 }  // namespace
 
-TForm3::TForm3(quint16 gamePort)
+TForm3::TForm3(std::string& drawerNick, quint16 gamePort)
     : SkinnedWindow(loadSkinPicture(QStringLiteral(":/assets/skin_form3.bmp"), skin::kForm3),
                     QStringLiteral("Form3"), QStringLiteral("Servidor de jogo")),
       Shp1(new Lamp(Lamp::Shape::Circle, QStringLiteral("Shp1"), this, form3::Shp1.place)),
@@ -73,18 +72,16 @@ TForm3::TForm3(quint16 gamePort)
       Stk(new StatusLine(QStringLiteral("Stk"), this, form3::Stk.place, look::arial(11, true, true),
                          look::kMaroon, look::kWindowColour, QStringLiteral("Status..."))),
       btFechar(new ImageButton(faceSet2(), form3::btFechar, this)),
-      Srv(DrawerNick, this),
+      Srv(drawerNick, this),
       gamePort_(gamePort) {
     QPalette colours = palette();
     colours.setColor(QPalette::Window, look::kWindowColour);
     setPalette(colours);
     addDragSurface(Stk);
 
+    // The buttons swap their own faces; each acts on one edge only.
     connect(btLig, &ImageButton::MouseDown, this, &TForm3::btLigMouseDown);
-    connect(btLig, &ImageButton::MouseUp, this, &TForm3::btLigMouseUp);
     connect(btAtv, &ImageButton::MouseDown, this, &TForm3::btAtvMouseDown);
-    connect(btAtv, &ImageButton::MouseUp, this, &TForm3::btLigMouseUp);
-    connect(btFechar, &ImageButton::MouseDown, this, &TForm3::btFecharMouseDown);
     connect(btFechar, &ImageButton::MouseUp, this, &TForm3::btFecharMouseUp);
     FormCreate();
 }
@@ -132,9 +129,6 @@ QString TForm3::LocalAddress() {
 }
 
 void TForm3::btLigMouseDown() {
-    // A withdrawal under way lets the event loop run once; a press that comes
-    // in meanwhile waits for the next one.
-    if (deactivating_) return;
     // The server is switched only while this copy does not play: switching it
     // off would drop the host's own game with everyone else's.
     if (links_.gameConnected && links_.gameConnected()) {
@@ -147,9 +141,6 @@ void TForm3::btLigMouseDown() {
     else
         switchOn();
 }
-
-// Shared by btLig and btAtv: the button has already shown its released face.
-void TForm3::btLigMouseUp() {}
 
 // A group left listed for a server that no longer listens would send the next
 // player who picks it to a refused connection: it goes with the server.
@@ -178,7 +169,6 @@ void TForm3::switchOn() {
 }
 
 void TForm3::btAtvMouseDown() {
-    if (deactivating_) return;
     Stk->clear();
     if (!Srv.isListening()) {
         Stk->setText(QStringLiteral("Precisa ligar o servidor antes."));
@@ -202,12 +192,8 @@ void TForm3::btAtvMouseDown() {
 void TForm3::withdrawGroup() {
     const std::string group = *std::exchange(announcedGroup_, std::nullopt);
     Lb7->setText(kAnnounce);
-    deactivating_ = true;
     if (directory_) directory_->deactivateGroup(group);
-    deactivating_ = false;
 }
-
-void TForm3::btFecharMouseDown() {}
 
 void TForm3::btFecharMouseUp() {
     hide();

@@ -43,8 +43,9 @@ struct ServerWindowLinks {
 class TForm3 : public SkinnedWindow, private rabuscal::server::ServerEvents {
     Q_OBJECT
   public:
-    // The game always listens on 7003; tests pick a free port.
-    explicit TForm3(quint16 gamePort = rabuscal::config::kGamePort);
+    // `drawerNick` is the program-wide DrawerNick, shared with the game client
+    // of the same copy. The game always listens on 7003; tests pick a free port.
+    explicit TForm3(std::string& drawerNick, quint16 gamePort = rabuscal::config::kGamePort);
     ~TForm3() override;
 
     void link(ServerWindowLinks links);
@@ -73,9 +74,7 @@ class TForm3 : public SkinnedWindow, private rabuscal::server::ServerEvents {
     void FormCreate();
     void FormDestroy();
     void btLigMouseDown();
-    void btLigMouseUp();
     void btAtvMouseDown();
-    void btFecharMouseDown();
     void btFecharMouseUp();
 
     void switchOn();
@@ -93,7 +92,6 @@ class TForm3 : public SkinnedWindow, private rabuscal::server::ServerEvents {
     QPointer<rabuscal::directory::DirectoryConnection> directory_;
     // The group as announced, Windows-1252 bytes; none while `Lb7` shows "Ativar".
     std::optional<std::string> announcedGroup_;
-    bool deactivating_ = false;
 };
 
 }  // namespace rabuscal
