@@ -64,6 +64,9 @@ void forEachBlockPixel(std::string_view payload, SetPixel&& set) {
         for (int col = -2; col <= 2; ++col) set(x + col, y + row, fields.nextInt());
 }
 
+// "msg": nick + kSaid + text, as the client writes a chat line and the server
+// checks that it speaks in the sender's own name.
+inline constexpr std::string_view kSaid = " falou: ";
 // "msg": split at the first ": " — heading (colon included) and the chat text.
 // A payload without ": " is all heading with an empty text.
 struct ChatLine {

@@ -43,7 +43,7 @@ struct ServerWindowLinks {
 class TForm3 : public SkinnedWindow, private rabuscal::server::ServerEvents {
     Q_OBJECT
   public:
-    // The game always listens on 7003; tests pick a free port.
+    // The game always listens on the game port; tests pick a free port.
     explicit TForm3(quint16 gamePort = rabuscal::config::kGamePort);
     ~TForm3() override;
 
