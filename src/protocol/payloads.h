@@ -80,7 +80,11 @@ ChatLine splitChatLine(std::string_view payload);
 // At most `maxEntries` are taken; the rest of the payload is not read.
 std::vector<std::string_view> splitPlayerList(std::string_view payload,
                                               std::size_t maxEntries = SIZE_MAX);
-// The nick of an entry: from the sixth character on, at most 100 characters.
+// The nick of an entry: from the sixth character on (after the four of the
+// points and a blank), at most kEntryNickMax characters: no copy reads more
+// of a nick.
+inline constexpr std::size_t kEntryNickStart = 5;
+inline constexpr std::size_t kEntryNickMax = 100;
 std::string_view entryNick(std::string_view entry);
 // Four characters: the total right-aligned, last four digits only; "xxxx" for the drawer.
 std::string pointsField(std::int32_t total, bool drawer);
