@@ -2,10 +2,24 @@
 #include "assets/asset_names.h"
 
 #include <QImageReader>
+#include <string_view>
 
 #include "assets/window_layout.h"
 
 namespace rabuscal::assets {
+
+namespace {
+constexpr bool inPictureFolder(std::string_view picture) {
+    return picture.starts_with(kPictureFolder);
+}
+}  // namespace
+
+// pictureFile() and buttonFacePath() rely on every name lying in the folder.
+static_assert(inPictureFolder(kSkinForm1) && inPictureFolder(kSkinForm2) &&
+              inPictureFolder(kSkinForm3) && inPictureFolder(kSkinFWeb) &&
+              inPictureFolder(kButtonUp1) && inPictureFolder(kButtonDown1) &&
+              inPictureFolder(kButtonUp2) && inPictureFolder(kButtonDown2) &&
+              inPictureFolder(kWelcome));
 
 QString pictureFile(const char* picture) {
     return QString::fromLatin1(picture).mid(int(sizeof kPictureFolder) - 1);
