@@ -48,12 +48,13 @@ struct NoLink : GameLink {
 std::vector<std::string> movMessages(int count) {
     std::mt19937 random(7003);
     std::uniform_int_distribution<int> step(-8, 8);
-    int x = 225, y = 132;
+    constexpr int kW = Board::kWidth, kH = Board::kHeight;
+    int x = kW / 2, y = kH / 2;
     std::vector<std::string> out;
     out.reserve(count);
     for (int i = 0; i < count; ++i) {
-        x = std::clamp(x + step(random), -20, 470);
-        y = std::clamp(y + step(random), -20, 284);
+        x = std::clamp(x + step(random), -20, kW + 20);
+        y = std::clamp(y + step(random), -20, kH + 20);
         out.push_back("$-$mov:" + std::to_string(x) + "|" + std::to_string(y));
     }
     return out;
@@ -61,7 +62,8 @@ std::vector<std::string> movMessages(int count) {
 
 std::vector<std::string> blcMessages(int count) {
     std::mt19937 random(2070);
-    std::uniform_int_distribution<int> px(0, 449), py(0, 263), colour(0, 1);
+    std::uniform_int_distribution<int> px(0, Board::kWidth - 1), py(0, Board::kHeight - 1),
+        colour(0, 1);
     std::vector<std::string> out;
     out.reserve(count);
     for (int i = 0; i < count; ++i) {
@@ -96,8 +98,8 @@ void run(const char* what, const std::vector<std::string>& messages, std::size_t
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 
     long ink = 0;
-    for (int y = 0; y < 264; ++y)
-        for (int x = 0; x < 450; ++x) ink += client.board().tela().pixel(x, y) == 0;
+    for (int y = 0; y < Board::kHeight; ++y)
+        for (int x = 0; x < Board::kWidth; ++x) ink += client.board().tela().pixel(x, y) == 0;
     std::printf(
         "%-4s %3zu message(s) per chunk: %9.0f messages/s  (%zu messages, %.3f s, "
         "%zu repaints, %ld black pixels)\n",

@@ -31,6 +31,7 @@
 #include <vector>
 
 #include "app/main_window.h"
+#include "client/board.h"
 #include "client/ui/chat_window.h"
 #include "client/ui/game_session.h"
 #include "reference_listener.h"
@@ -65,7 +66,8 @@ std::vector<Flood> floods(double scale) {
     std::string strokes;
     for (int i = 0; i < int(300000 * scale); ++i) {
         strokes += i % 100 == 0 ? "$-$mdw:" : "$-$mov:";
-        strokes += std::to_string(i * 7 % 450) + "|" + std::to_string(i * 13 % 264);
+        strokes += std::to_string(i * 7 % client::Board::kWidth) + "|" +
+                   std::to_string(i * 13 % client::Board::kHeight);
     }
     out.push_back({"strokes", std::move(strokes)});
     return out;

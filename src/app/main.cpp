@@ -9,6 +9,7 @@
 #include "app/game_windows.h"
 #include "rabuscal_config.h"
 #include "ui/error_report.h"
+#include "ui/skin_pictures.h"
 
 int main(int argc, char** argv) {
     // The game reads no settings of its own; only the questions for the
@@ -50,6 +51,9 @@ int main(int argc, char** argv) {
     // Hiding the last visible window (e.g. minimising) must not end the game;
     // only the end button and closing the main window do.
     QApplication::setQuitOnLastWindowClosed(false);
+    // A build that lost a picture says which and ends, rather than show
+    // windows without their outline.
+    if (!rabuscal::checkPicturesAtStart()) return 1;
 
     int exitCode = 0;
     {

@@ -55,8 +55,7 @@ void invertVisibility(QWidget* window) {
 }  // namespace
 
 TForm1::TForm1()
-    : SkinnedWindow(loadSkinPicture(QStringLiteral(":/assets/skin_form1.bmp"), skin::kForm1),
-                    QStringLiteral("Form1"), QString()),
+    : SkinnedWindow(loadSkinPicture(assets::kMainWindow), QStringLiteral("Form1"), QString()),
       btServ(new ImageButton(faceSet1(), form1::btServ, this)),
       btConec(new ImageButton(faceSet1(), form1::btConec, this)),
       Explic(hoverCaptionLabel(this)),

@@ -1,13 +1,20 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QSize>
 #include <QString>
+#include <QStringList>
 #include <QStringView>
 #include <array>
+#include <vector>
 
-// Resource paths of the game's pictures, compiled in by the rabuscal_assets library.
+// The game's pictures, compiled in by the rabuscal_assets library: every
+// window, the asset program and the tests name a picture only through these.
+// The game checks at start that each of them is there (see missingPictures).
 namespace rabuscal::assets {
 
+// Where the program finds the pictures; under images/ in the sources.
+inline constexpr char kPictureFolder[] = ":/assets/";
 inline constexpr char kSkinForm1[] = ":/assets/skin_form1.bmp";  // main window
 inline constexpr char kSkinForm2[] = ":/assets/skin_form2.bmp";  // chat window
 inline constexpr char kSkinForm3[] = ":/assets/skin_form3.bmp";  // server window
@@ -18,8 +25,23 @@ inline constexpr char kButtonUp2[] = ":/assets/btup2.bmp";       // face set 2 (
 inline constexpr char kButtonDown2[] = ":/assets/btdw2.bmp";     // face set 2, pressed
 inline constexpr char kWelcome[] = ":/assets/welcome.bmp";       // the board's first picture
 
-// Every picture above, for code that wants to check or preload them all.
-const std::array<const char*, 9>& allPictures();
+// "skin_form1.bmp": the file under images/ that a picture above is compiled from.
+QString pictureFile(const char* picture);
+
+// A picture the program loads and the size it must have.
+struct Picture {
+    QString path;
+    QSize size;
+};
+
+// Every picture the program loads: the skins, the plain and the buttons' own
+// faces, the welcome picture.
+std::vector<Picture> allPictures();
+
+// One line for each picture that cannot be read or has another size, naming
+// it ("... is missing"); empty when all are fine. Reads only the pictures'
+// headers: checking all of them at start takes well under a millisecond.
+QStringList missingPictures(const std::vector<Picture>& pictures);
 
 // An image button of the game and the face set its own faces are drawn in.
 // Each button shows a small symbol of what it does on both of its faces; the

@@ -4,6 +4,7 @@
 #include "assets/sketch_canvas.h"
 #include "assets/sketch_palette.h"
 #include "assets/skins.h"
+#include "assets/window_layout.h"
 
 namespace rabuscal::assets {
 namespace {
@@ -26,10 +27,10 @@ QImage drawButtonFace(int set, bool pressed, std::string_view button) {
     const FaceColours colours = coloursOf(set);
     unsigned seed = 40 + set * 2 + (pressed ? 1 : 0);
     for (const char ch : button) seed = seed * 31 + static_cast<unsigned char>(ch);
-    SketchCanvas c(42, 20, seed);
+    SketchCanvas c(kButtonSize.width(), kButtonSize.height(), seed);
     QPainter& p = c.painter();
     QPainterPath all;
-    all.addRect(0, 0, 42, 20);
+    all.addRect(QRect(QPoint(), kButtonSize));
     c.addOutline(all);
     // The corners show the window colour, so the face looks rounded on the cardboard.
     c.fillSheet(kWindow);

@@ -67,15 +67,15 @@ int main(int argc, char** argv) {
     }
 
     std::vector<std::pair<QString, std::function<QImage()>>> pictures{
-        {"skin_form1.bmp", drawMainWindowSkin},
-        {"skin_form2.bmp", drawChatWindowSkin},
-        {"skin_form3.bmp", drawServerWindowSkin},
-        {"skin_fweb.bmp", drawBrowserWindowSkin},
-        {"btup1.bmp", [] { return drawButtonFace(1, false); }},
-        {"btdw1.bmp", [] { return drawButtonFace(1, true); }},
-        {"btup2.bmp", [] { return drawButtonFace(2, false); }},
-        {"btdw2.bmp", [] { return drawButtonFace(2, true); }},
-        {"welcome.bmp", drawWelcomePicture},
+        {pictureFile(kSkinForm1), drawMainWindowSkin},
+        {pictureFile(kSkinForm2), drawChatWindowSkin},
+        {pictureFile(kSkinForm3), drawServerWindowSkin},
+        {pictureFile(kSkinFWeb), drawBrowserWindowSkin},
+        {pictureFile(kButtonUp1), [] { return drawButtonFace(1, false); }},
+        {pictureFile(kButtonDown1), [] { return drawButtonFace(1, true); }},
+        {pictureFile(kButtonUp2), [] { return drawButtonFace(2, false); }},
+        {pictureFile(kButtonDown2), [] { return drawButtonFace(2, true); }},
+        {pictureFile(kWelcome), drawWelcomePicture},
     };
     if (!QDir().mkpath(out.filePath("buttons"))) {
         std::fprintf(stderr, "cannot create the output folders\n");

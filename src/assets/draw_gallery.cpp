@@ -14,6 +14,7 @@
 #include <functional>
 #include <vector>
 
+#include "assets/board_size.h"
 #include "assets/indexed_bitmap.h"
 #include "assets/sketch_canvas.h"
 #include "assets/sketches.h"
@@ -23,26 +24,26 @@ using namespace rabuscal::assets;
 namespace {
 
 struct TemplateDrawing {
-    const char* name;  // as listed, without ".bmp"; plain ASCII so it travels in any encoding
-    int width, height;
+    const char* name;   // as listed, without ".bmp"; plain ASCII so it travels in any encoding
+    int width, height;  // the board's size, two thirds of it or the preview's
     std::function<QPainterPath()> sketch;
 };
 
 const std::vector<TemplateDrawing> kPublicDrawings{
-    {"casa", 450, 264, houseSketch},
-    {"gato", 450, 264, catSketch},
-    {"barco", 300, 176, boatSketch},
-    {"peixe", 450, 264, fishSketch},
-    {"carro", 225, 132, carSketch},
-    {"guitarra", 300, 176, guitarSketch},
-    {"casa de praia", 450, 264, beachHouseSketch},
+    {"casa", kBoardWidth, kBoardHeight, houseSketch},
+    {"gato", kBoardWidth, kBoardHeight, catSketch},
+    {"barco", kBoardWidth * 2 / 3, kBoardHeight * 2 / 3, boatSketch},
+    {"peixe", kBoardWidth, kBoardHeight, fishSketch},
+    {"carro", kPreviewWidth, kPreviewHeight, carSketch},
+    {"guitarra", kBoardWidth * 2 / 3, kBoardHeight * 2 / 3, guitarSketch},
+    {"casa de praia", kBoardWidth, kBoardHeight, beachHouseSketch},
 };
 
 const std::vector<TemplateDrawing> kClubDrawings{
-    {"flor", 300, 176, flowerSketch},
-    {"bicicleta", 450, 264, bicycleSketch},
-    {"guarda-chuva", 225, 132, umbrellaSketch},
-    {"pinheiro", 450, 264, treeSketch},
+    {"flor", kBoardWidth * 2 / 3, kBoardHeight * 2 / 3, flowerSketch},
+    {"bicicleta", kBoardWidth, kBoardHeight, bicycleSketch},
+    {"guarda-chuva", kPreviewWidth, kPreviewHeight, umbrellaSketch},
+    {"pinheiro", kBoardWidth, kBoardHeight, treeSketch},
 };
 
 QImage drawTemplate(const TemplateDrawing& drawing, unsigned seed) {
@@ -51,7 +52,7 @@ QImage drawTemplate(const TemplateDrawing& drawing, unsigned seed) {
     page.addRect(0, 0, drawing.width, drawing.height);
     c.addOutline(page);
     c.fillSheet(Qt::white);
-    const qreal scale = drawing.width / 450.0;
+    const qreal scale = drawing.width / double(kBoardWidth);
     const qreal margin = 14 * scale;
     drawSketch(
         c, drawing.sketch(),

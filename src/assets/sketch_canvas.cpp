@@ -105,10 +105,10 @@ void SketchCanvas::insetField(const QRect& control, const QColor& fill, int marg
     if (pencilFrame) pencilRect(QRectF(r).adjusted(-2.5, -2.5, 2.5, 2.5), kGraphiteSoft, 0.9);
 }
 
-void SketchCanvas::buttonSlot(QPoint topLeft) {
-    // The button covers its 42 x 20; around it shows a soft shadow down and to
+void SketchCanvas::buttonSlot(const QRect& place) {
+    // The button covers its place; around it shows a soft shadow down and to
     // the right, as if the button lay on the sheet.
-    const QRectF button(topLeft, QSizeF(42, 20));
+    const QRectF button(place);
     painter_.save();
     painter_.setPen(Qt::NoPen);
     painter_.setBrush(QColor(0, 0, 0, 28));

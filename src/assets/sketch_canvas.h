@@ -38,8 +38,8 @@ class SketchCanvas {
     // bottom-right, filled with `fill`, where a control of that size sits.
     void insetField(const QRect& control, const QColor& fill, int margin = 2,
                     bool pencilFrame = true);
-    // A shallow recess where an image button sits.
-    void buttonSlot(QPoint topLeft);
+    // A shallow recess where an image button sits, at the button's place.
+    void buttonSlot(const QRect& place);
 
     QImage finish();  // 8-bit indexed, magenta outside the outline
 

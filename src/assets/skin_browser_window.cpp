@@ -23,7 +23,7 @@ QImage drawBrowserWindowSkin() {
     c.fillSheet(kWindow);
 
     c.insetField(fweb::Panel1.place, kLightField, 1);
-    for (const Button& b : kBrowserWindow.buttons) c.buttonSlot(b.at);
+    for (const Button& b : kBrowserWindow.buttons) c.buttonSlot(b.place());
     c.insetField(fweb::Led.place, QColor(80, 40, 30), 1);
     c.insetField(fweb::G1.place, QColor(80, 40, 30), 1);
     c.pencilLine({66, 314}, {140, 313}, kCardboardDark, 0.8);  // under "PEXO online"

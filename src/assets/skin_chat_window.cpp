@@ -17,7 +17,7 @@ QImage drawChatWindowSkin() {
 
     c.insetField(form2::Chat.place, kLightField, 1);
     c.insetField(form2::Frase.place, kWindow, 1);
-    c.buttonSlot(form2::btTentar.at);
+    c.buttonSlot(form2::btTentar.place());
     c.pencilLine({418, 257}, {466, 256}, kCardboardDark, 0.8);  // under "Tentar..."
 
     for (qreal x = 20; x < 456; x += 18) bindingRing(c, {x, 8.5}, 2.0, 6, 2.4);

@@ -31,7 +31,7 @@ void drawCover(SketchCanvas& c) {
     c.insetField(form1::Lista.place, kLightField);
     // "Pontos:" and a writing line under Pontos, which may run up to the list
     c.pencilLine({8, 181.5}, {66, 181.5}, kGraphiteSoft, 1.0);
-    for (const Button& b : {form1::btInst, form1::btTroc, form1::btTerm}) c.buttonSlot(b.at);
+    for (const Button& b : {form1::btInst, form1::btTroc, form1::btTerm}) c.buttonSlot(b.place());
     // The drawer's buttons (163,271 / 163,291 / 163,311) are hidden from the
     // other players, so they get no slot: an empty dark slot looks broken.
     // Only the writing lines for their captions are pencilled in.
@@ -53,15 +53,15 @@ void drawPage(SketchCanvas& c, const QPainterPath& page) {
 
     maskingTape(c, QRectF(280, 17, 384, 38));
     for (const Button& b : {form1::btServ, form1::btConec, form1::btMin, form1::btFim})
-        c.buttonSlot(b.at);
+        c.buttonSlot(b.place());
 
     // the board's frame: a drop shadow and a double pencil outline
     p.fillRect(QRect(231, 69, 452, 266), QColor(0, 0, 0, 40));
     c.pencilRect(QRectF(226.5, 64.5, 453, 267), kGraphite, 1.3);
 
     c.insetField(form1::Stk.place, kWindow);
-    c.buttonSlot(form1::btJog.at);
-    c.buttonSlot(form1::btPan.at);
+    c.buttonSlot(form1::btJog.place());
+    c.buttonSlot(form1::btPan.place());
 
     // a paper plane doodle in the corner above the board
     QPainterPath plane(QPointF(234, 50));

@@ -27,7 +27,7 @@ QImage drawServerWindowSkin() {
     c.insetField(form3::Lb29.place, kLightField, 0, false);
     c.insetField(form3::Jogo.place, kLightField, 1);
     c.insetField(form3::Stk.place, kWindow, 1);
-    for (const Button& b : kServerWindow.buttons) c.buttonSlot(b.at);
+    for (const Button& b : kServerWindow.buttons) c.buttonSlot(b.place());
 
     // the paper clip, sticking out above the card
     QPainterPath clip(QPointF(172, 30));

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <QFont>
 
+#include "assets/board_size.h"
 #include "assets/sketch_canvas.h"
 #include "assets/sketch_details.h"
 #include "assets/sketch_palette.h"
@@ -12,11 +13,11 @@ namespace rabuscal::assets {
 // The board shows this until the first round clears it: the game's name and
 // three little sketches on cards taped to the grey-beige of the sketchbook.
 QImage drawWelcomePicture() {
-    SketchCanvas c(450, 264, 7);
+    SketchCanvas c(kBoardWidth, kBoardHeight, 7);
     QPainter& p = c.painter();
     c.addOutline([] {
         QPainterPath all;
-        all.addRect(0, 0, 450, 264);
+        all.addRect(0, 0, kBoardWidth, kBoardHeight);
         return all;
     }());
     c.fillSheet(kWindow);
@@ -26,7 +27,7 @@ QImage drawWelcomePicture() {
     title.setBold(true);
     title.setItalic(true);
     p.setFont(title);
-    const QRectF titleBox(0, 10, 450, 62);
+    const QRectF titleBox(0, 10, kBoardWidth, 62);
     p.setPen(kCardboardLight);
     p.drawText(titleBox.translated(2, 2), Qt::AlignCenter, "Rabuscal");
     p.setPen(kGraphite);

@@ -6,6 +6,9 @@
 #include <QSize>
 #include <vector>
 
+#include "assets/asset_names.h"
+#include "assets/board_size.h"
+
 // Where the controls of each window sit: the windows place their widgets from
 // here, and the asset program leaves room for them on the skins. Every one of
 // them must lie inside the window's outline (the pictures test checks it).
@@ -16,6 +19,7 @@
 namespace rabuscal::assets {
 
 inline constexpr QSize kButtonSize{42, 20};
+inline constexpr QSize kBoardSize{kBoardWidth, kBoardHeight};
 
 struct Control {
     const char* name;
@@ -38,7 +42,7 @@ struct Area {
 };
 
 struct SkinLayout {
-    const char* file;
+    const char* picture;  // the skin, one of asset_names.h
     QSize size;
     std::vector<Control> controls;  // edit fields, lists, labels, lamps, page areas
     std::vector<Button> buttons;
@@ -53,7 +57,8 @@ inline constexpr Button btConec{"btConec", {335, 26}};
 inline constexpr Control Explic{"Explic", {425, 29, 131, 14}};
 inline constexpr Button btMin{"btMin", {560, 26}};
 inline constexpr Button btFim{"btFim", {605, 26}};
-inline constexpr Control Abook{"Abook", {229, 67, 450, 264}};
+// Its pages are the size of the board they show.
+inline constexpr Control Abook{"Abook", {QPoint(229, 67), kBoardSize}};
 inline constexpr Control Stk{"Stk", {235, 340, 336, 15}};
 inline constexpr Button btJog{"btJog", {577, 338}};
 inline constexpr Button btPan{"btPan", {627, 338}};
@@ -96,7 +101,7 @@ inline constexpr Control Grupos{"Grupos", {275, 25, 166, 231}};
 
 // The phrase page `Desenho` of Abook: the gallery above the phrase row.
 namespace phrase {
-inline constexpr Control Gallery{"GalleryPanel", {0, 0, 450, 234}};
+inline constexpr Control Gallery{"GalleryPanel", {0, 0, kBoardWidth, 234}};
 inline constexpr Control SecretCaption{"SecretCaption", {8, 241, 36, 14}};
 inline constexpr Control Secret{"Secret", {48, 239, 290, 18}};
 inline constexpr Button btOkp{"btOkp", {345, 238}};
@@ -107,8 +112,9 @@ inline constexpr Control OkpCaption{"OkpCaption", {390, 241, 30, 14}};
 namespace gallery {
 inline constexpr Control Fb1{"Fb1", {45, 5, 161, 226}};
 inline constexpr Control Lbox{"Lbox", {45, 5, 161, 226}};
-inline constexpr Control Shape1{"Shape1", {214, 19, 227, 134}};
-inline constexpr Control BufImg{"BufImg", {215, 20, 225, 132}};
+// The preview and the line around it.
+inline constexpr Control Shape1{"Shape1", {214, 19, kPreviewWidth + 2, kPreviewHeight + 2}};
+inline constexpr Control BufImg{"BufImg", {215, 20, kPreviewWidth, kPreviewHeight}};
 inline constexpr Control G1{"G1", {215, 159, 50, 5}};
 inline constexpr Button btClub{"btClub", {211, 169}};
 inline constexpr Control LbClub{"LbClub", {256, 172, 80, 14}};
@@ -170,7 +176,7 @@ inline constexpr Button btFechar{"btFechar", {511, 296}};
 }  // namespace fweb
 
 inline const SkinLayout kMainWindow{
-    "skin_form1.bmp",
+    kSkinForm1,
     form1::kSize,
     {form1::Explic, form1::Abook, form1::Stk, form1::Versao, form1::Lista, form1::PontosCaption,
      form1::Pontos, form1::lbDes, form1::lbFnd, form1::lbCls},
@@ -197,12 +203,11 @@ inline const SkinLayout kMainWindow{
 };
 
 inline const SkinLayout kChatWindow{
-    "skin_form2.bmp",  form2::kSize, {form2::Chat, form2::Frase, form2::Label29},
-    {form2::btTentar}, {},
+    kSkinForm2, form2::kSize, {form2::Chat, form2::Frase, form2::Label29}, {form2::btTentar}, {},
 };
 
 inline const SkinLayout kServerWindow{
-    "skin_form3.bmp",
+    kSkinForm3,
     form3::kSize,
     {form3::Lb1, form3::Shp1, form3::Label3, form3::Ips, form3::Label28, form3::Lb29, form3::Label5,
      form3::Jogo, form3::Lb7, form3::Stk},
@@ -211,7 +216,7 @@ inline const SkinLayout kServerWindow{
 };
 
 inline const SkinLayout kBrowserWindow{
-    "skin_fweb.bmp",
+    kSkinFWeb,
     fweb::kSize,
     {fweb::Panel1, fweb::Lb7, fweb::LbAnt, fweb::LbProx, fweb::Led, fweb::G1},
     {fweb::btPexo, fweb::btAnt, fweb::btProx, fweb::btStop, fweb::btFechar},

@@ -18,6 +18,7 @@
 #include <functional>
 #include <string_view>
 
+#include "assets/board_size.h"
 #include "client/canvas.h"
 #include "client/client_session.h"
 
@@ -25,11 +26,11 @@ namespace rabuscal::client {
 
 class Board {
   public:
-    static constexpr int kWidth = 450;
-    static constexpr int kHeight = 264;
+    static constexpr int kWidth = assets::kBoardWidth;
+    static constexpr int kHeight = assets::kBoardHeight;
     // What an empty gallery picture becomes: white, of the preview's size.
-    static constexpr int kGalleryWidth = 225;
-    static constexpr int kGalleryHeight = 132;
+    static constexpr int kGalleryWidth = assets::kPreviewWidth;
+    static constexpr int kGalleryHeight = assets::kPreviewHeight;
 
     explicit Board(ClientSession& session);
 
@@ -44,7 +45,7 @@ class Board {
     // The gallery picture (the preview `BufImg`): the drawer's template.
     void setGalleryPicture(const QImage& picture) { gallery_ = picture; }
     // Null until the drawer picks one or the board first uses it; from then on
-    // a white 225 x 132 picture when nothing was picked.
+    // a white picture of the preview's size when nothing was picked.
     const QImage& galleryPicture() const { return gallery_; }
 
     // When the main window is created: the welcome picture on the board (a

@@ -15,18 +15,21 @@
 // is clipped, and a segment's cost is bounded by the bitmap's size, not by its
 // length.
 //
-// Colour values are blue * 65536 + green * 256 + red; white is 16777215, and a
-// position outside the bitmap reads as -1.
+// Colour values are those of "blc" on the wire (protocol/payloads.h): blue *
+// 65536 + green * 256 + red, and a position outside the bitmap reads as the
+// off-board value.
 
 #include <QImage>
 #include <QRect>
 #include <cstdint>
 
+#include "protocol/payloads.h"
+
 namespace rabuscal::client {
 
-inline constexpr std::int32_t kWhiteValue = 16777215;
+inline constexpr std::int32_t kWhiteValue = protocol::kWhite;
 inline constexpr std::int32_t kBlackValue = 0;
-inline constexpr std::int32_t kOutsideValue = -1;
+inline constexpr std::int32_t kOutsideValue = protocol::kOffBoard;
 
 class Canvas {
   public:

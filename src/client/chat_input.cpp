@@ -5,6 +5,7 @@
 
 #include "client/texts.h"
 #include "protocol/framing.h"
+#include "protocol/payloads.h"
 
 namespace rabuscal::client {
 
@@ -36,7 +37,7 @@ void ChatInput::FraseKeyDown(int key, std::string_view frase) {
     if (key != kEnterKey || !session_.link.active() || !session_.joined) return;
     // " falou: " begins and ends with a blank: no separator forms at the seams.
     std::string line = protocol::defuseSeparator(session_.nick);
-    line.append(texts::kSaid).append(protocol::defuseSeparator(std::string(frase)));
+    line.append(protocol::kSaid).append(protocol::defuseSeparator(std::string(frase)));
     session_.send(Command::Msg, keepNextWhole(std::move(line)));
 }
 

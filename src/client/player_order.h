@@ -24,6 +24,8 @@
 #include <string_view>
 #include <vector>
 
+#include "protocol/payloads.h"
+
 namespace rabuscal::client {
 
 // Negative, zero or positive as `a` sorts before, with or after `b`.
@@ -32,9 +34,10 @@ int comparePlayerLines(std::string_view a, std::string_view b);
 // A server of this game holds at most this many connections, so a longer
 // list comes from a broken or hostile server: only its first entries count.
 inline constexpr std::size_t kMaximumListedPlayers = 256;
-// A line is the points field, a blank and the nick as far as anyone reads it
-// (100 characters); the rest is not shown.
-inline constexpr std::size_t kMaximumPlayerLine = 5 + 100;
+// A line is the points field, a blank and the nick as far as anyone reads it;
+// the rest is not shown.
+inline constexpr std::size_t kMaximumPlayerLine =
+    protocol::kEntryNickStart + protocol::kEntryNickMax;
 
 // The entries of an "lst" payload ("pppp nick|" each) as `Lista` shows them:
 // the first kMaximumListedPlayers entries, each cut to kMaximumPlayerLine,

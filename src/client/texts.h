@@ -58,7 +58,6 @@ inline constexpr std::string_view kSelectPlayer = "> Selecione um jogador.";
 // Chat window.
 inline constexpr std::string_view kNoRound = "> Não tem jogo em andamento."_cp1252;
 inline constexpr std::string_view kDrawerCannotGuess = "> O Mão De Vaca não pode jogar."_cp1252;
-inline constexpr std::string_view kSaid = " falou: ";
 
 // `Pontos` while no round is running.
 inline constexpr std::string_view kNoPoints = "0";

@@ -80,8 +80,8 @@ std::vector<std::string_view> splitPlayerList(std::string_view payload, std::siz
 }
 
 std::string_view entryNick(std::string_view entry) {
-    constexpr std::size_t kNickStart = 5, kNickMax = 100;
-    return entry.size() > kNickStart ? entry.substr(kNickStart, kNickMax) : std::string_view{};
+    return entry.size() > kEntryNickStart ? entry.substr(kEntryNickStart, kEntryNickMax)
+                                          : std::string_view{};
 }
 
 std::string pointsField(std::int32_t total, bool drawer) {

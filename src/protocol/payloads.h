@@ -64,6 +64,9 @@ void forEachBlockPixel(std::string_view payload, SetPixel&& set) {
         for (int col = -2; col <= 2; ++col) set(x + col, y + row, fields.nextInt());
 }
 
+// "msg": nick + kSaid + text, as the client writes a chat line and the server
+// checks that it speaks in the sender's own name.
+inline constexpr std::string_view kSaid = " falou: ";
 // "msg": split at the first ": " — heading (colon included) and the chat text.
 // A payload without ": " is all heading with an empty text.
 struct ChatLine {
@@ -77,7 +80,11 @@ ChatLine splitChatLine(std::string_view payload);
 // At most `maxEntries` are taken; the rest of the payload is not read.
 std::vector<std::string_view> splitPlayerList(std::string_view payload,
                                               std::size_t maxEntries = SIZE_MAX);
-// The nick of an entry: from the sixth character on, at most 100 characters.
+// The nick of an entry: from the sixth character on (after the four of the
+// points and a blank), at most kEntryNickMax characters: no copy reads more
+// of a nick.
+inline constexpr std::size_t kEntryNickStart = 5;
+inline constexpr std::size_t kEntryNickMax = 100;
 std::string_view entryNick(std::string_view entry);
 // Four characters: the total right-aligned, last four digits only; "xxxx" for the drawer.
 std::string pointsField(std::int32_t total, bool drawer);

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "protocol/framing.h"
+#include "protocol/payloads.h"
 #include "server/kept_drawing.h"
 #include "server/server_events.h"
 #include "server/transport.h"
@@ -31,8 +32,8 @@ struct Player {
     std::int32_t total = 0;
 };
 
-// Longer nicks are refused: a copy reads at most 100 bytes of a list entry.
-inline constexpr std::size_t kMaxNickBytes = 100;
+// Longer nicks are refused: a copy reads no more of a nick in a list entry.
+inline constexpr std::size_t kMaxNickBytes = protocol::kEntryNickMax;
 // A message that may go on in the next read is held up to this; no honest
 // copy sends one this long (a stroke, a chat line, a phrase).
 inline constexpr std::size_t kMaxHeldTail = 16 * 1024;

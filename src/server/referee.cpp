@@ -47,7 +47,7 @@ std::string_view nickProblem(std::string_view nick) {
     if (std::any_of(nick.begin(), nick.end(),
                     [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7f; }))
         return "control byte in nick";
-    if (nick.find(texts::kSaid) != std::string_view::npos) return "chat heading in nick";
+    if (nick.find(protocol::kSaid) != std::string_view::npos) return "chat heading in nick";
     if (nick.ends_with('$') || nick.ends_with("$-")) return "nick ends in $ or $-";
     return {};
 }
@@ -87,7 +87,7 @@ std::string_view GameServer::refusal(Connection& from, Command command, std::str
                        : texts::refusals::kTooManyGuesses;
         case Command::Msg:
             if (!payload.starts_with(from.player->nick) ||
-                !payload.substr(from.player->nick.size()).starts_with(texts::kSaid))
+                !payload.substr(from.player->nick.size()).starts_with(protocol::kSaid))
                 return texts::refusals::kOtherName;
             if (!from.chat.take(clock_(), from.waitingSince))
                 return texts::refusals::kTooManyChatLines;
@@ -105,7 +105,7 @@ std::string_view GameServer::refusal(Connection& from, Command command, std::str
 std::optional<std::string_view> GameServer::chatGuess(const Connection& from,
                                                       std::string_view line) const {
     if (!roundRunning() || phrase_.empty() || !from.player) return std::nullopt;
-    const std::size_t heading = from.player->nick.size() + texts::kSaid.size();
+    const std::size_t heading = from.player->nick.size() + protocol::kSaid.size();
     if (line.size() < heading) return std::nullopt;
     const std::string_view text = line.substr(heading);
     if (protocol::upperAscii(text).find(phrase_) == std::string::npos) return std::nullopt;

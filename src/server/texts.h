@@ -28,9 +28,6 @@ inline constexpr std::string_view kAnd = "\" e... ";
 inline constexpr std::string_view kMissed = " eerrroooouuuuu...";
 inline constexpr std::string_view kHit = "ACERTOU !";
 
-// A chat line: nick + kSaid + text.
-inline constexpr std::string_view kSaid = " falou: ";
-
 // Why a message or a connection is refused, for the log.
 namespace refusals {
 inline constexpr std::string_view kNickTooLong = "nick too long";

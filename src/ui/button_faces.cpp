@@ -10,27 +10,25 @@ namespace rabuscal {
 
 namespace {
 
-FaceSet loadFaceSet(const char* released, const char* pressed, const QColor& colour) {
-    return {crispPixmap(loadPlainPicture(released, skin::kButton, colour)),
-            crispPixmap(loadPlainPicture(pressed, skin::kButton, colour.darker(130)))};
+FaceSet loadFaceSet(const char* released, const char* pressed) {
+    return {crispPixmap(loadPicture(released, assets::kButtonSize)),
+            crispPixmap(loadPicture(pressed, assets::kButtonSize))};
 }
 
 QPixmap ownFace(const QString& button, bool pressed) {
-    const QImage picture(rabuscal::assets::buttonFacePath(button, pressed));
-    return picture.size() == skin::kButton ? crispPixmap(picture) : QPixmap();
+    const QImage picture(assets::buttonFacePath(button, pressed));
+    return picture.size() == assets::kButtonSize ? crispPixmap(picture) : QPixmap();
 }
 
 }  // namespace
 
 const FaceSet& faceSet1() {
-    static const FaceSet faces = loadFaceSet(rabuscal::assets::kButtonUp1,
-                                             rabuscal::assets::kButtonDown1, QColor(96, 168, 88));
+    static const FaceSet faces = loadFaceSet(assets::kButtonUp1, assets::kButtonDown1);
     return faces;
 }
 
 const FaceSet& faceSet2() {
-    static const FaceSet faces = loadFaceSet(rabuscal::assets::kButtonUp2,
-                                             rabuscal::assets::kButtonDown2, QColor(222, 206, 170));
+    static const FaceSet faces = loadFaceSet(assets::kButtonUp2, assets::kButtonDown2);
     return faces;
 }
 

@@ -1,51 +1,35 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/skin_pictures.h"
 
+#include <QCoreApplication>
 #include <QGuiApplication>
-#include <QPainter>
-#include <QPolygon>
+#include <QMessageBox>
+#include <cstdio>
 
-#include "ui/look.h"
-#include "ui/skin_region.h"
+#include "assets/asset_names.h"
 
 namespace rabuscal {
 
-namespace {
-
-QImage loadExact(const QString& resource, QSize size) {
-    QImage picture(resource);
-    if (picture.size() != size) return {};
-    return picture;
+QImage loadPicture(const char* picture, QSize size) {
+    QImage image(QString::fromLatin1(picture));
+    if (image.size() != size)
+        qFatal("the picture %s is missing or not %d x %d", picture, size.width(), size.height());
+    return image;
 }
 
-QImage plainSkin(QSize size) {
-    QImage picture(size, QImage::Format_RGB32);
-    picture.fill(look::kWindowColour);
-    QPainter painter(&picture);
-    painter.setRenderHint(QPainter::Antialiasing, false);
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(QColor::fromRgb(kSkinTransparent));
-    const int w = size.width(), h = size.height(), c = 12;
-    painter.drawPolygon(QPolygon({{0, 0}, {c, 0}, {0, c}}));
-    painter.drawPolygon(QPolygon({{w, 0}, {w - c, 0}, {w, c}}));
-    painter.drawPolygon(QPolygon({{0, h}, {c, h}, {0, h - c}}));
-    painter.drawPolygon(QPolygon({{w, h}, {w - c, h}, {w, h - c}}));
-    return picture;
+QImage loadSkinPicture(const assets::SkinLayout& window) {
+    return loadPicture(window.picture, window.size);
 }
 
-}  // namespace
-
-QImage loadSkinPicture(const QString& resource, QSize size) {
-    QImage picture = loadExact(resource, size);
-    return picture.isNull() ? plainSkin(size) : picture;
-}
-
-QImage loadPlainPicture(const QString& resource, QSize size, const QColor& fallbackColour) {
-    QImage picture = loadExact(resource, size);
-    if (!picture.isNull()) return picture;
-    picture = QImage(size, QImage::Format_RGB32);
-    picture.fill(fallbackColour);
-    return picture;
+bool checkPicturesAtStart() {
+    const QStringList missing = assets::missingPictures(assets::allPictures());
+    if (missing.isEmpty()) return true;
+    const QString text =
+        QStringLiteral("%1 cannot start: some of its pictures are missing or damaged.\n%2")
+            .arg(QCoreApplication::applicationName(), missing.join(u'\n'));
+    std::fprintf(stderr, "%s\n", qPrintable(text));
+    QMessageBox::critical(nullptr, QCoreApplication::applicationName(), text);
+    return false;
 }
 
 QPixmap crispPixmap(const QImage& picture) {

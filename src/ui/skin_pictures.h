@@ -10,25 +10,23 @@
 
 namespace rabuscal {
 
-// The pictures compiled into the program under ":/assets/". A picture that is
-// missing or of the wrong size is replaced by a plain one of the expected size
-// (window colour, magenta corners for skins) so that a window always gets its
-// size and an outline.
-QImage loadSkinPicture(const QString& resource, QSize size);
-QImage loadPlainPicture(const QString& resource, QSize size, const QColor& fallbackColour);
+// The pictures compiled into the program (assets/asset_names.h). The game
+// refuses to start when one is missing or of the wrong size
+// (checkPicturesAtStart), so a window always gets its own; a picture
+// that is still missing here ends the program with its name rather than
+// show a window without its size or outline.
+QImage loadSkinPicture(const assets::SkinLayout& window);
+QImage loadPicture(const char* picture, QSize size);
+
+// Checks every picture of the game. When some are missing, says which on
+// standard error and in a message box, and returns false: the program then
+// ends with a non-zero status instead of showing windows without their
+// pictures. Needs a QApplication.
+bool checkPicturesAtStart();
 
 // The picture as a pixmap for the screen's whole-number scale factor, its
 // pixels repeated rather than smoothed (labels smooth pixmaps they scale).
 // Its deviceIndependentSize() is the picture's size.
 QPixmap crispPixmap(const QImage& picture);
-
-namespace skin {
-inline constexpr QSize kForm1 = rabuscal::assets::form1::kSize;
-inline constexpr QSize kForm2 = rabuscal::assets::form2::kSize;
-inline constexpr QSize kForm3 = rabuscal::assets::form3::kSize;
-inline constexpr QSize kFWeb = rabuscal::assets::fweb::kSize;
-inline constexpr QSize kButton = rabuscal::assets::kButtonSize;
-inline constexpr QSize kWelcome{450, 264};
-}  // namespace skin
 
 }  // namespace rabuscal

@@ -16,8 +16,8 @@ struct LoadedPicture {
 
 inline const QString kInvalidBitmapText = QStringLiteral("Bitmap image is not valid");
 
-// No template is usefully larger than this (the board is 450 x 264); a
-// bigger picture is refused before anything is decoded.
+// No template is usefully larger than this (the board, assets/board_size.h,
+// is far smaller); a bigger picture is refused before anything is decoded.
 inline constexpr int kMaxBitmapSide = 4096;
 // The largest file such a picture makes (32 bits a pixel, headers, palette).
 inline constexpr qint64 kMaxBitmapFileBytes =

@@ -7,8 +7,8 @@
 namespace rabuscal {
 
 BrowserFrame::BrowserFrame(const QByteArray& base)
-    : SkinnedWindow(loadSkinPicture(QStringLiteral(":/assets/skin_fweb.bmp"), skin::kFWeb),
-                    QStringLiteral("FWeb"), QStringLiteral("Browser web")),
+    : SkinnedWindow(loadSkinPicture(assets::kBrowserWindow), QStringLiteral("FWeb"),
+                    QStringLiteral("Browser web")),
       Browser(new BrowserPanel(this, base)),
       btFechar(new ImageButton(faceSet2(), rabuscal::assets::fweb::btFechar, this)) {
     connect(btFechar, &ImageButton::MouseUp, this, &BrowserFrame::btFecharMouseUp);

@@ -16,6 +16,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "ui/skin_pictures.h"
 #include "web/browser_program.h"
 #include "web/web_address.h"
 
@@ -65,6 +66,7 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("Rabuscal"));
     QGuiApplication::setDesktopFileName(QStringLiteral("rabuscal"));
     QApplication::setQuitOnLastWindowClosed(false);
+    if (!rabuscal::checkPicturesAtStart()) return 1;
 
     settings.base = base;
     settings.memoryBound = std::uint64_t{boundMegabytes} << 20;

@@ -29,9 +29,9 @@ class WebDwn;
 // uses it at its own size. The download gauge G1 follows every fetch of the
 // client, the version check's too.
 //
-// The panel covers the upper part of the page (450 x 234 from its corner);
-// its controls sit at page coordinates. Presses on its empty parts go on to
-// the page, which drags the window.
+// The panel covers the upper part of the page (phrase::Gallery in
+// assets/window_layout.h); its controls sit at page coordinates. Presses on
+// its empty parts go on to the page, which drags the window.
 class GalleryPanel : public QWidget {
     Q_OBJECT
   public:
@@ -39,7 +39,7 @@ class GalleryPanel : public QWidget {
                  const QDir& workDir = QDir::current(), const QByteArray& base = web::webBase());
 
     // The gallery picture at its own size. While nothing has been chosen it
-    // becomes, and stays, a white picture of the preview's size (225 x 132).
+    // becomes, and stays, a white picture of the preview's size (`BufImg`'s).
     const QImage& galleryPicture();
     bool hasChosenPicture() const { return !picture_.isNull(); }
     const QByteArray& GalleryPrefix() const { return gallery_.GalleryPrefix(); }

@@ -126,7 +126,7 @@ TEST_F(MainWindowTest, EveryControlSitsWhereItsLayoutEntryPutsIt) {
                                         return QRect(control->mapTo(window, QPoint()),
                                                      control->size()) == place;
                                     }))
-                << layout->file << ": " << name;
+                << layout->picture << ": " << name;
         };
         for (const Control& control : layout->controls) sitsAt(control.name, control.place);
         for (const Button& button : layout->buttons) sitsAt(button.name, button.place());

@@ -45,29 +45,39 @@ bool nearlySame(QRgb a, QRgb b) {
 
 }  // namespace
 
-TEST(Pictures, EveryPictureIsCompiledInAsA256ColourBitmap) {
-    for (const char* path : allPictures()) {
-        const QImage image = load(path);
-        EXPECT_EQ(image.format(), QImage::Format_Indexed8) << path;
-        EXPECT_LE(image.colorCount(), 256) << path;
+// Every name the program loads a picture by finds a 256-colour bitmap of its
+// size; a wrong name or size is reported by name, so the game refuses to
+// start instead of showing something else.
+TEST(Pictures, EveryDeclaredPictureIsCompiledInAndAMissingOneIsNamed) {
+    EXPECT_EQ(missingPictures(allPictures()), QStringList());
+    for (const Picture& picture : allPictures()) {
+        const QImage image = load(picture.path);
+        EXPECT_EQ(image.size(), picture.size) << qPrintable(picture.path);
+        EXPECT_EQ(image.format(), QImage::Format_Indexed8) << qPrintable(picture.path);
     }
+    EXPECT_EQ(missingPictures({{":/assets/skin_form9.bmp", form1::kSize},
+                               {kWelcome, kButtonSize},
+                               {kSkinForm1, form1::kSize}}),
+              QStringList({":/assets/skin_form9.bmp is missing",
+                           ":/assets/welcome.bmp is 450 x 264 instead of 42 x 20"}));
 }
 
 TEST(Pictures, EachSkinHasItsWindowSizeAndAnOutlineCutInMagenta) {
     for (const SkinLayout* layout : kAllSkins) {
-        const QImage skin = load(QString(":/assets/") + layout->file);
-        EXPECT_EQ(skin.size(), layout->size) << layout->file;
-        EXPECT_EQ(skin.pixel(0, 0), kMagenta) << layout->file << ": corner is not cut out";
+        const QImage skin = load(layout->picture);
+        EXPECT_EQ(skin.size(), layout->size) << layout->picture;
+        EXPECT_EQ(skin.pixel(0, 0), kMagenta) << layout->picture << ": corner is not cut out";
         EXPECT_LT(transparentPixelsIn(skin, skin.rect()), skin.width() * skin.height() / 4)
-            << layout->file << ": the outline leaves too little of the window";
+            << layout->picture << ": the outline leaves too little of the window";
     }
 }
 
 TEST(Pictures, NoControlOfAnyWindowFallsOutsideTheOutline) {
     for (const SkinLayout* layout : kAllSkins) {
-        const QImage skin = load(QString(":/assets/") + layout->file);
+        const QImage skin = load(layout->picture);
         const auto check = [&](const char* name, QRect place) {
-            EXPECT_EQ(transparentPixelsIn(skin, place), 0) << layout->file << " cuts into " << name;
+            EXPECT_EQ(transparentPixelsIn(skin, place), 0)
+                << layout->picture << " cuts into " << name;
         };
         for (const Control& control : layout->controls) check(control.name, control.place);
         for (const Button& button : layout->buttons) check(button.name, button.place());
@@ -81,13 +91,14 @@ TEST(Pictures, NoControlOfAnyWindowFallsOutsideTheOutline) {
 }
 
 TEST(Pictures, NoOpaquePixelIsNearlyMagentaSoNoPinkFringeShows) {
-    for (const char* path : allPictures()) {
-        const QImage image = load(path);
+    for (const Picture& picture : allPictures()) {
+        const QImage image = load(picture.path);
         for (int y = 0; y < image.height(); ++y)
             for (int x = 0; x < image.width(); ++x) {
                 const QRgb c = image.pixel(x, y);
                 if (c != kMagenta) {
-                    ASSERT_GT(distanceToMagenta(c), 60 * 60) << path << " at " << x << "," << y;
+                    ASSERT_GT(distanceToMagenta(c), 60 * 60)
+                        << qPrintable(picture.path) << " at " << x << "," << y;
                 }
             }
     }
@@ -140,6 +151,6 @@ TEST(Pictures, EveryButtonHasItsOwnFacesWithASymbolInside) {
 
 TEST(Pictures, WelcomePictureFillsTheBoard) {
     const QImage welcome = load(kWelcome);
-    EXPECT_EQ(welcome.size(), QSize(450, 264));
+    EXPECT_EQ(welcome.size(), kBoardSize);
     EXPECT_EQ(transparentPixelsIn(welcome, welcome.rect()), 0);
 }

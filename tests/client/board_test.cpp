@@ -79,9 +79,9 @@ TEST_F(BoardReplay, APressLeavesARoundDotAndMovesDrawFromTheSharedPenPosition) {
 TEST_F(BoardReplay, DiagonalLinesStayConnectedAndStrokesPastTheEdgeAreClipped) {
     rig.receive({"mdw:0|0", "mov:449|263"});
     // Every column from 0 to 449 holds ink; one line with no gaps.
-    for (int x = 0; x < 450; ++x) {
+    for (int x = 0; x < Board::kWidth; ++x) {
         bool inked = false;
-        for (int y = 0; y < 264; ++y) inked = inked || rig.pixel(x, y) == B;
+        for (int y = 0; y < Board::kHeight; ++y) inked = inked || rig.pixel(x, y) == B;
         ASSERT_TRUE(inked) << x;
     }
     EXPECT_EQ(rig.pixel(449, 263), B);
@@ -100,7 +100,8 @@ TEST_F(BoardReplay, DiagonalLinesStayConnectedAndStrokesPastTheEdgeAreClipped) {
     EXPECT_EQ(rig.pixel(100, 100), B);
     EXPECT_EQ(rig.pixel(100, 90), W);
     rig.receive({"cls:", "mdw:-5|-5", "mov:-500|-9"});
-    EXPECT_EQ(rig.view.changes.back(), QRect(0, 0, 450, 264)) << "only the clear changed";
+    EXPECT_EQ(rig.view.changes.back(), QRect(0, 0, Board::kWidth, Board::kHeight))
+        << "only the clear changed";
 }
 
 TEST_F(BoardReplay, BlocksPaintBlackAndWhiteRowByRowAndSkipWhatFallsOffTheBoard) {
@@ -238,7 +239,7 @@ TEST_F(Drawer, ShiftBlocksReleasingShiftMidStrokeDrawsFromTheLastPoint) {
 }
 
 TEST_F(Drawer, ShiftBlocksGreyTemplateGoesOutTrueAndComesBackBlack) {
-    QImage grey(450, 264, QImage::Format_RGB32);
+    QImage grey(Board::kWidth, Board::kHeight, QImage::Format_RGB32);
     grey.fill(qRgb(128, 128, 128));
     rig.board().setGalleryPicture(grey);
     rig.receive({"cls:"});
@@ -264,7 +265,8 @@ TEST_F(Drawer, BackgroundToggleLaysThePictureAndBringsBackOwnStrokes) {
     rig.board().btFndMouseDown();
     EXPECT_TRUE(rig.board().BackgroundShown());
     EXPECT_EQ(rig.view.backgroundCaption, "Fundo vis:");
-    EXPECT_EQ(rig.board().galleryPicture().size(), QSize(225, 132));
+    EXPECT_EQ(rig.board().galleryPicture().size(),
+              QSize(Board::kGalleryWidth, Board::kGalleryHeight));
 
     rig.board().btFndMouseDown();
     EXPECT_FALSE(rig.board().BackgroundShown());

@@ -54,7 +54,7 @@ TEST(Dispatcher, MessagesOfOneChunkApplyInOrderAndUnknownOrClientOnlyOnesChangeN
     EXPECT_EQ(rig.view.page, Page::Default);
     EXPECT_EQ(rig.view.status(), "> Valendo...");
     ASSERT_EQ(rig.view.changes.size(), 1u) << "one repaint per chunk";
-    EXPECT_EQ(rig.view.changes[0], QRect(0, 0, 450, 264));
+    EXPECT_EQ(rig.view.changes[0], QRect(0, 0, Board::kWidth, Board::kHeight));
     EXPECT_TRUE(rig.view.chat.empty());
     EXPECT_TRUE(rig.errors.empty());
 }

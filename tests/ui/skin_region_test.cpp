@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include "assets/asset_names.h"
+#include "ui/skin_pictures.h"
+
 using namespace rabuscal;
 
 namespace {
@@ -51,4 +54,13 @@ TEST(SkinRegion, IndexedPictureIsShapedLikeItsTrueColourCopy) {
     EXPECT_EQ(skinRegion(indexed), skinRegion(image));
     EXPECT_FALSE(skinRegion(image).contains(QPoint(0, 0)));
     EXPECT_TRUE(skinRegion(image).contains(QPoint(15, 15)));
+}
+
+// A window gets its own picture or none: a wrong name or size ends the program
+// with the picture's name instead of showing a stand-in.
+TEST(SkinPictures, AMissingPictureEndsTheProgramNamingIt) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EQ(loadPicture(assets::kButtonUp1, assets::kButtonSize).size(), assets::kButtonSize);
+    EXPECT_DEATH(loadPicture(":/assets/skin_form9.bmp", assets::kButtonSize), "skin_form9.bmp");
+    EXPECT_DEATH(loadPicture(assets::kWelcome, assets::kButtonSize), "welcome.bmp");
 }

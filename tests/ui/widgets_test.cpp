@@ -4,6 +4,7 @@
 #include <QMessageBox>
 #include <QTest>
 
+#include "assets/window_layout.h"
 #include "support/application.h"
 #include "ui/error_report.h"
 #include "ui/gauge.h"
@@ -76,9 +77,10 @@ qint64 coveredArea(const QRect& a, const QRect& b) {
 // A 1280 x 800 screen at scale 2 holds 640 x 400 logical pixels, less than the
 // main window's 691 x 362 and a panel; a second screen sits right of it.
 TEST_F(WidgetsTest, WindowsOpenInsideTheAvailableAreaAndTheChatBesideTheMainWindow) {
-    const QSize main(691, 362), chat(474, 268), server(376, 122);
-    const QPoint board(229, 67);  // the page area inside the main window
-    const QSize boardSize(450, 264);
+    const QSize main = assets::form1::kSize, chat = assets::form2::kSize,
+                server = assets::form3::kSize;
+    const QPoint board = assets::form1::Abook.place.topLeft();  // the page area
+    const QSize boardSize = assets::kBoardSize;
     for (const QRect& area : {QRect(0, 28, 640, 372), QRect(640, 0, 640, 400),
                               QRect(0, 0, 1024, 768), QRect(-1920, 0, 1920, 1050)}) {
         SCOPED_TRACE(area.x());

@@ -31,7 +31,6 @@ class GameConnection : public QObject, public GameLink {
     Q_OBJECT
 
   public:
-    static constexpr quint16 kGamePort = 7003;
     static constexpr qint64 kSendCap = 4 * 1024 * 1024;
     static constexpr qint64 kReadPerPass = 32 * 1024;
     static constexpr qint64 kReadBuffer = 1024 * 1024;
@@ -43,7 +42,7 @@ class GameConnection : public QObject, public GameLink {
     void attach(GameClient& client) { client_ = &client; }
 
     // Asynchronous connect; a press while an attempt is under way restarts it.
-    void open(const QString& host, quint16 port = kGamePort);
+    void open(const QString& host, quint16 port);
     // Closes the connection; the disconnected event follows if it was up.
     void close();
 

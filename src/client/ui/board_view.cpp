@@ -6,7 +6,6 @@
 #include <QPainter>
 
 #include "client/board.h"
-#include "ui/look.h"
 #include "ui/skin_pictures.h"
 
 namespace rabuscal {
@@ -74,10 +73,7 @@ void BoardPicture::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 BoardView::BoardView(MainFrame& frame, QWidget* parent)
-    : QWidget(parent),
-      welcome_(loadPlainPicture(QStringLiteral(":/assets/welcome.bmp"), skin::kWelcome,
-                                look::kLightField)),
-      frame_(frame) {
+    : QWidget(parent), welcome_(loadPicture(assets::kWelcome, assets::kBoardSize)), frame_(frame) {
     setObjectName(QStringLiteral("Default"));
     Tela = new BoardPicture(welcome_, this);
 }

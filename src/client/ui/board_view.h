@@ -30,7 +30,7 @@ class BoardPicture : public QWidget {
     // A double click arrives as a second press. A press takes the mouse
     // until the release (the window system's implicit grab), so moves and the
     // release outside the board still arrive here, with positions outside
-    // 0..449 x 0..263.
+    // the board's pixels.
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;

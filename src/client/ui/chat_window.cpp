@@ -85,8 +85,8 @@ bool isEnter(const QKeyEvent* key) {
 }  // namespace
 
 TForm2::TForm2()
-    : SkinnedWindow(loadSkinPicture(QStringLiteral(":/assets/skin_form2.bmp"), skin::kForm2),
-                    QStringLiteral("Form2"), QStringLiteral("Chat")),
+    : SkinnedWindow(loadSkinPicture(assets::kChatWindow), QStringLiteral("Form2"),
+                    QStringLiteral("Chat")),
       Chat(chatView(this)),
       Frase(phraseField(this)),
       btTentar(new ImageButton(faceSet2(), form2::btTentar, this)),

@@ -6,6 +6,7 @@
 #include "client/net/game_connection.h"
 #include "client/texts.h"
 #include "protocol/commands.h"
+#include "rabuscal_config.h"
 #include "ui/look.h"
 #include "ui/main_frame.h"
 #include "wire_text/text_codec.h"
@@ -38,7 +39,7 @@ QLineEdit* textField(QWidget* page, const QString& name, QRect place) {
 }  // namespace
 
 LobbyPage::LobbyPage(MainFrame& frame, QWidget* parent)
-    : QWidget(parent), frame_(frame), gamePort_(GameConnection::kGamePort) {
+    : QWidget(parent), frame_(frame), gamePort_(config::kGamePort) {
     setObjectName(QStringLiteral("Servidor"));
     const auto right = Qt::AlignRight | Qt::AlignVCenter;
 

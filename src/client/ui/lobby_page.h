@@ -29,7 +29,8 @@ class LobbyPage : public QWidget {
     // The game connection `Cli` and the client that `btCjg`, `btEnt` and
     // `Nick` drive; null leaves them without effect.
     void attach(rabuscal::client::GameConnection* cli, rabuscal::client::GameClient* client);
-    // The game always connects to port 7003; tests point it at their own server.
+    // The game always connects to the game port (config::kGamePort); tests
+    // point it at their own server.
     void setGamePort(quint16 port) { gamePort_ = port; }
 
     Lamp* Shp3;

@@ -52,8 +52,8 @@ QLineEdit* groupField(QWidget* window) {
 }  // namespace
 
 TForm3::TForm3(std::string& drawerNick, quint16 gamePort)
-    : SkinnedWindow(loadSkinPicture(QStringLiteral(":/assets/skin_form3.bmp"), skin::kForm3),
-                    QStringLiteral("Form3"), QStringLiteral("Servidor de jogo")),
+    : SkinnedWindow(loadSkinPicture(assets::kServerWindow), QStringLiteral("Form3"),
+                    QStringLiteral("Servidor de jogo")),
       Shp1(new Lamp(Lamp::Shape::Circle, QStringLiteral("Shp1"), this, form3::Shp1.place)),
       btLig(new ImageButton(faceSet2(), form3::btLig, this)),
       Lb1(look::caption(this, QStringLiteral("Lb1"), QStringLiteral("Ligar servidor"),

@@ -44,7 +44,8 @@ class TForm3 : public SkinnedWindow, private rabuscal::server::ServerEvents {
     Q_OBJECT
   public:
     // `drawerNick` is the program-wide DrawerNick, shared with the game client
-    // of the same copy. The game always listens on 7003; tests pick a free port.
+    // of the same copy. The game always listens on the game port; tests pick a
+    // free port.
     explicit TForm3(std::string& drawerNick, quint16 gamePort = rabuscal::config::kGamePort);
     ~TForm3() override;
 
