@@ -112,3 +112,13 @@ TEST(BrowserOffline, UnreachableSiteShowsTheGamesOwnPortuguesePage) {
     EXPECT_EQ(panel.Web1->title(), "Página indisponível");
     EXPECT_EQ(panel.Web1->url(), address) << "back and forward still know the address";
 }
+
+// The web engine is torn down with the application object, as in the browser
+// program. Left to the process's exit, its threads may still run while static
+// objects are destroyed, and the test binary then crashes after passing.
+int main(int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    const int failed = RUN_ALL_TESTS();
+    delete QCoreApplication::instance();
+    return failed;
+}
