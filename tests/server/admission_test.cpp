@@ -57,7 +57,7 @@ class Admission : public ::testing::Test {
     static void SetUpTestSuite() { coreApplication(); }
     void SetUp() override {
         limits.evictNeverJoined = true;
-        limits.connectsPerSecond = 2;
+        limits.admission.connectsPerSecond = 2;
         server.setLimits(limits);
         server.rules().setReferee(true);
         ASSERT_FALSE(server.start(0).has_value());
@@ -100,7 +100,7 @@ TEST_F(Admission, SquattersFromEightAddressesMakeRoomForAPlayer) {
 }
 
 TEST_F(Admission, RefusedAndLateConnectionsReadWhyBeforeTheEnd) {
-    limits.maxPerAddress = 3;
+    limits.admission.maxPerAddress = 3;
     limits.joinDeadline = 300ms;
     server.setLimits(limits);
     const int lobby = open("127.12.0.1"), player = open("127.12.0.1"), leaver = open("127.12.0.1");

@@ -241,7 +241,7 @@ TEST(BigDrawing, LateJoinersAndNonReadersCostOnlyThemselves) {
     Refusals events;
     TcpGameServer server(DrawerNick, &events);
     NetLimits limits;
-    limits.maxPerAddress = 64;
+    limits.admission.maxPerAddress = 64;
     server.setLimits(limits);
     server.rules().setReferee(true);
     ASSERT_FALSE(server.start(0).has_value());
@@ -332,8 +332,8 @@ TEST(BigDrawing, LateJoinersAndNonReadersCostOnlyThemselves) {
 
 TEST_F(Load, LimitsRefuseAtOnceAndLongNicksCostNothing) {
     NetLimits limits;
-    limits.maxConnections = 5;
-    limits.maxPerAddress = 3;
+    limits.admission.maxConnections = 5;
+    limits.admission.maxPerAddress = 3;
     server.setLimits(limits);
     std::vector<int> fds;
     for (int i = 0; i < 4; ++i) fds.push_back(rawConnect(server.port(), "127.4.0.1"));
@@ -365,7 +365,7 @@ TEST_F(Load, LimitsRefuseAtOnceAndLongNicksCostNothing) {
 
 TEST_F(Load, ResetsDuringAFloodAreEachClosedOnce) {
     NetLimits limits;
-    limits.maxPerAddress = 64;
+    limits.admission.maxPerAddress = 64;
     server.setLimits(limits);
     const int drawer = joined("drawer");
     std::vector<int> players;
@@ -403,7 +403,7 @@ TEST_F(Load, ResetsDuringAFloodAreEachClosedOnce) {
 
 TEST_F(Load, ThreeHundredPlayersJoinAndLeave) {
     NetLimits limits;
-    limits.maxConnections = limits.maxPerAddress = 400;
+    limits.admission.maxConnections = limits.admission.maxPerAddress = 400;
     server.setLimits(limits);
     constexpr int kPlayers = 300;
     std::vector<std::unique_ptr<LoopbackPeer>> players;

@@ -32,7 +32,7 @@ rabuscal::server::NetLimits publicLimits() {
     rabuscal::server::NetLimits limits;
     limits.joinDeadline = std::chrono::seconds(30);
     limits.evictNeverJoined = true;
-    limits.connectsPerSecond = 2;
+    limits.admission.connectsPerSecond = 2;
     return limits;
 }
 
@@ -69,11 +69,11 @@ std::vector<rabuscal::daemon::OptionRule> optionTable() {
              std::string(rabuscal::config::kDirectoryHost) + ")"},
         {"--max-connections", "N",
          "Connections held at most; further ones are\nclosed at once (default " +
-             std::to_string(defaults.maxConnections) + ")"},
+             std::to_string(defaults.admission.maxConnections) + ")"},
         {"--max-per-address", "N",
          "Connections held at most from one remote\naddress (IPv6: one /64; twice as many per "
          "/48;\ndefault " +
-             std::to_string(defaults.maxPerAddress) + ")"},
+             std::to_string(defaults.admission.maxPerAddress) + ")"},
         {"--trust-clients", "",
          "Take every message from any connection, as\nthe game's built-in server does, instead "
          "of\nrefereeing (only the drawer draws, starts,\nclears and hands over; guesses and "
@@ -129,8 +129,8 @@ Options parseOptions(int argc, char* argv[]) {
         } else {  // the two connection counts
             const auto count = rabuscal::daemon::number(value, 1, 4294967295L);
             if (!count) refuse("bad count '" + value + "'");
-            (name == "--max-connections" ? options.limits.maxConnections
-                                         : options.limits.maxPerAddress) =
+            (name == "--max-connections" ? options.limits.admission.maxConnections
+                                         : options.limits.admission.maxPerAddress) =
                 static_cast<std::size_t>(*count);
         }
     }

@@ -81,11 +81,10 @@ void TcpGameServer::stop() {
 
 void TcpGameServer::setLimits(const NetLimits& limits) {
     limits_ = limits;
-    admission_.setLimits({limits.maxConnections, limits.maxPerAddress, limits.maxPerPrefix,
-                          limits.connectsPerSecond});
+    admission_.setLimits(limits.admission);
     // More players behind one address than a school's 32: the lists they
     // cause as they join grow with the square of their number.
-    const double behindOne = std::max(1.0, double(limits.maxPerAddress) / 32);
+    const double behindOne = std::max(1.0, double(limits.admission.maxPerAddress) / 32);
     rules_.setJoinCreditCap(kJoinCreditCap * behindOne * behindOne);
 }
 

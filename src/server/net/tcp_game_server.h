@@ -56,8 +56,9 @@ class QSocketNotifier;
 namespace rabuscal::server {
 
 struct NetLimits {
-    std::size_t maxConnections = 256;  // a party, or a school behind one address
-    std::size_t maxPerAddress = 32;
+    // Connections in all (256: a party, or a school behind one address), per
+    // address (32), per IPv6 /48 and how often an address may connect.
+    daemon::AdmissionLimits admission;
     std::size_t highWaterMark = 1024 * 1024;  // at most totalBudget / connections
     std::size_t connectionCap = 4 * 1024 * 1024;
     std::size_t totalBudget = 32 * 1024 * 1024;
@@ -66,9 +67,8 @@ struct NetLimits {
     std::size_t drawingBudget = 16 * 1024 * 1024;
     std::chrono::milliseconds stallTimeout{5000};
     std::chrono::milliseconds acceptPause = daemon::kAcceptPause;
-    // For a server open to strangers; the built-in server leaves them off.
-    std::size_t maxPerPrefix = 0;               // per IPv6 /48; 0: 2 x maxPerAddress
-    double connectsPerSecond = 0;               // per address, after a burst; 0: no bound
+    // For a server open to strangers; the built-in server leaves them off, as
+    // it leaves `admission`'s connection rate off.
     std::chrono::milliseconds joinDeadline{0};  // from connect to an accepted "slc"; 0: none
     bool evictNeverJoined = false;              // when full, instead of refusing the newcomer
 };
