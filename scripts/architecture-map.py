@@ -6,6 +6,7 @@ With --check it changes nothing and fails when the page's map differs.
 
 Usage: architecture-map.py <source-root> <build-dir> [--check]"""
 import difflib
+import importlib.util
 import os
 import sys
 
@@ -15,18 +16,13 @@ PAGE = os.path.join("docs", "architecture.md")
 
 
 def load(manifest):
-    floors, targets = [], []
-    for line in open(manifest, encoding="utf-8"):
-        line = line.rstrip("\n")
-        if line.startswith("floors "):
-            floors = line.split()[1:]
-        elif line:
-            name, alias, floor, kind, folder, sources, public, private = line.split("|")
-            targets.append(dict(name=name, alias=alias, floor=floor, kind=kind, folder=folder,
-                                sources=[s for s in sources.split(",") if s],
-                                public=[l for l in public.split(",") if l],
-                                private=[l for l in private.split(",") if l]))
-    return floors, targets
+    """The layer list as the layer check reads it, in the order it was written."""
+    spec = importlib.util.spec_from_file_location(
+        "check_layers", os.path.join(os.path.dirname(os.path.abspath(__file__)), "check-layers.py"))
+    check = importlib.util.module_from_spec(spec)
+    spec.loader.exec_module(check)
+    floors, targets = check.load(manifest)
+    return floors, list(targets.values())
 
 
 def render(root, floors, targets):

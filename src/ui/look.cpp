@@ -2,6 +2,7 @@
 #include "ui/look.h"
 
 #include <QLabel>
+#include <QLineEdit>
 
 namespace rabuscal {
 
@@ -43,6 +44,19 @@ QLabel* look::caption(QWidget* parent, const QString& name, const QString& text,
     colours.setColor(QPalette::WindowText, kCaptionBrown);
     label->setPalette(colours);
     return label;
+}
+
+QLineEdit* look::field(QWidget* parent, const QString& name, QRect place, const QFont& font) {
+    auto* field = new QLineEdit(parent);
+    field->setObjectName(name);
+    field->setGeometry(place);
+    field->setFrame(false);
+    field->setFont(font);
+    QPalette colours = field->palette();
+    colours.setColor(QPalette::Base, kLightField);
+    colours.setColor(QPalette::Text, kNavy);
+    field->setPalette(colours);
+    return field;
 }
 
 }  // namespace rabuscal

@@ -7,6 +7,7 @@
 #include <QString>
 
 class QLabel;
+class QLineEdit;
 class QWidget;
 
 namespace rabuscal {
@@ -31,6 +32,8 @@ QFont courierNew(int pixelSize, bool bold = false);
 // A caption beside a control: bold Arial in the captions' brown.
 QLabel* caption(QWidget* parent, const QString& name, const QString& text, QRect place,
                 Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignVCenter, int pixelSize = 11);
+// A one-line edit field without a frame: navy text on the fields' light beige.
+QLineEdit* field(QWidget* parent, const QString& name, QRect place, const QFont& font);
 
 }  // namespace look
 

@@ -32,19 +32,6 @@ QListWidget* fileList(QWidget* parent, const QString& name, QRect place) {
     return list;
 }
 
-QLineEdit* smallField(QWidget* parent, const QString& name, QRect place) {
-    auto* field = new QLineEdit(parent);
-    field->setObjectName(name);
-    field->setGeometry(place);
-    field->setFrame(false);
-    field->setFont(look::arial(11));
-    QPalette colours = field->palette();
-    colours.setColor(QPalette::Base, look::kLightField);
-    colours.setColor(QPalette::Text, look::kNavy);
-    field->setPalette(colours);
-    return field;
-}
-
 }  // namespace
 
 GalleryPanel::GalleryPanel(MainFrame& frame, WebDwn& client, QWidget* page, const QDir& workDir,
@@ -91,10 +78,12 @@ GalleryPanel::GalleryPanel(MainFrame& frame, WebDwn& client, QWidget* page, cons
 
     LoginCaption = look::caption(this, QStringLiteral("LoginCaption"), QStringLiteral("login:"),
                                  gallery::LoginCaption.place);
-    ClubLogin = smallField(this, QStringLiteral("ClubLogin"), gallery::ClubLogin.place);
+    ClubLogin = look::field(this, QStringLiteral("ClubLogin"), gallery::ClubLogin.place,
+                            look::arial(11));
     PasswordCaption = look::caption(this, QStringLiteral("PasswordCaption"),
                                     QStringLiteral("senha:"), gallery::PasswordCaption.place);
-    ClubPassword = smallField(this, QStringLiteral("ClubPassword"), gallery::ClubPassword.place);
+    ClubPassword = look::field(this, QStringLiteral("ClubPassword"), gallery::ClubPassword.place,
+                               look::arial(11));
     ClubPassword->setEchoMode(QLineEdit::Password);
     for (QLabel* label : {LoginCaption, PasswordCaption})
         label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);

@@ -36,19 +36,6 @@ QLabel* valueField(QWidget* window, const QString& name, const QString& text, QR
     return label;
 }
 
-QLineEdit* groupField(QWidget* window) {
-    auto* field = new QLineEdit(window);
-    field->setObjectName(QStringLiteral("Jogo"));
-    field->setGeometry(form3::Jogo.place);
-    field->setFrame(false);
-    field->setFont(look::courierNew(12));
-    QPalette colours = field->palette();
-    colours.setColor(QPalette::Base, look::kLightField);
-    colours.setColor(QPalette::Text, look::kNavy);
-    field->setPalette(colours);
-    return field;
-}
-
 }  // namespace
 
 TForm3::TForm3(std::string& drawerNick, quint16 gamePort)
@@ -66,7 +53,7 @@ TForm3::TForm3(std::string& drawerNick, quint16 gamePort)
       Lb29(valueField(this, QStringLiteral("Lb29"), QStringLiteral("0"), form3::Lb29.place)),
       Label5(look::caption(this, QStringLiteral("Label5"), QStringLiteral("Nome do grupo:"),
                            form3::Label5.place, Qt::AlignRight | Qt::AlignVCenter)),
-      Jogo(groupField(this)),
+      Jogo(look::field(this, QStringLiteral("Jogo"), form3::Jogo.place, look::courierNew(12))),
       btAtv(new ImageButton(faceSet2(), form3::btAtv, this)),
       Lb7(look::caption(this, QStringLiteral("Lb7"), kAnnounce, form3::Lb7.place)),
       Stk(new StatusLine(QStringLiteral("Stk"), this, form3::Stk.place, look::arial(11, true, true),
