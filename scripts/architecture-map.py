@@ -17,10 +17,10 @@ PAGE = os.path.join("docs", "architecture.md")
 
 def load(manifest):
     """The layer list as the layer check reads it, in the order it was written."""
-    spec = importlib.util.spec_from_file_location(
+    found = importlib.util.spec_from_file_location(
         "check_layers", os.path.join(os.path.dirname(os.path.abspath(__file__)), "check-layers.py"))
-    check = importlib.util.module_from_spec(spec)
-    spec.loader.exec_module(check)
+    check = importlib.util.module_from_spec(found)
+    found.loader.exec_module(check)
     floors, targets = check.load(manifest)
     return floors, list(targets.values())
 
