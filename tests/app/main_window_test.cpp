@@ -7,6 +7,7 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
+#include <functional>
 
 #include "app/forms.h"
 #include "app/game_windows.h"
@@ -80,6 +81,12 @@ class MainWindowTest : public ::testing::Test {
         release(control, button);
     }
     void hover(QWidget* control) { QTest::mouseMove(main(), in(Form1, control)); }
+    // Runs `action` in the event loop; true when the program then ends on its own.
+    static bool endsTheProgram(std::function<void()> action) {
+        QTimer::singleShot(0, action);
+        QTimer::singleShot(5000, [] { QCoreApplication::exit(1); });
+        return QCoreApplication::exec() == 0;
+    }
 
     std::unique_ptr<GameWindows> windows;
 };
@@ -212,16 +219,12 @@ TEST_F(MainWindowTest, ServerAndChatButtonsShowAndHideTheirWindows) {
 }
 
 TEST_F(MainWindowTest, CloseButtonsAndClosingOnlyHideTheOtherWindows) {
-    for (SkinnedWindow* window : {static_cast<SkinnedWindow*>(Form3)}) {
-        window->show();
-        ImageButton* btFechar = window->findChild<ImageButton*>("btFechar");
-        ASSERT_NE(btFechar, nullptr);
-        const QPoint at = in(window, btFechar);
-        QTest::mousePress(window->windowHandle(), Qt::LeftButton, {}, at);
-        EXPECT_TRUE(window->isVisible());
-        QTest::mouseRelease(window->windowHandle(), Qt::LeftButton, {}, at);
-        EXPECT_FALSE(window->isVisible());
-    }
+    Form3->show();
+    const QPoint at = in(Form3, Form3->btFechar);
+    QTest::mousePress(Form3->windowHandle(), Qt::LeftButton, {}, at);
+    EXPECT_TRUE(Form3->isVisible());
+    QTest::mouseRelease(Form3->windowHandle(), Qt::LeftButton, {}, at);
+    EXPECT_FALSE(Form3->isVisible());
     Form2->show();
     Form2->close();
     EXPECT_FALSE(Form2->isVisible());
@@ -229,19 +232,15 @@ TEST_F(MainWindowTest, CloseButtonsAndClosingOnlyHideTheOtherWindows) {
 }
 
 TEST_F(MainWindowTest, EndButtonEndsTheProgramEvenWhenReleasedElsewhere) {
-    QTimer::singleShot(0, [this] {
+    EXPECT_TRUE(endsTheProgram([this] {
         press(Form1->btFim);
         QTest::mouseMove(main(), in(Form1, Form1->Panel->Lista));
         QTest::mouseRelease(main(), Qt::LeftButton, {}, in(Form1, Form1->Panel->Lista));
-    });
-    QTimer::singleShot(5000, [] { QCoreApplication::exit(1); });
-    EXPECT_EQ(QCoreApplication::exec(), 0);
+    }));
 }
 
 TEST_F(MainWindowTest, ClosingTheMainWindowEndsTheProgram) {
-    QTimer::singleShot(0, [] { Form1->close(); });
-    QTimer::singleShot(5000, [] { QCoreApplication::exit(1); });
-    EXPECT_EQ(QCoreApplication::exec(), 0);
+    EXPECT_TRUE(endsTheProgram([] { Form1->close(); }));
 }
 
 TEST_F(MainWindowTest, MinimisingTakesEveryWindowAwayAndRestoringBringsBackTheVisibleOnes) {

@@ -8,21 +8,21 @@ import sys
 import tempfile
 
 FLOORS = "base rules adapters widgets windows shell programs"
-# name: floor, kind, folder, sources, public links, private links
-TARGETS = {
-    "low": ("base", "library", "src/low", "low.cpp", "", ""),
-    "rules": ("rules", "library", "src/game", "rules.cpp", "", ""),
-    "other": ("rules", "library", "src/other", "other.cpp", "", ""),
-    "net": ("adapters", "library", "src/game", "net/net.cpp", "Sys::Rules", ""),
-    "mid": ("adapters", "library", "src/mid", "mid.cpp", "", "Sys::Low"),
-    "two_rules": ("rules", "library", "src/two", "a.cpp", "", ""),
-    "two_net": ("adapters", "library", "src/two", "b.cpp", "Sys::TwoRules", ""),
-    "ui": ("widgets", "library", "src/ui", "look.cpp", "", ""),
-    "top": ("windows", "library", "src/top", "top.cpp", "Sys::Mid Sys::Net", ""),
-    "prog": ("programs", "program", "src/prog", "main.cpp", "", "Sys::Low"),
-}
-FILES = ["src/low/low.h", "src/game/rules.h", "src/game/net/net.h", "src/game/net/alone.h", "src/other/other.h",
-         "src/mid/mid.h", "src/two/b.h", "src/two/only.h", "src/ui/look.h", "src/top/top.h"]
+# name floor kind folder sources public-links private-links ("-": none)
+TARGETS = {t[0]: t[1:] for t in (line.split() for line in """
+    low       base     library src/low   low.cpp     -                -
+    rules     rules    library src/game  rules.cpp   -                -
+    other     rules    library src/other other.cpp   -                -
+    net       adapters library src/game  net/net.cpp Sys::Rules       -
+    mid       adapters library src/mid   mid.cpp     -                Sys::Low
+    two_rules rules    library src/two   a.cpp       -                -
+    two_net   adapters library src/two   b.cpp       Sys::TwoRules    -
+    ui        widgets  library src/ui    look.cpp    -                -
+    top       windows  library src/top   top.cpp     Sys::Mid,Sys::Net -
+    prog      programs program src/prog  main.cpp    -                Sys::Low
+""".strip().splitlines())}
+FILES = """src/low/low.h src/game/rules.h src/game/net/net.h src/game/net/alone.h src/other/other.h
+    src/mid/mid.h src/two/b.h src/two/only.h src/ui/look.h src/top/top.h""".split()
 
 # what: (target whose links grow, link) or (file, include line); the fault the check must print.
 CASES = [
@@ -56,21 +56,20 @@ CASES = [
 
 
 def build(root, case):
-    targets = {n: list(t) for n, t in TARGETS.items()}
+    targets = {n: ["" if f == "-" else f for f in t] for n, t in TARGETS.items()}
     edits = {}
     if case and case[0] in targets:
-        targets[case[0]][4] += " " + case[1]
+        targets[case[0]][4] = ",".join(filter(None, [targets[case[0]][4], case[1]]))
     elif case:
         edits[case[0]] = case[1]
-    sources = [f"{t[2]}/{s}" for t in targets.values() for s in t[3].split()]
+    sources = [f"{t[2]}/{t[3]}" for t in targets.values()]
     for f in FILES + sources:
         os.makedirs(os.path.join(root, os.path.dirname(f)), exist_ok=True)
         with open(os.path.join(root, f), "w") as out:
             out.write(edits.get(f, "") + "\n")
     alias = lambda n: "Sys::" + "".join(w.title() for w in n.split("_"))
     lines = [f"floors {FLOORS}"] + [
-        "|".join([n, alias(n), t[0], t[1], os.path.join(root, t[2]), t[3].replace(" ", ","),
-                  ",".join(t[4].split()), ",".join(t[5].split())])
+        "|".join([n, alias(n), t[0], t[1], os.path.join(root, t[2]), t[3], t[4], t[5]])
         for n, t in targets.items()]
     os.makedirs(os.path.join(root, "build"))
     with open(os.path.join(root, "build", "layers.txt"), "w") as out:

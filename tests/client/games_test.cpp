@@ -179,8 +179,9 @@ TEST_F(Games, AHitAndTheHandOver) {
     ASSERT_TRUE(everyone([](Copy& c) { return c.view.points == "100"; }));
 
     EXPECT_TRUE(cid.client.chatInput().btTentarMouseDown("GATO"));
-    ASSERT_TRUE(everyone([](Copy& c) { return c.drawerNick == "cid" && c.view.list.size() == 3; }));
-    ASSERT_TRUE(everyone([](Copy& c) { return c.view.list[0] == "xxxx cid"; }));
+    ASSERT_TRUE(everyone([](Copy& c) {
+        return c.drawerNick == "cid" && c.view.list.size() == 3 && c.view.list[0] == "xxxx cid";
+    }));
     EXPECT_EQ(cid.view.status(), kYouDraw);
     EXPECT_EQ(bia.view.status(), "> cid \xe9 o M\xe3o De Vaca!!!");
     EXPECT_EQ(ana.view.drawerControls, false);
@@ -196,8 +197,8 @@ TEST_F(Games, AHitAndTheHandOver) {
     ana.client.roundControls().btTrocMouseDown(ana.view.list[1]);
     EXPECT_EQ(ana.view.status(), "> Voc\xea n\xe3o pode fazer isso.");
     cid.client.roundControls().btTrocMouseDown(cid.view.list[1]);
-    ASSERT_TRUE(everyone([](Copy& c) { return c.drawerNick == "bia"; }));
-    ASSERT_TRUE(everyone([](Copy& c) { return c.view.list[0] == "xxxx bia"; }));
+    ASSERT_TRUE(
+        everyone([](Copy& c) { return c.drawerNick == "bia" && c.view.list[0] == "xxxx bia"; }));
     EXPECT_EQ(bia.view.status(), kYouDraw);
 
     // A chat line reaches every window, a forged separator included as text.

@@ -13,10 +13,12 @@ void PrintTo(const Message& m, std::ostream* os) {
 }
 }  // namespace rabuscal::protocol
 
+using Messages = std::vector<Message>;
+
 TEST(SplitChunk, EveryHeaderIsTakenAtFaceValue) {
     struct Case {
         std::string_view chunk, separator;
-        std::vector<Message> messages;
+        Messages messages;
     };
     const Case cases[] = {
         {"$-$cls:$-$pts:100$-$sys:> Valendo...",
@@ -55,57 +57,56 @@ TEST(ChunkReader, HoldsTheLastMessageOfAReadUntilTheNextReadOrAFlush) {
     ChunkReader reader(kGameSeparator);
     const std::string chat = "A falou: " + std::string(600, 'a');  // a read no segment holds
     EXPECT_EQ(reader.feed("$-$cls:$-$msg:" + chat + "$-$pts:100"),
-              (std::vector<Message>{{"cls", ""}, {"msg", chat}}));
+              (Messages{{"cls", ""}, {"msg", chat}}));
     EXPECT_TRUE(reader.holding());
     EXPECT_EQ(reader.pending(), 10u);
     // Cut in the payload, in the header, in the separator: all reassembled.
-    EXPECT_EQ(reader.feed("$-$mov:30"), (std::vector<Message>{{"pts", "100"}}));
-    EXPECT_EQ(reader.feed("0|2$-$mo"), (std::vector<Message>{{"mov", "300|2"}}));
-    EXPECT_EQ(reader.feed("v:3|4$"), (std::vector<Message>{}));
-    EXPECT_EQ(reader.feed("-"), (std::vector<Message>{}));
-    EXPECT_EQ(reader.feed("$mup:3|4"), (std::vector<Message>{{"mov", "3|4"}}));
+    EXPECT_EQ(reader.feed("$-$mov:30"), (Messages{{"pts", "100"}}));
+    EXPECT_EQ(reader.feed("0|2$-$mo"), (Messages{{"mov", "300|2"}}));
+    EXPECT_EQ(reader.feed("v:3|4$"), (Messages{}));
+    EXPECT_EQ(reader.feed("-"), (Messages{}));
+    EXPECT_EQ(reader.feed("$mup:3|4"), (Messages{{"mov", "3|4"}}));
     // Quiet: the held tail is taken as whole, once.
-    EXPECT_EQ(reader.flush(), (std::vector<Message>{{"mup", "3|4"}}));
+    EXPECT_EQ(reader.flush(), (Messages{{"mup", "3|4"}}));
     EXPECT_FALSE(reader.holding());
-    EXPECT_EQ(reader.flush(), (std::vector<Message>{}));
+    EXPECT_EQ(reader.flush(), (Messages{}));
     // After a short read holding a tail, a read that starts a message ends the
     // held one and is a lone stroke of its own.
-    EXPECT_EQ(reader.feed("$-$mov:1|2$-$mov:3|4"), (std::vector<Message>{{"mov", "1|2"}}));
-    EXPECT_EQ(reader.feed("$-$mov:5|6"), (std::vector<Message>{{"mov", "3|4"}, {"mov", "5|6"}}));
+    EXPECT_EQ(reader.feed("$-$mov:1|2$-$mov:3|4"), (Messages{{"mov", "1|2"}}));
+    EXPECT_EQ(reader.feed("$-$mov:5|6"), (Messages{{"mov", "3|4"}, {"mov", "5|6"}}));
     EXPECT_FALSE(reader.holding());
 
     // A bare header is delivered once the next message starts; a leftover
     // shorter than a header (a name holding the separator) is dropped.
-    EXPECT_EQ(reader.feed("$-$mdw:1|2$-$cls"), (std::vector<Message>{{"mdw", "1|2"}}));
-    EXPECT_EQ(reader.feed("$-$mdw:1|2"), (std::vector<Message>{{"cls", ""}, {"mdw", "1|2"}}));
+    EXPECT_EQ(reader.feed("$-$mdw:1|2$-$cls"), (Messages{{"mdw", "1|2"}}));
+    EXPECT_EQ(reader.feed("$-$mdw:1|2"), (Messages{{"cls", ""}, {"mdw", "1|2"}}));
     ChunkReader directory(kDirectorySeparator);
-    EXPECT_EQ(directory.feed("j#gatv:rabuscal|aj#gb"),
-              (std::vector<Message>{{"atv", "rabuscal|a"}}));
-    EXPECT_EQ(directory.feed("j#gjgs:rabuscal"), (std::vector<Message>{{"jgs", "rabuscal"}}));
+    EXPECT_EQ(directory.feed("j#gatv:rabuscal|aj#gb"), (Messages{{"atv", "rabuscal|a"}}));
+    EXPECT_EQ(directory.feed("j#gjgs:rabuscal"), (Messages{{"jgs", "rabuscal"}}));
 }
 
 TEST(ChunkReader, LoneShortReadIsDeliveredAtOnce) {
     ChunkReader reader(kGameSeparator);
-    EXPECT_EQ(reader.feed("$-$mov:12|3"), (std::vector<Message>{{"mov", "12|3"}}));
+    EXPECT_EQ(reader.feed("$-$mov:12|3"), (Messages{{"mov", "12|3"}}));
     EXPECT_FALSE(reader.holding());
     // Not at once: a read ending in a part of the separator, a long read.
-    EXPECT_EQ(reader.feed("$-$pts:5$-"), (std::vector<Message>{}));
-    EXPECT_EQ(reader.feed("$cls:"), (std::vector<Message>{{"pts", "5"}}));
-    EXPECT_EQ(reader.flush(), (std::vector<Message>{{"cls", ""}}));
+    EXPECT_EQ(reader.feed("$-$pts:5$-"), (Messages{}));
+    EXPECT_EQ(reader.feed("$cls:"), (Messages{{"pts", "5"}}));
+    EXPECT_EQ(reader.flush(), (Messages{{"cls", ""}}));
     const std::string chat = "$-$msg:" + std::string(ChunkReader::kShortReadBytes, 'a');
-    EXPECT_EQ(reader.feed(chat), (std::vector<Message>{}));
+    EXPECT_EQ(reader.feed(chat), (Messages{}));
     EXPECT_EQ(reader.flush().at(0).payload.size(), ChunkReader::kShortReadBytes);
 
     // After a quiet flush took a cut message as whole, its rest is skipped,
     // and a separator cut by the flush is still reassembled.
-    EXPECT_EQ(reader.feed("$-$msg:a$-"), (std::vector<Message>{}));
-    EXPECT_EQ(reader.flush(), (std::vector<Message>{{"msg", "a$-"}}));
-    EXPECT_EQ(reader.feed("$cls:"), (std::vector<Message>{}));
-    EXPECT_EQ(reader.flush(), (std::vector<Message>{{"cls", ""}}));
-    EXPECT_EQ(reader.feed("$-$msg:a falou: oi"), (std::vector<Message>{{"msg", "a falou: oi"}}));
-    EXPECT_EQ(reader.feed("!!$"), (std::vector<Message>{}));
-    EXPECT_EQ(reader.feed("-$cls:"), (std::vector<Message>{}));
-    EXPECT_EQ(reader.flush(), (std::vector<Message>{{"cls", ""}}));
+    EXPECT_EQ(reader.feed("$-$msg:a$-"), (Messages{}));
+    EXPECT_EQ(reader.flush(), (Messages{{"msg", "a$-"}}));
+    EXPECT_EQ(reader.feed("$cls:"), (Messages{}));
+    EXPECT_EQ(reader.flush(), (Messages{{"cls", ""}}));
+    EXPECT_EQ(reader.feed("$-$msg:a falou: oi"), (Messages{{"msg", "a falou: oi"}}));
+    EXPECT_EQ(reader.feed("!!$"), (Messages{}));
+    EXPECT_EQ(reader.feed("-$cls:"), (Messages{}));
+    EXPECT_EQ(reader.flush(), (Messages{{"cls", ""}}));
 }
 
 // Every message kind, cut at every position, behind another message (as in a
@@ -137,8 +138,7 @@ TEST(ChunkReader, EveryMessageCutAtEveryPositionIsReadWhole) {
         compose(Command::Mov, "-3|264"),
         compose(Command::Mup, "12|3"),
         compose(Command::Blc, blc),
-        composeWith(kDirectorySeparator, "lsg", "sala|1.2.3.4^"),
-    };
+        composeWith(kDirectorySeparator, "lsg", "sala|1.2.3.4^")};
     for (const std::string& m : messages) {
         const std::string_view separator =
             m.starts_with(kGameSeparator) ? kGameSeparator : kDirectorySeparator;
@@ -149,10 +149,10 @@ TEST(ChunkReader, EveryMessageCutAtEveryPositionIsReadWhole) {
         if (m.size() > ChunkReader::kShortReadBytes)
             streams.emplace_back(m + after, ChunkReader::kShortReadBytes + 1);
         for (const auto& [stream, firstCut] : streams) {
-            const std::vector<Message> whole = splitChunk(stream, separator);
+            const Messages whole = splitChunk(stream, separator);
             for (std::size_t cut = firstCut; cut < stream.size(); ++cut) {
                 ChunkReader reader(separator);
-                std::vector<Message> got = reader.feed(std::string_view(stream).substr(0, cut));
+                Messages got = reader.feed(std::string_view(stream).substr(0, cut));
                 for (auto& r : reader.feed(std::string_view(stream).substr(cut))) got.push_back(r);
                 for (auto& r : reader.flush()) got.push_back(r);
                 ASSERT_EQ(got, whole) << stream << " cut at " << cut;
@@ -164,20 +164,19 @@ TEST(ChunkReader, EveryMessageCutAtEveryPositionIsReadWhole) {
 TEST(ChunkReader, WhatIsHeldIsBounded) {
     // A tail longer than the bound is taken as whole; its rest is skipped.
     ChunkReader reader(kGameSeparator, 64);
-    EXPECT_EQ(reader.feed("$-$cls:$-$msg:" + std::string(40, 'a')),
-              (std::vector<Message>{{"cls", ""}}));
-    const std::vector<Message> cut = reader.feed(std::string(40, 'b'));
+    EXPECT_EQ(reader.feed("$-$cls:$-$msg:" + std::string(40, 'a')), (Messages{{"cls", ""}}));
+    const Messages cut = reader.feed(std::string(40, 'b'));
     ASSERT_EQ(cut.size(), 1u);
     EXPECT_EQ(cut[0].payload, std::string(40, 'a') + std::string(40, 'b'));
     EXPECT_EQ(reader.pending(), 0u);
-    EXPECT_EQ(reader.feed("bbb$-$mov:1|2"), (std::vector<Message>{}));
-    EXPECT_EQ(reader.flush(), (std::vector<Message>{{"mov", "1|2"}}));
+    EXPECT_EQ(reader.feed("bbb$-$mov:1|2"), (Messages{}));
+    EXPECT_EQ(reader.flush(), (Messages{{"mov", "1|2"}}));
 
     // An abandoned read keeps nothing for the next.
     reader.feed("$-$pts:x$-$pts:1$-$pt", [](auto, std::string_view p) { return p != "x"; });
     EXPECT_EQ(reader.pending(), 0u);
-    EXPECT_EQ(reader.feed("s:2$-$cls:"), (std::vector<Message>{}));
-    EXPECT_EQ(reader.flush(), (std::vector<Message>{{"cls", ""}}));
+    EXPECT_EQ(reader.feed("s:2$-$cls:"), (Messages{}));
+    EXPECT_EQ(reader.flush(), (Messages{{"cls", ""}}));
 }
 
 TEST(Compose, WritesSeparatorCommandColonPayload) {

@@ -52,6 +52,10 @@ struct Direction {
 struct Link {
     Direction up, down;
     bool dead = false;
+    ~Link() {
+        ::close(up.from);
+        ::close(up.to);
+    }
 };
 
 }  // namespace
@@ -103,15 +107,9 @@ struct CuttingRelay::Loop {
     bool receive(Direction& d) {
         char buffer[64 * 1024];
         const ssize_t n = ::recv(d.from, buffer, sizeof buffer, 0);
-        if (n > 0) {
-            d.queue.append(buffer, static_cast<std::size_t>(n));
-            return true;
-        }
-        if (n == 0) {
-            d.fromClosed = true;
-            return true;
-        }
-        return errno == EAGAIN || errno == EINTR;
+        if (n > 0) d.queue.append(buffer, static_cast<std::size_t>(n));
+        if (n == 0) d.fromClosed = true;
+        return n >= 0 || errno == EAGAIN || errno == EINTR;
     }
 
     // Returns the number of pieces sent (0 or 1), or -1 when the link broke.
@@ -161,14 +159,9 @@ CuttingRelay::CuttingRelay(quint16 upstreamPort, Options options)
                     if (!d->fromClosed && d->pending().size() < kReadingWhileBelow)
                         events |= POLLIN;
                     if (!d->pending().empty()) {
-                        if (d->due <= now) {
-                            events |= POLLOUT;
-                            timeout = std::min(timeout, 1);  // the send queue may be full
-                        } else {
-                            const auto wait =
-                                std::chrono::duration_cast<std::chrono::milliseconds>(d->due - now);
-                            timeout = std::min(timeout, static_cast<int>(wait.count()) + 1);
-                        }
+                        const auto wait =
+                            std::chrono::duration_cast<std::chrono::milliseconds>(d->due - now);
+                        timeout = d->due <= now ? 0 : std::min(timeout, int(wait.count()) + 1);
                     }
                     fds.push_back({d->fromClosed ? -1 : d->from, events, 0});
                     directions.push_back(d);
@@ -193,10 +186,7 @@ CuttingRelay::CuttingRelay(quint16 upstreamPort, Options options)
                 }
             }
             std::erase_if(loop.links, [](const std::unique_ptr<Link>& link) {
-                if (!link->dead && !(link->up.shutDown && link->down.shutDown)) return false;
-                ::close(link->up.from);
-                ::close(link->up.to);
-                return true;
+                return link->dead || (link->up.shutDown && link->down.shutDown);
             });
         }
     });
@@ -205,10 +195,6 @@ CuttingRelay::CuttingRelay(quint16 upstreamPort, Options options)
 CuttingRelay::~CuttingRelay() {
     stop_ = true;
     thread_.join();
-    for (auto& link : loop_->links) {
-        ::close(link->up.from);
-        ::close(link->up.to);
-    }
     ::close(loop_->listener);
 }
 

@@ -36,8 +36,7 @@ class CuttingRelay {
 
     // Listens on 127.0.0.1 (an ephemeral port) and connects each accepted
     // connection to 127.0.0.1:upstreamPort.
-    explicit CuttingRelay(quint16 upstreamPort, Options options);
-    explicit CuttingRelay(quint16 upstreamPort) : CuttingRelay(upstreamPort, Options{}) {}
+    CuttingRelay(quint16 upstreamPort, Options options);
     ~CuttingRelay();
     CuttingRelay(const CuttingRelay&) = delete;
     CuttingRelay& operator=(const CuttingRelay&) = delete;

@@ -24,6 +24,14 @@ bool webEngineMapped() {
     return maps.open(QIODevice::ReadOnly) && maps.readAll().contains("WebEngine");
 }
 
+// Proportional memory of the browser program and the processes it started.
+std::uint64_t familyBytes(qint64 helper) {
+    const int pid = static_cast<int>(helper);
+    std::uint64_t bytes = web::proportionalBytes(pid);
+    for (const int child : web::descendants(pid)) bytes += web::proportionalBytes(child);
+    return bytes;
+}
+
 bool processGone(qint64 pid) {
     return ::kill(static_cast<pid_t>(pid), 0) != 0;
 }
@@ -56,7 +64,6 @@ TEST_F(BrowserProgramTest, PagesOpenNavigateAndCloseInTheBrowserProgram) {
     ASSERT_TRUE(waitFor(
         [&] { return !browser->loading() && browser->title() == "/rabuscal/pgn01.htm"; }, kEngine));
     EXPECT_EQ(browser->url().path(), "/rabuscal/pgn01.htm");
-    EXPECT_FALSE(browser->loading());
     EXPECT_EQ(browser->progress(), 100);
     EXPECT_GE(shown.count(), 1);
     EXPECT_FALSE(webEngineMapped()) << "the engine runs in the browser program only";
@@ -70,12 +77,7 @@ TEST_F(BrowserProgramTest, PagesOpenNavigateAndCloseInTheBrowserProgram) {
 
     // Hidden a while, the window gives its renderer back and keeps its page
     // and history.
-    const auto family = [&] {
-        const int pid = static_cast<int>(browser->helperPid());
-        std::uint64_t bytes = web::proportionalBytes(pid);
-        for (const int child : web::descendants(pid)) bytes += web::proportionalBytes(child);
-        return bytes;
-    };
+    const auto family = [&] { return familyBytes(browser->helperPid()); };
     const std::uint64_t shownBytes = family();
     QSignalSpy hidden(browser.get(), &TFWeb::hidden);
     browser->hide();
@@ -128,12 +130,7 @@ TEST_F(BrowserProgramTest, PageThatNeverEndsIsStoppedAtTheBoundAndTheOfflinePage
     EXPECT_GE(overBound.at(0).at(0).toInt(), kBoundMb * 15 / 16) << "it acts just below";
     ASSERT_TRUE(waitFor([&] { return browser.title() == "Página indisponível"; }, kEngine));
     EXPECT_EQ(browser.url().path(), "/rabuscal/pgn01.htm");
-    const auto total = [&] {
-        const int pid = static_cast<int>(browser.helperPid());
-        std::uint64_t bytes = web::proportionalBytes(pid);
-        for (const int child : web::descendants(pid)) bytes += web::proportionalBytes(child);
-        return bytes >> 20;
-    };
+    const auto total = [&] { return familyBytes(browser.helperPid()) >> 20; };
     EXPECT_TRUE(waitFor([&] { return total() < kBoundMb; })) << total() << " MB";
 }
 
