@@ -14,6 +14,7 @@
 #include "support/expectations.h"
 #include "support/loopback_peer.h"
 #include "support/raw_socket.h"
+#include "support/stroke_blocks.h"
 
 namespace rabuscal::server::testing {
 namespace {
@@ -94,8 +95,7 @@ TEST_F(Headless, SigtermEndsTheServerUnderAFlood) {  // bench_server times it
         stuck.push_back(rawConnect(port, ("127.7.0." + std::to_string(i + 1)).c_str(), 4096));
     std::atomic<bool> over = false;
     std::thread flood([&] {
-        std::string block;
-        while (block.size() < 64 * 1024) block += "$-$mov:1|2";
+        const std::string block = repeated("$-$mov:1|2", 64 * 1024);
         while (!over && sendAll(drawer, block)) {
         }
     });

@@ -12,6 +12,7 @@
 #include "support/expectations.h"
 #include "support/loopback_peer.h"
 #include "support/raw_socket.h"
+#include "support/stroke_blocks.h"
 
 namespace rabuscal::server::testing {
 namespace {
@@ -216,11 +217,7 @@ TEST_F(Wire, CatchUpOfAnEndedDrawingStopsBetweenMessagesPastItsBudget) {
     ana->send("$-$slc:Ana");
     EXPECT_TRUE(receives(*ana, "$-$onj:$-$mdv:Ana$-$lst:xxxx Ana|"));
     ana->send("$-$ini:gato");
-    std::string stroke = "$-$blc:9|9";
-    for (int i = 0; i < 25; ++i) stroke += "|16777215";
-    stroke += "|0";
-    std::string strokes;
-    while (strokes.size() < 1u << 20) strokes += stroke;
+    const std::string stroke = whiteBlock("9|9"), strokes = repeated(stroke, 1u << 20);
     for (int i = 0; i < 3; ++i) ana->send(strokes);
     EXPECT_TRUE(waitFor([&] { return server.rules().drawing().size() > 3u << 20; }, 30000));
     EXPECT_TRUE(waitFor([&] { return !server.rules().holdingTail(1); }));  // the last stroke too
@@ -232,12 +229,7 @@ TEST_F(Wire, CatchUpOfAnEndedDrawingStopsBetweenMessagesPastItsBudget) {
     EXPECT_TRUE(waitFor([&] { return server.catchUpLeft(2) == 0; }));
     std::string got;
     const std::string end = "$-$sys:> Valendo...";
-    EXPECT_TRUE(waitFor([&] {
-        char buffer[1 << 16];
-        const ssize_t n = ::recv(late, buffer, sizeof buffer, MSG_DONTWAIT);
-        if (n > 0) got.append(buffer, static_cast<std::size_t>(n));
-        return got.ends_with(end);
-    }));
+    EXPECT_TRUE(waitFor([&] { return (got += receivedSoFar(late)).ends_with(end); }));
     ::close(late);
     const std::size_t board = got.find(stroke), list = got.find("$-$lst:");
     ASSERT_NE(board, std::string::npos);
