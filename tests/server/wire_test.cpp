@@ -30,6 +30,10 @@ class Wire : public ::testing::Test {
         EXPECT_TRUE(waitFor([&] { return server.connectionCount() == before + 1; }));
         return client;
     }
+    static void bothReceive(LoopbackPeer& a, LoopbackPeer& b, const std::string& bytes) {
+        EXPECT_TRUE(receives(a, bytes));
+        EXPECT_TRUE(receives(b, bytes));
+    }
 
     std::string DrawerNick;
     TcpGameServer server{DrawerNick};
@@ -45,10 +49,7 @@ TEST_P(HonestRound, FromJoinToHitAndLeaving) {
     EXPECT_TRUE(receives(*ana, "$-$onj:$-$mdv:Ana$-$lst:xxxx Ana|"));
 
     auto bia = connectClient();
-    const auto both = [&](const std::string& bytes) {
-        EXPECT_TRUE(receives(*ana, bytes));
-        EXPECT_TRUE(receives(*bia, bytes));
-    };
+    const auto both = [&](const std::string& bytes) { bothReceive(*ana, *bia, bytes); };
     bia->send("$-$slc:Ana");
     EXPECT_TRUE(receives(*bia, "$-$sys:> Esse nick j\xe1 existe."));
     bia->send("$-$slc:Bia");
@@ -97,21 +98,18 @@ TEST_P(HonestRound, FirstToJoinDrawsAndAChatTailLeavesTheNextMessageWhole) {
     auto ana = connectClient();
     auto bia = connectClient();
     ana->send("$-$slc:Ana");
-    const std::string anaDraws = referee ? "$-$mdv:Ana" : "";
-    EXPECT_TRUE(
-        receives(*ana, "$-$onj:" + anaDraws + "$-$lst:" + (referee ? "xxxx" : "   0") + " Ana|"));
-    EXPECT_TRUE(receives(*bia, anaDraws + "$-$lst:" + (referee ? "xxxx" : "   0") + " Ana|"));
+    const std::string list = referee ? "$-$mdv:Ana$-$lst:xxxx Ana|" : "$-$lst:   0 Ana|";
+    EXPECT_TRUE(receives(*ana, "$-$onj:" + list));
+    EXPECT_TRUE(receives(*bia, list));
     EXPECT_EQ(DrawerNick, referee ? "Ana" : "");
     bia->send("$-$slc:Bia");
-    EXPECT_TRUE(receives(
-        *bia, "$-$onj:" + anaDraws + "$-$lst:" + (referee ? "xxxx" : "   0") + " Ana|   0 Bia|"));
+    EXPECT_TRUE(receives(*bia, "$-$onj:" + list + "   0 Bia|"));
     ana->take();
 
     ana->send("$-$msg:Ana falou: custa 5$-");
-    for (auto* copy : {ana.get(), bia.get()})
-        EXPECT_TRUE(receives(*copy, "$-$msg:Ana falou: custa 5$- "));
+    bothReceive(*ana, *bia, "$-$msg:Ana falou: custa 5$- ");
     ana->send("$-$cls:");
-    for (auto* copy : {ana.get(), bia.get()}) EXPECT_TRUE(receives(*copy, "$-$cls:"));
+    bothReceive(*ana, *bia, "$-$cls:");
 }
 
 INSTANTIATE_TEST_SUITE_P(RefereeOnAndOff, HonestRound, ::testing::Bool());
