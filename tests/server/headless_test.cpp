@@ -44,7 +44,7 @@ class Headless : public ::testing::Test {
     QString log() { return QString::fromLatin1(process.readAllStandardOutput()); }
     void terminate() {
         ::kill(static_cast<pid_t>(process.processId()), SIGTERM);
-        ASSERT_TRUE(process.waitForFinished(10000));
+        ASSERT_TRUE(process.waitForFinished(kPatience));
         EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
         EXPECT_EQ(process.exitCode(), 0);
     }
@@ -100,9 +100,7 @@ TEST_F(Headless, SigtermEndsTheServerUnderAFlood) {  // bench_server times it
         }
     });
     settle(1000);
-    ::kill(static_cast<pid_t>(process.processId()), SIGTERM);
-    EXPECT_TRUE(process.waitForFinished(30000));
-    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+    terminate();
     over = true;
     ::shutdown(drawer, SHUT_RDWR);
     flood.join();
