@@ -101,6 +101,16 @@ struct Reader {
     std::thread thread;
 };
 
+// Drops what `fd` receives until `over` is set and nothing more comes for 100 ms.
+std::thread discarding(int fd, const std::atomic<bool>& over) {
+    return std::thread([fd, &over] {
+        setReceiveTimeout(fd, 100);
+        char scratch[1 << 16];
+        while (::recv(fd, scratch, sizeof scratch, 0) > 0 || !over) {
+        }
+    });
+}
+
 long long nowMs() {
     return Clock::now().time_since_epoch() / 1ms;
 }
@@ -236,12 +246,7 @@ TEST_F(Load, LateJoinersAndNonReadersOfABigDrawingCostOnlyThemselves) {
         const int fd = rawConnect(server.port());
         sendAll(fd, "$-$slc:" + nick);
         EXPECT_TRUE(waitFor([&] { return server.rules().player(id) != nullptr; }));
-        if (drain)
-            readers.emplace_back([fd, &over] {
-                setReceiveTimeout(fd, 100);
-                char scratch[1 << 16];
-                while (!over) ::recv(fd, scratch, sizeof scratch, 0);
-            });
+        if (drain) readers.push_back(discarding(fd, over));
         return fd;
     };
     const int ana = join("Ana", true), bia = join("Bia", false), caio = join("Caio", false);
@@ -350,12 +355,7 @@ TEST_F(Load, ResetsDuringAFloodAreEachClosedOnce) {
         while (!stop) sendAll(drawer, block);
         stopped = true;
     });
-    std::thread echo([&] {  // the drawer reads its own strokes back, as the game does
-        setReceiveTimeout(drawer, 100);
-        char scratch[65536];
-        while (!stop || ::recv(drawer, scratch, sizeof scratch, 0) > 0)
-            ::recv(drawer, scratch, sizeof scratch, 0);
-    });
+    std::thread echo = discarding(drawer, stop);  // the drawer reads its strokes back
     for (int fd : players) {
         const linger reset{1, 0};  // close with RST instead of FIN
         ::setsockopt(fd, SOL_SOCKET, SO_LINGER, &reset, sizeof reset);
