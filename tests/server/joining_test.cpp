@@ -164,47 +164,36 @@ TEST_F(Leaving, TieGoesToTheEarliestConnection) {
     EXPECT_EQ(DrawerNick, "Bia");
 }
 
-TEST_F(Leaving, UnjoinedConnectionLeavingGetsOnlyTheAnswerAndClosingItSendsNothing) {
+TEST_F(Leaving, ClosingIsLeavingWithoutTheAnswerAndAnUnjoinedConnectionOnlyGetsTheAnswer) {
     accept({4, 5});
     say(4, "off", "x");
     EXPECT_EQ(transport.take(), (V{{4, "$-$off:"}}));
     server.connectionClosed(5);
     EXPECT_TRUE(transport.take().empty());
     EXPECT_EQ(server.connectionCount(), 4u);
-}
 
-TEST_F(Leaving, ClosingDrawerIsHandledLikeLeavingWithoutTheAnswer) {
     server.connectionClosed(1);
     // The closing connection hears nothing; the count drops after the handling.
     EXPECT_EQ(transport.take(),
-              toAll({2, 3}, "$-$mdv:Bia", "$-$pts:0", "$-$lst:xxxx Bia|   0 Caio|"));
-    EXPECT_EQ(server.connectionCount(), 2u);
-    EXPECT_EQ(events.counts.back(), 2u);
+              toAll({2, 3, 4}, "$-$mdv:Bia", "$-$pts:0", "$-$lst:xxxx Bia|   0 Caio|"));
+    EXPECT_EQ(server.connectionCount(), 3u);
+    EXPECT_EQ(events.counts.back(), 3u);
     server.connectionClosed(1);  // a second report of the same close changes nothing
     EXPECT_TRUE(transport.take().empty());
-    EXPECT_EQ(events.closed, (std::vector<ConnectionId>{1}));
+    EXPECT_EQ(events.closed, (std::vector<ConnectionId>{5, 1}));
 }
 
 class Relaying : public ::testing::Test, public ServerFixture {};
 
-TEST_F(Relaying, StrokesAndChatFromAnyConnectionReachEveryoneUnchanged) {
-    accept({1, 2, 3});
-    const std::vector<std::string> messages = {"$-$msg:Ana falou: oi: tudo?",
-                                               "$-$mdw:10|20",
-                                               "$-$mov:-5|300",
-                                               "$-$mup:1|2",
-                                               "$-$cls:",
-                                               "$-$blc:1|2|3|0"};
-    for (const auto& m : messages) {
-        server.dataReceived(3, m);  // connection 3 never joined
-        EXPECT_EQ(transport.take(), toAll({1, 2, 3}, m)) << m;
-    }
-}
-
-// Chunks are taken apart in order, wherever they are cut; the operator hears
-// of the first one once per listening.
-TEST_F(Relaying, ChunksOfSeveralOrOfPartsOfMessagesAreRelayedWholeInOrder) {
+// Strokes and chat from any connection reach everyone unchanged, in order,
+// wherever chunks cut them; the operator hears of the first chunk once per listening.
+TEST_F(Relaying, MessagesReachEveryoneWholeAndInOrderWhereverChunksCutThem) {
     accept({1, 2});
+    for (const char* m : {"$-$msg:Ana falou: oi: tudo?", "$-$mdw:10|20", "$-$mov:-5|300",
+                          "$-$mup:1|2", "$-$cls:", "$-$blc:1|2|3|0"}) {
+        server.dataReceived(2, m);  // connection 2 never joined
+        EXPECT_EQ(transport.take(), toAll({1, 2}, m)) << m;
+    }
     // The relay writes the colon whatever stood there.
     feed(2, "$-$mdw:1|1$-$xyz:nothing$-$mov:2|2$-$onj:$-$mup:3|3$-$msg-oi");
     EXPECT_EQ(transport.take(),
