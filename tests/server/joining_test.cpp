@@ -21,8 +21,8 @@ TEST_F(Joining, JoiningBesideOtherConnectionsDoesNotMakeADrawer) {
               cat({{{2, "$-$onj:"}}, toAll({1, 2}, "$-$lst:   0 Ana|   0 Bia|")}));
     // With nobody drawing, any leave hands the role to the best player left.
     say(1, "off");
-    EXPECT_EQ(transport.take(), cat({{{1, "$-$off:"}},
-                                     toAll({1, 2}, "$-$mdv:Bia", "$-$pts:0", "$-$lst:xxxx Bia|")}));
+    EXPECT_EQ(transport.take(),
+              cat({{{1, "$-$off:"}}, toAll({1, 2}, "$-$mdv:Bia", "$-$pts:0", "$-$lst:xxxx Bia|")}));
 }
 
 TEST_F(Joining, LateJoinerGetsTheDrawerThePointsAndTheBoardOfTheRoundSoFar) {

@@ -51,7 +51,9 @@ class Load : public ::testing::Test {
             refusals.push_back("#" + std::to_string(id) + " " + std::string(command) + ": " +
                                std::string(why));
         }
-        void connectionDropped(ConnectionId id, std::string_view) override { dropped.push_back(id); }
+        void connectionDropped(ConnectionId id, std::string_view) override {
+            dropped.push_back(id);
+        }
         int changes = 0;
         std::vector<std::string> refusals;
         std::vector<ConnectionId> dropped;
@@ -332,7 +334,8 @@ TEST_F(Load, LimitsRefuseAtOnceAndLongNicksCostNothing) {
         for (int i = 0; i < 3; ++i) sendAll(fds[i], "$-$slc:" + std::string(1 << 20, 'n'));
     });
     std::string answer;
-    EXPECT_TRUE(waitFor([&] { return (answer += receivedSoFar(fds[0])).size() >= refusal.size(); }));
+    EXPECT_TRUE(
+        waitFor([&] { return (answer += receivedSoFar(fds[0])).size() >= refusal.size(); }));
     EXPECT_EQ(answer, refusal);
     nicks.join();
     EXPECT_TRUE(waitFor([&] { return server.totalQueued() == 0; }));
