@@ -46,6 +46,7 @@
 #include <vector>
 
 #include "server_process.h"
+#include "support/stroke_blocks.h"
 
 namespace rabuscal::bench {
 namespace {
@@ -367,12 +368,7 @@ LateJoinFigures lateJoin(unsigned short port, std::size_t drawing, std::size_t b
         });
     }
     writeAll(drawer, "$-$ini:gato");
-    std::string block;
-    while (block.size() < 64 * 1024) {
-        block += "$-$blc:200|100";
-        for (int c = 0; c < 25; ++c) block += "|16777215";
-        block += "|0";
-    }
+    const std::string block = support::repeated(support::whiteBlock("200|100"), 64 * 1024);
     std::size_t sent = 0;
     for (; sent < drawing; sent += block.size()) writeAll(drawer, block);
     while (drawn[1] < sent || drawn[2] < sent)
@@ -453,8 +449,7 @@ double stopUnderFlood(const std::vector<std::string>& command, int cpu, int stal
         stuck.push_back(connectTo(p.port(), ("127.7.0." + std::to_string(i + 1)).c_str(), 4096));
     std::atomic<bool> over = false;
     std::thread flood([&] {
-        std::string block;
-        while (block.size() < 64 * 1024) block += "$-$mov:1|2";
+        const std::string block = support::repeated("$-$mov:1|2", 64 * 1024);
         while (!over) {  // until the server is gone
             if (::send(drawer, block.data(), block.size(), MSG_NOSIGNAL) >= 0) continue;
             if (errno != EAGAIN) return;

@@ -6,7 +6,6 @@
 #include <unistd.h>
 
 #include <atomic>
-#include <optional>
 #include <thread>
 
 #include "server/net/tcp_game_server.h"
@@ -20,37 +19,6 @@ using namespace rabuscal::support;
 using namespace std::chrono_literals;
 
 const std::string kServerFull = "$-$sys:> Servidor cheio.";
-
-// What `fd` receives until the server closes it; nothing if it stays open for `ms`.
-std::optional<std::string> readUntilClosed(int fd, int ms = kPatience) {
-    std::string got;
-    bool closed = false;
-    waitFor(
-        [&] {
-            char buffer[4096];
-            for (;;) {
-                const ssize_t n = ::recv(fd, buffer, sizeof buffer, MSG_DONTWAIT);
-                if (n > 0) {
-                    got.append(buffer, static_cast<std::size_t>(n));
-                    continue;
-                }
-                closed = n == 0 || (errno != EAGAIN && errno != EINTR);
-                return closed;
-            }
-        },
-        ms);
-    if (!closed) return std::nullopt;
-    return got;
-}
-
-// Everything `fd` has received so far.
-std::string received(int fd) {
-    std::string got;
-    char buffer[65536];
-    for (ssize_t n; (n = ::recv(fd, buffer, sizeof buffer, MSG_DONTWAIT)) > 0;)
-        got.append(buffer, static_cast<std::size_t>(n));
-    return got;
-}
 
 class Admission : public ::testing::Test {
   protected:
@@ -88,7 +56,7 @@ TEST_F(Admission, SquattersFromEightAddressesMakeRoomForAPlayer) {
     ASSERT_TRUE(waitFor([&] { return server.rules().player(257) != nullptr; }));
     EXPECT_EQ(DrawerNick, "Ana") << "nobody drew: the player who joins does";
     // The oldest squatter of the fullest address made room, and read why.
-    EXPECT_EQ(readUntilClosed(squatters[0]), kServerFull);
+    EXPECT_EQ(readUntilClosed(squatters[0], kPatience), kServerFull);
     EXPECT_EQ(server.connectionCount(), 256u);
 
     // Newcomers push out squatters, never the player.
@@ -104,12 +72,12 @@ TEST_F(Admission, RefusedAndLateConnectionsReadWhyBeforeTheEnd) {
     limits.joinDeadline = 300ms;
     server.setLimits(limits);
     const int lobby = open("127.12.0.1"), player = open("127.12.0.1"), leaver = open("127.12.0.1");
-    EXPECT_EQ(readUntilClosed(open("127.12.0.1")),
+    EXPECT_EQ(readUntilClosed(open("127.12.0.1"), kPatience),
               "$-$sys:> Conex\xf5"
               "es demais deste endere\xe7o.");
     sendAll(player, "$-$slc:Ana");
     sendAll(leaver, "$-$slc:Bia$-$off:");
-    const auto lobbyEnd = readUntilClosed(lobby);
+    const auto lobbyEnd = readUntilClosed(lobby, kPatience);
     ASSERT_TRUE(lobbyEnd);
     EXPECT_TRUE(lobbyEnd->ends_with("$-$lst:xxxx Ana|$-$sys:> Tempo para entrar no jogo esgotado."))
         << *lobbyEnd;
@@ -142,7 +110,7 @@ TEST_F(Admission, JoinAndLeaveChurnCostsTheChurnerMoreThanThePlayers) {
     const int honest = open("127.11.1.1"), churner = open("127.11.2.1");
     sendAll(honest, "$-$slc:Ana");
     ASSERT_TRUE(waitFor([&] { return server.rules().player(32) && server.totalQueued() == 0; }));
-    received(honest);
+    receivedSoFar(honest);
 
     std::atomic<bool> over = false;
     std::atomic<std::size_t> sent = 0;
@@ -156,9 +124,9 @@ TEST_F(Admission, JoinAndLeaveChurnCostsTheChurnerMoreThanThePlayers) {
     std::size_t honestBytes = 0;
     waitFor(
         [&] {
-            honestBytes += received(honest).size();
-            received(churner);
-            for (int i = 0; i < 31; ++i) received(fds[i]);
+            honestBytes += receivedSoFar(honest).size();
+            receivedSoFar(churner);
+            for (int i = 0; i < 31; ++i) receivedSoFar(fds[i]);
             return false;
         },
         3000);

@@ -81,9 +81,13 @@ class ServerFixture {
         for (std::string_view nick : nicks) say(id++, "slc", nick);
         transport.take();
     }
-    static std::vector<Sent> toAll(std::initializer_list<ConnectionId> ids, std::string bytes) {
+    // Each of `messages` in turn, to every one of `ids`.
+    template <class... Messages>
+    static std::vector<Sent> toAll(std::initializer_list<ConnectionId> ids,
+                                   const Messages&... messages) {
         std::vector<Sent> out;
-        for (ConnectionId id : ids) out.push_back({id, bytes});
+        for (const std::string& bytes : {std::string(messages)...})
+            for (ConnectionId id : ids) out.push_back({id, bytes});
         return out;
     }
     static std::vector<Sent> cat(std::initializer_list<std::vector<Sent>> parts) {

@@ -14,6 +14,7 @@
 #include "support/expectations.h"
 #include "support/loopback_peer.h"
 #include "support/raw_socket.h"
+#include "support/stroke_blocks.h"
 
 namespace rabuscal::server::testing {
 namespace {
@@ -43,7 +44,7 @@ class Headless : public ::testing::Test {
     QString log() { return QString::fromLatin1(process.readAllStandardOutput()); }
     void terminate() {
         ::kill(static_cast<pid_t>(process.processId()), SIGTERM);
-        ASSERT_TRUE(process.waitForFinished(10000));
+        ASSERT_TRUE(process.waitForFinished(kPatience));
         EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
         EXPECT_EQ(process.exitCode(), 0);
     }
@@ -94,15 +95,12 @@ TEST_F(Headless, SigtermEndsTheServerUnderAFlood) {  // bench_server times it
         stuck.push_back(rawConnect(port, ("127.7.0." + std::to_string(i + 1)).c_str(), 4096));
     std::atomic<bool> over = false;
     std::thread flood([&] {
-        std::string block;
-        while (block.size() < 64 * 1024) block += "$-$mov:1|2";
+        const std::string block = repeated("$-$mov:1|2", 64 * 1024);
         while (!over && sendAll(drawer, block)) {
         }
     });
     settle(1000);
-    ::kill(static_cast<pid_t>(process.processId()), SIGTERM);
-    EXPECT_TRUE(process.waitForFinished(30000));
-    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+    terminate();
     over = true;
     ::shutdown(drawer, SHUT_RDWR);
     flood.join();

@@ -216,7 +216,7 @@ TEST_F(ServerWindowGroupTest, AGroupNeedsTheServerOnAndANameAndTheCaptionStaysMe
     EXPECT_FALSE(directory_->isActive());
 }
 
-TEST_F(ServerWindowGroupTest, TwoPressesAnnounceTheGroupThenWithdrawItAndAskForTheListAgain) {
+TEST_F(ServerWindowGroupTest, PressesAnnounceAndWithdrawTheGroupAndSwitchingOffWithdrawsItToo) {
     pressLig();
     form().Jogo->setText(QStringLiteral("Ação"));
     pressAtv();
@@ -238,21 +238,16 @@ TEST_F(ServerWindowGroupTest, TwoPressesAnnounceTheGroupThenWithdrawItAndAskForT
     EXPECT_TRUE(waitFor([&] { return listsReceived >= 2; }));
     EXPECT_TRUE(directory_->Grupos().empty());
     EXPECT_FALSE(form().isVisible());
-}
 
-// A group listed for a server that no longer listens would send the next
-// player to a refused connection.
-TEST_F(ServerWindowGroupTest, SwitchingTheServerOffWithdrawsItsGroup) {
-    pressLig();
-    form().Jogo->setText(QStringLiteral("sala"));
+    // Switching the server off withdraws its group: a listed group would send
+    // the next player to a refused connection.
     pressAtv();
     ASSERT_TRUE(waitFor([&] { return listed().size() == 1; }));
-
     pressLig();
     expectSwitchedOff(form());
     EXPECT_EQ(form().Lb7->text(), QStringLiteral("Ativar"));
     EXPECT_TRUE(waitFor([&] { return listed().empty(); }));
-    EXPECT_TRUE(waitFor([&] { return status() == QStringLiteral(">>> Grupo sala desativado."); }));
+    EXPECT_TRUE(waitFor([&] { return status() == QStringLiteral(">>> Grupo outra desativado."); }));
     EXPECT_TRUE(directory_->isActive()) << "the lobby's link stays up";
 }
 

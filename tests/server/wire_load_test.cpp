@@ -15,6 +15,7 @@
 #include "support/application.h"
 #include "support/loopback_peer.h"
 #include "support/raw_socket.h"
+#include "support/stroke_blocks.h"
 
 namespace rabuscal::server::testing {
 namespace {
@@ -40,21 +41,25 @@ class Load : public ::testing::Test {
         EXPECT_TRUE(waitFor([&] {
             return server.rules().connectionCount() > before && server.totalQueued() == 0;
         }));
-        drain(fd);
+        receivedSoFar(fd);
         return fd;
     }
-    static void drain(int fd) {
-        char scratch[65536];
-        while (::recv(fd, scratch, sizeof scratch, MSG_DONTWAIT) > 0) {
-        }
-    }
 
-    struct CountChanges : ServerEvents {
+    struct Events : ServerEvents {
         void connectionCountChanged(std::size_t) override { ++changes; }
+        void refused(ConnectionId id, std::string_view command, std::string_view why) override {
+            refusals.push_back("#" + std::to_string(id) + " " + std::string(command) + ": " +
+                               std::string(why));
+        }
+        void connectionDropped(ConnectionId id, std::string_view) override {
+            dropped.push_back(id);
+        }
         int changes = 0;
-    } counted;
+        std::vector<std::string> refusals;
+        std::vector<ConnectionId> dropped;
+    } events;
     std::string DrawerNick;
-    TcpGameServer server{DrawerNick, &counted};
+    TcpGameServer server{DrawerNick, &events};
 };
 
 // Counts, in a thread, the `header` + `payload` messages of a stream. A message
@@ -63,8 +68,7 @@ class Load : public ::testing::Test {
 struct Reader {
     Reader(int fd, std::string header, std::string payload, std::size_t expected)
         : thread([this, fd, header, payload, expected] {
-              timeval timeout{20, 0};
-              ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
+              setReceiveTimeout(fd, 20000);
               const auto fits = [&](std::string_view body) {
                   // (the server keeps such an end off the next separator with a blank)
                   if (body.ends_with("$- ") || body.ends_with("$ ")) body.remove_suffix(1);
@@ -99,6 +103,16 @@ struct Reader {
     std::thread thread;
 };
 
+// Drops what `fd` receives until `over` is set and nothing more comes for 100 ms.
+std::thread discarding(int fd, const std::atomic<bool>& over) {
+    return std::thread([fd, &over] {
+        setReceiveTimeout(fd, 100);
+        char scratch[1 << 16];
+        while (::recv(fd, scratch, sizeof scratch, 0) > 0 || !over) {
+        }
+    });
+}
+
 long long nowMs() {
     return Clock::now().time_since_epoch() / 1ms;
 }
@@ -110,8 +124,7 @@ struct Chat {
     Chat(int talker, const std::string& nick, int listener, int everyMs, bool talkNow = true)
         : talk(talkNow),
           listening([this, listener, said = nick + " falou: t="] {
-              timeval timeout{0, 100'000};
-              ::setsockopt(listener, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
+              setReceiveTimeout(listener, 100);
               std::string pending, buffer(1 << 16, '\0');
               for (;;) {
                   const ssize_t n = ::recv(listener, buffer.data(), buffer.size(), 0);
@@ -151,16 +164,6 @@ struct Chat {
     std::thread listening, talking;
 };
 
-struct Refusals : ServerEvents {
-    void refused(ConnectionId id, std::string_view command, std::string_view why) override {
-        ADD_FAILURE() << "#" << id << " " << command << ": " << why;
-        ++count;
-    }
-    void connectionDropped(ConnectionId id, std::string_view) override { dropped.push_back(id); }
-    int count = 0;
-    std::vector<ConnectionId> dropped;
-};
-
 TEST_F(Load, FloodBesideTwoHundredNonReadersReachesEveryReaderWhole) {
     NetLimits limits;
     limits.stallTimeout = 2s;  // the default 5 s would only make the test slower
@@ -170,11 +173,9 @@ TEST_F(Load, FloodBesideTwoHundredNonReadersReachesEveryReaderWhole) {
     for (int i = 0; i < 200; ++i)
         stuck.push_back(rawConnect(server.port(), sourceAddress(i).c_str(), 4096));
     ASSERT_TRUE(waitFor([&] { return server.connectionCount() == 203; }));
-    for (int fd : {sender, r1, r2}) drain(fd);
+    for (int fd : {sender, r1, r2}) receivedSoFar(fd);
 
-    const std::string stroke = "$-$mov:123|45";
-    std::string block;
-    while (block.size() < 64 * 1024) block += stroke;
+    const std::string stroke = "$-$mov:123|45", block = repeated(stroke, 64 * 1024);
     const std::size_t blocks = 100 * 1024 * 1024 / block.size();
     const std::size_t expected = blocks * (block.size() / stroke.size());
     std::vector<std::unique_ptr<Reader>> reading;
@@ -235,16 +236,11 @@ TEST_F(Load, ThreeThousandJoinAndCloseAtOnceWhileTwoPlayersChat) {
 // After 8 MiB of drawing, a joiner reading at full speed and one reading at
 // 100 KB/s both get the board, while one address joins a connection that
 // never reads every second; two players chat throughout, refereed.
-TEST(BigDrawing, LateJoinersAndNonReadersCostOnlyThemselves) {
-    coreApplication();
-    std::string DrawerNick;
-    Refusals events;
-    TcpGameServer server(DrawerNick, &events);
+TEST_F(Load, LateJoinersAndNonReadersOfABigDrawingCostOnlyThemselves) {
     NetLimits limits;
     limits.admission.maxPerAddress = 64;
     server.setLimits(limits);
     server.rules().setReferee(true);
-    ASSERT_FALSE(server.start(0).has_value());
     std::vector<std::thread> readers;
     std::atomic<bool> over = false;
     const auto join = [&](const std::string& nick, bool drain) {
@@ -252,23 +248,12 @@ TEST(BigDrawing, LateJoinersAndNonReadersCostOnlyThemselves) {
         const int fd = rawConnect(server.port());
         sendAll(fd, "$-$slc:" + nick);
         EXPECT_TRUE(waitFor([&] { return server.rules().player(id) != nullptr; }));
-        if (drain)
-            readers.emplace_back([fd, &over] {
-                timeval timeout{0, 100'000};
-                ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
-                char scratch[1 << 16];
-                while (!over) ::recv(fd, scratch, sizeof scratch, 0);
-            });
+        if (drain) readers.push_back(discarding(fd, over));
         return fd;
     };
     const int ana = join("Ana", true), bia = join("Bia", false), caio = join("Caio", false);
     sendAll(ana, "$-$ini:gato");
-    std::string block;
-    while (block.size() < 64 * 1024) {
-        block += "$-$blc:200|100";
-        for (int i = 0; i < 25; ++i) block += "|16777215";
-        block += "|0";
-    }
+    const std::string block = repeated(whiteBlock("200|100"), 64 * 1024);
     std::thread drawing([&] {
         for (std::size_t sent = 0; sent < 8u << 20; sent += block.size()) sendAll(ana, block);
     });
@@ -319,7 +304,7 @@ TEST(BigDrawing, LateJoinersAndNonReadersCostOnlyThemselves) {
     EXPECT_LT(slowGot, 4u << 20);
     EXPECT_EQ(fromBia.seen, fromBia.said);
     EXPECT_EQ(fromCaio.seen, fromCaio.said);
-    EXPECT_EQ(events.count, 0) << "nothing the chatters typed was refused";
+    EXPECT_EQ(events.refusals, std::vector<std::string>{}) << "nothing the chatters typed";
     // Nobody waits for a non-reader to be closed: lines said after the first
     // one came arrived before any was closed (bench_server times them).
     EXPECT_GT(seenBeforeAnyDrop, saidBeforeNonReaders);
@@ -349,12 +334,8 @@ TEST_F(Load, LimitsRefuseAtOnceAndLongNicksCostNothing) {
         for (int i = 0; i < 3; ++i) sendAll(fds[i], "$-$slc:" + std::string(1 << 20, 'n'));
     });
     std::string answer;
-    EXPECT_TRUE(waitFor([&] {
-        char scratch[256];
-        const ssize_t n = ::recv(fds[0], scratch, sizeof scratch, MSG_DONTWAIT);
-        if (n > 0) answer.append(scratch, static_cast<std::size_t>(n));
-        return answer.size() >= refusal.size();
-    }));
+    EXPECT_TRUE(
+        waitFor([&] { return (answer += receivedSoFar(fds[0])).size() >= refusal.size(); }));
     EXPECT_EQ(answer, refusal);
     nicks.join();
     EXPECT_TRUE(waitFor([&] { return server.totalQueued() == 0; }));
@@ -370,21 +351,14 @@ TEST_F(Load, ResetsDuringAFloodAreEachClosedOnce) {
     const int drawer = joined("drawer");
     std::vector<int> players;
     for (int i = 0; i < 40; ++i) players.push_back(joined("p" + std::to_string(i)));
-    const int before = counted.changes;
+    const int before = events.changes;
     std::atomic<bool> stop = false, stopped = false;
     std::thread flood([&] {
-        std::string block;
-        while (block.size() < 16 * 1024) block += "$-$mov:1|2";
+        const std::string block = repeated("$-$mov:1|2", 16 * 1024);
         while (!stop) sendAll(drawer, block);
         stopped = true;
     });
-    std::thread echo([&] {  // the drawer reads its own strokes back, as the game does
-        timeval timeout{0, 100'000};
-        ::setsockopt(drawer, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
-        char scratch[65536];
-        while (!stop || ::recv(drawer, scratch, sizeof scratch, 0) > 0)
-            ::recv(drawer, scratch, sizeof scratch, 0);
-    });
+    std::thread echo = discarding(drawer, stop);  // the drawer reads its strokes back
     for (int fd : players) {
         const linger reset{1, 0};  // close with RST instead of FIN
         ::setsockopt(fd, SOL_SOCKET, SO_LINGER, &reset, sizeof reset);
@@ -396,7 +370,7 @@ TEST_F(Load, ResetsDuringAFloodAreEachClosedOnce) {
     EXPECT_TRUE(waitFor([&] { return stopped.load(); }));
     flood.join();
     echo.join();
-    EXPECT_EQ(counted.changes - before, 40);
+    EXPECT_EQ(events.changes - before, 40);
     EXPECT_EQ(DrawerNick, "drawer");
     ::close(drawer);
 }

@@ -12,6 +12,7 @@
 #include "support/expectations.h"
 #include "support/loopback_peer.h"
 #include "support/raw_socket.h"
+#include "support/stroke_blocks.h"
 
 namespace rabuscal::server::testing {
 namespace {
@@ -29,6 +30,10 @@ class Wire : public ::testing::Test {
         EXPECT_TRUE(waitFor([&] { return server.connectionCount() == before + 1; }));
         return client;
     }
+    static void bothReceive(LoopbackPeer& a, LoopbackPeer& b, const std::string& bytes) {
+        EXPECT_TRUE(receives(a, bytes));
+        EXPECT_TRUE(receives(b, bytes));
+    }
 
     std::string DrawerNick;
     TcpGameServer server{DrawerNick};
@@ -44,10 +49,7 @@ TEST_P(HonestRound, FromJoinToHitAndLeaving) {
     EXPECT_TRUE(receives(*ana, "$-$onj:$-$mdv:Ana$-$lst:xxxx Ana|"));
 
     auto bia = connectClient();
-    const auto both = [&](const std::string& bytes) {
-        EXPECT_TRUE(receives(*ana, bytes));
-        EXPECT_TRUE(receives(*bia, bytes));
-    };
+    const auto both = [&](const std::string& bytes) { bothReceive(*ana, *bia, bytes); };
     bia->send("$-$slc:Ana");
     EXPECT_TRUE(receives(*bia, "$-$sys:> Esse nick j\xe1 existe."));
     bia->send("$-$slc:Bia");
@@ -96,21 +98,18 @@ TEST_P(HonestRound, FirstToJoinDrawsAndAChatTailLeavesTheNextMessageWhole) {
     auto ana = connectClient();
     auto bia = connectClient();
     ana->send("$-$slc:Ana");
-    const std::string anaDraws = referee ? "$-$mdv:Ana" : "";
-    EXPECT_TRUE(
-        receives(*ana, "$-$onj:" + anaDraws + "$-$lst:" + (referee ? "xxxx" : "   0") + " Ana|"));
-    EXPECT_TRUE(receives(*bia, anaDraws + "$-$lst:" + (referee ? "xxxx" : "   0") + " Ana|"));
+    const std::string list = referee ? "$-$mdv:Ana$-$lst:xxxx Ana|" : "$-$lst:   0 Ana|";
+    EXPECT_TRUE(receives(*ana, "$-$onj:" + list));
+    EXPECT_TRUE(receives(*bia, list));
     EXPECT_EQ(DrawerNick, referee ? "Ana" : "");
     bia->send("$-$slc:Bia");
-    EXPECT_TRUE(receives(
-        *bia, "$-$onj:" + anaDraws + "$-$lst:" + (referee ? "xxxx" : "   0") + " Ana|   0 Bia|"));
+    EXPECT_TRUE(receives(*bia, "$-$onj:" + list + "   0 Bia|"));
     ana->take();
 
     ana->send("$-$msg:Ana falou: custa 5$-");
-    for (auto* copy : {ana.get(), bia.get()})
-        EXPECT_TRUE(receives(*copy, "$-$msg:Ana falou: custa 5$- "));
+    bothReceive(*ana, *bia, "$-$msg:Ana falou: custa 5$- ");
     ana->send("$-$cls:");
-    for (auto* copy : {ana.get(), bia.get()}) EXPECT_TRUE(receives(*copy, "$-$cls:"));
+    bothReceive(*ana, *bia, "$-$cls:");
 }
 
 INSTANTIATE_TEST_SUITE_P(RefereeOnAndOff, HonestRound, ::testing::Bool());
@@ -216,11 +215,7 @@ TEST_F(Wire, CatchUpOfAnEndedDrawingStopsBetweenMessagesPastItsBudget) {
     ana->send("$-$slc:Ana");
     EXPECT_TRUE(receives(*ana, "$-$onj:$-$mdv:Ana$-$lst:xxxx Ana|"));
     ana->send("$-$ini:gato");
-    std::string stroke = "$-$blc:9|9";
-    for (int i = 0; i < 25; ++i) stroke += "|16777215";
-    stroke += "|0";
-    std::string strokes;
-    while (strokes.size() < 1u << 20) strokes += stroke;
+    const std::string stroke = whiteBlock("9|9"), strokes = repeated(stroke, 1u << 20);
     for (int i = 0; i < 3; ++i) ana->send(strokes);
     EXPECT_TRUE(waitFor([&] { return server.rules().drawing().size() > 3u << 20; }, 30000));
     EXPECT_TRUE(waitFor([&] { return !server.rules().holdingTail(1); }));  // the last stroke too
@@ -232,12 +227,7 @@ TEST_F(Wire, CatchUpOfAnEndedDrawingStopsBetweenMessagesPastItsBudget) {
     EXPECT_TRUE(waitFor([&] { return server.catchUpLeft(2) == 0; }));
     std::string got;
     const std::string end = "$-$sys:> Valendo...";
-    EXPECT_TRUE(waitFor([&] {
-        char buffer[1 << 16];
-        const ssize_t n = ::recv(late, buffer, sizeof buffer, MSG_DONTWAIT);
-        if (n > 0) got.append(buffer, static_cast<std::size_t>(n));
-        return got.ends_with(end);
-    }));
+    EXPECT_TRUE(waitFor([&] { return (got += receivedSoFar(late)).ends_with(end); }));
     ::close(late);
     const std::size_t board = got.find(stroke), list = got.find("$-$lst:");
     ASSERT_NE(board, std::string::npos);

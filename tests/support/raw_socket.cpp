@@ -8,6 +8,8 @@
 
 #include <cerrno>
 
+#include "support/application.h"
+
 namespace rabuscal::support {
 
 int rawConnect(quint16 port, const char* source, int receiveBuffer) {
@@ -42,14 +44,43 @@ bool sendAll(int fd, std::string_view bytes) {
 }
 
 bool closedByServer(int fd, int ms) {
-    timeval timeout{ms / 1000, (ms % 1000) * 1000};
-    ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
+    setReceiveTimeout(fd, ms);
     char scratch[1 << 16];
     for (;;) {
         const ssize_t n = ::recv(fd, scratch, sizeof scratch, 0);
         if (n == 0 || (n < 0 && errno != EAGAIN && errno != EINTR)) return true;
         if (n < 0 && errno == EAGAIN) return false;
     }
+}
+
+void setReceiveTimeout(int fd, int ms) {
+    timeval timeout{ms / 1000, (ms % 1000) * 1000};
+    ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
+}
+
+std::string receivedSoFar(int fd) {
+    std::string got;
+    char buffer[1 << 16];
+    for (ssize_t n; (n = ::recv(fd, buffer, sizeof buffer, MSG_DONTWAIT)) > 0;)
+        got.append(buffer, static_cast<std::size_t>(n));
+    return got;
+}
+
+std::optional<std::string> readUntilClosed(int fd, int ms) {
+    std::string got;
+    bool closed = false;
+    waitFor(
+        [&] {
+            char buffer[4096];
+            for (;;) {
+                const ssize_t n = ::recv(fd, buffer, sizeof buffer, MSG_DONTWAIT);
+                if (n <= 0) return closed = n == 0 || (errno != EAGAIN && errno != EINTR);
+                got.append(buffer, static_cast<std::size_t>(n));
+            }
+        },
+        ms);
+    if (!closed) return std::nullopt;
+    return got;
 }
 
 }  // namespace rabuscal::support
